@@ -1,0 +1,36 @@
+#include "app/FileHandle.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace Talvane::Nimlo {
+
+void FileHandle::Write(std::string bytes)
+{
+    if (!file_) {
+        throw std::runtime_error("Handle is null!");
+    }
+    if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+        throw std::runtime_error("Failed to write file");
+    }
+    std::uint32_t written = 0;
+    if (!files_->Write(*file_, bytes, written) || written != bytes.size()) {
+        throw std::runtime_error("Failed to write file");
+    }
+}
+
+void FileHandle::Close()
+{
+    if (file_) {
+        const NativeFile file = *file_;
+        file_.reset();
+        files_->Close(file);
+    }
+}
+
+FileHandle CreateReportFile(FileSystem& files, const std::u16string& name)
+{
+    return FileHandle(files, files.CreateAlways(name));
+}
+
+} // namespace Talvane::Nimlo

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Desktop.h"
+#include "platform/FileSystem.h"
+#include "sysinfo/SystemProfile.h"
+
+namespace Talvane::Nimlo {
+
+inline constexpr char16_t ReportFileName[] = u"System Assessment Results.html";
+
+// Everything the run takes from the machine it runs on.
+class RunServices {
+public:
+    virtual ~RunServices() = default;
+    virtual SystemProfile CollectSystemProfile() = 0;
+    virtual std::string LoadReportTemplate() = 0;
+    virtual FileSystem& Files() = 0;
+    virtual Desktop& Shell() = 0;
+};
+
+// Exit statuses of the run.
+inline constexpr int ExitReportOpened = 0;
+inline constexpr int ExitNotAssessed = 1;   // collecting, judging or rendering failed; nothing written
+inline constexpr int ExitWriteFailed = -1;  // the report could not be written
+
+// The whole program: collect, judge the three roles, render, write the report
+// next to the current directory and hand it to the shell.
+int RunAssessment(RunServices& services);
+
+} // namespace Talvane::Nimlo

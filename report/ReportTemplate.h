@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace Talvane::Nimlo {
+
+inline constexpr char16_t OemName[] = u"Talvane";
+inline constexpr char16_t OemProductName[] = u"Dravik";
+inline constexpr char16_t MajorVersion[] = u"17";
+
+// Replaces every occurrence of `placeholder` in `text` by `value`. The search
+// goes on after each inserted value, so a value that holds the placeholder
+// itself is inserted as it is and never searched again.
+std::string ReplaceAll(std::string text, const std::string& placeholder, const std::string& value);
+
+// The report page: the template with the report body, the computer name, the
+// product values and the check boxes put in, in that order (so placeholders
+// inside the body are replaced as well).
+std::string FillReport(const std::string& reportTemplate, const std::string& reportBody,
+                       const std::u16string& computerName);
+
+} // namespace Talvane::Nimlo

@@ -1,0 +1,31 @@
+#include "requirements/CppRuntimeCheck.h"
+
+namespace Talvane::Nimlo {
+
+RequirementResult CheckCppRuntimes(const std::vector<std::u16string>& required,
+                                   const std::vector<RuntimeStatus>& detected)
+{
+    std::u16string requirements;
+    for (const std::u16string& name : required) {
+        requirements += name + u"~";
+    }
+
+    bool passed = true;
+    std::u16string system;
+    std::u16string missing;
+    for (const RuntimeStatus& entry : detected) {
+        system += (entry.installed ? u"{{CHECKBOX_ON}}" : u"{{CHECKBOX_OFF}}") + entry.Name() + u"~";
+        for (const std::u16string& name : required) {
+            if (name == entry.name && !entry.installed) {
+                missing += name + u"~";
+                passed = false;
+            }
+        }
+    }
+
+    const std::u16string message = passed ? u"All required runtimes were found on this system."
+                                          : u"The following runtimes were not found on this system:~" + missing;
+    return {u"Required C++ Runtimes *", passed, requirements, system, message};
+}
+
+} // namespace Talvane::Nimlo

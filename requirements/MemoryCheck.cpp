@@ -1,0 +1,36 @@
+#include "requirements/MemoryCheck.h"
+
+#include <cmath>
+
+#include "text/NumberFormat.h"
+
+namespace Talvane::Nimlo {
+
+float RoundMemoryForComparison(double sizeGB)
+{
+    const float size = static_cast<float>(sizeGB);
+    const float hundredths = size * 100.0f;
+    const double ceiling = std::ceil(static_cast<double>(hundredths));
+    return static_cast<float>(ceiling) / 100.0f;
+}
+
+RequirementResult CheckMemory(const MemoryInfo& memory, std::uint32_t minimumGB, std::uint32_t recommendedGB)
+{
+    const float rounded = RoundMemoryForComparison(memory.totalPhysicalMemoryGB);
+    const bool passed = rounded >= static_cast<float>(minimumGB);
+
+    std::u16string message;
+    if (rounded >= static_cast<float>(recommendedGB)) {
+        message = u"This system meets the recommended " + FormatInteger(recommendedGB) + u" GB.";
+    } else if (passed) {
+        message = u"This system meets the minimum " + FormatInteger(minimumGB) + u" GB.";
+    } else {
+        message = u"This system does not meet the minimum " + FormatInteger(minimumGB) + u" GB.";
+    }
+    const std::u16string requirements =
+        u"Minimum: " + FormatInteger(minimumGB) + u" GB~Recommended: " + FormatInteger(recommendedGB) + u" GB~";
+    const std::u16string system = FormatFixed(memory.totalPhysicalMemoryGB, 2) + u" GB RAM";
+    return {u"Memory", passed, requirements, system, message};
+}
+
+} // namespace Talvane::Nimlo

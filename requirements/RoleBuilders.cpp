@@ -1,0 +1,89 @@
+#include "requirements/RoleBuilders.h"
+
+#include <string>
+#include <vector>
+
+#include "requirements/CppRuntimeCheck.h"
+#include "requirements/DiskSpaceCheck.h"
+#include "requirements/MemoryCheck.h"
+#include "requirements/OperatingSystemCheck.h"
+#include "requirements/ProcessorCheck.h"
+#include "requirements/RuntimeCheck.h"
+#include "requirements/VideoMemoryCheck.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+const std::vector<std::u16string>& ClientRuntimes()
+{
+    static const std::vector<std::u16string> names{
+        u"Microsoft Visual C++ 2015 Redistributable x86",
+    };
+    return names;
+}
+
+const std::vector<std::u16string>& WebServerRuntimes()
+{
+    static const std::vector<std::u16string> names{
+        u"Microsoft Visual C++ 2008 Redistributable x86",
+        u"Microsoft Visual C++ 2010 Redistributable x86",
+        u"Microsoft Visual C++ 2013 Redistributable x86",
+        u"Microsoft Visual C++ 2015 Redistributable x86",
+    };
+    return names;
+}
+
+const std::vector<std::u16string>& AppServer64Runtimes()
+{
+    static const std::vector<std::u16string> names{
+        u"Microsoft Visual C++ 2008 Redistributable x64",
+        u"Microsoft Visual C++ 2010 Redistributable x86",
+        u"Microsoft Visual C++ 2010 Redistributable x64",
+        u"Microsoft Visual C++ 2013 Redistributable x64",
+        u"Microsoft Visual C++ 2015 Redistributable x64",
+    };
+    return names;
+}
+
+// The rows both server roles share; only memory sizes and runtimes differ.
+RoleAssessment AssessServerRole(const SystemProfile& profile, std::u16string title, std::uint32_t minimumGB,
+                                std::uint32_t recommendedGB, const std::vector<std::u16string>& runtimes)
+{
+    std::vector<RequirementResult> rows;
+    rows.push_back(CheckServerOperatingSystem(profile.Os()));
+    rows.push_back(CheckServerProcessor(profile.Cpu()));
+    rows.push_back(CheckMemory(profile.Memory(), minimumGB, recommendedGB));
+    rows.push_back(CheckDiskSpace(profile.Disks(), u"~"));
+    rows.push_back(CheckDotNetRuntime(profile.DotNet()));
+    rows.push_back(CheckBrowser(profile.InternetExplorerVersion()));
+    rows.push_back(CheckCppRuntimes(runtimes, profile.Runtimes()));
+    return {std::move(title), std::move(rows)};
+}
+
+} // namespace
+
+RoleAssessment AssessClientRole(const SystemProfile& profile)
+{
+    std::vector<RequirementResult> rows;
+    rows.push_back(CheckClientOperatingSystem(profile.Os()));
+    rows.push_back(CheckClientProcessor(profile.Cpu()));
+    rows.push_back(CheckMemory(profile.Memory(), 1, 2));
+    rows.push_back(CheckDiskSpace(profile.Disks(), u";"));
+    rows.push_back(CheckVideoMemory(profile.VideoMemory()));
+    rows.push_back(CheckDotNetRuntime(profile.DotNet()));
+    rows.push_back(CheckBrowser(profile.InternetExplorerVersion()));
+    rows.push_back(CheckCppRuntimes(ClientRuntimes(), profile.Runtimes()));
+    return {u"Client", std::move(rows)};
+}
+
+RoleAssessment AssessWebServerRole(const SystemProfile& profile)
+{
+    return AssessServerRole(profile, u"Web Server or 32-bit Application Server", 4, 8, WebServerRuntimes());
+}
+
+RoleAssessment AssessAppServer64Role(const SystemProfile& profile)
+{
+    return AssessServerRole(profile, u"64-bit Application Server", 6, 12, AppServer64Runtimes());
+}
+
+} // namespace Talvane::Nimlo

@@ -1,0 +1,120 @@
+#include "app/RunAssessment.h"
+
+#include <new>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeRunServices.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+using Testing::FakeRunServices;
+
+const std::u16string WriteFailureText =
+    u"Failed to write assessment results to disk. Please run this application as administrator";
+
+std::size_t Find(const std::string& text, const std::string& piece) { return text.find(piece); }
+
+TEST(RunAssessmentTest, WritesThePageClosesItThenOpensIt)
+{
+    FakeRunServices services(Testing::AllPassProfile());
+    EXPECT_EQ(RunAssessment(services), 0);
+
+    EXPECT_EQ(services.files.log, (std::vector<std::string>{"create", "write", "close"}));
+    ASSERT_EQ(services.files.names.size(), 1u);
+    EXPECT_EQ(services.files.names.begin()->second, u"System Assessment Results.html");
+    ASSERT_EQ(services.desktop.opened, (std::vector<std::u16string>{u"System Assessment Results.html"}));
+    EXPECT_EQ(services.desktop.openFilesAtOpen, 0u);
+    EXPECT_TRUE(services.desktop.messages.empty());
+
+    const std::string& page = services.files.files.at(u"System Assessment Results.html");
+    EXPECT_EQ(services.desktop.contentAtOpen, page);
+    EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+    EXPECT_EQ(page.substr(page.size() - 7), "</html>");
+}
+
+TEST(RunAssessmentTest, SectionsInRoleOrder)
+{
+    FakeRunServices services(Testing::EmptyProfile());
+    ASSERT_EQ(RunAssessment(services), 0);
+    const std::string& page = services.files.files.at(u"System Assessment Results.html");
+    const std::size_t client = Find(page, ">Client: <span");
+    const std::size_t web = Find(page, ">Web Server or 32-bit Application Server: <span");
+    const std::size_t app = Find(page, ">64-bit Application Server: <span");
+    ASSERT_NE(client, std::string::npos);
+    EXPECT_LT(client, web);
+    EXPECT_LT(web, app);
+    EXPECT_NE(app, std::string::npos);
+}
+
+TEST(RunAssessmentTest, ExistingLongerFileIsReplaced)
+{
+    FakeRunServices services(Testing::EmptyProfile());
+    services.files.files[u"System Assessment Results.html"] = std::string(100000, 'x');
+    ASSERT_EQ(RunAssessment(services), 0);
+    EXPECT_EQ(services.files.files.at(u"System Assessment Results.html").find('x' + std::string(10, 'x')),
+              std::string::npos);
+}
+
+struct WriteFailure {
+    const char* name;
+    bool refuseCreate;
+    bool failWrite;
+    bool shortWrite;
+};
+
+class RunAssessmentWriteFailureTest : public testing::TestWithParam<WriteFailure> {};
+
+TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxNothingOpened)
+{
+    FakeRunServices services(Testing::AllPassProfile());
+    services.files.refuseCreate = GetParam().refuseCreate;
+    services.files.failWrite = GetParam().failWrite;
+    services.files.shortWrite = GetParam().shortWrite;
+
+    EXPECT_EQ(RunAssessment(services), -1);
+
+    ASSERT_EQ(services.desktop.messages.size(), 1u);
+    EXPECT_EQ(services.desktop.messages[0].text, WriteFailureText);
+    EXPECT_EQ(services.desktop.messages[0].caption, u"Assessmnet Write Failure");
+    EXPECT_EQ(services.desktop.openFilesAtMessage, 0u);
+    EXPECT_TRUE(services.desktop.opened.empty());
+    for (const auto& [file, count] : services.files.closes) {
+        EXPECT_EQ(count, 1) << file;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunAssessmentWriteFailureTest,
+                         testing::Values(WriteFailure{"CannotCreate", true, false, false},
+                                         WriteFailure{"WriteFails", false, true, false},
+                                         WriteFailure{"ShortWrite", false, false, true}),
+                         [](const testing::TestParamInfo<WriteFailure>& p) { return p.param.name; });
+
+TEST(RunAssessmentTest, ErrorBeforeWritingIsReportedAndNothingWritten)
+{
+    struct Case {
+        std::function<void()> raise;
+        std::u16string reason;
+    };
+    const Case cases[] = {
+        {[] { throw std::invalid_argument("invalid stoull argument"); }, u"invalid stoull argument"},
+        {[] { throw std::runtime_error("WMI could not be reached"); }, u"WMI could not be reached"},
+        {[] { throw std::bad_alloc(); }, u"std::bad_alloc"},
+        {[] { throw 42; }, u"unknown error"},
+    };
+    for (const Case& c : cases) {
+        FakeRunServices services(Testing::AllPassProfile());
+        services.collectError = c.raise;
+        EXPECT_EQ(RunAssessment(services), 1);
+        ASSERT_EQ(services.desktop.messages.size(), 1u);
+        EXPECT_EQ(services.desktop.messages[0].text, u"The system assessment could not be completed: " + c.reason);
+        EXPECT_EQ(services.desktop.messages[0].caption, u"System Assessment");
+        EXPECT_TRUE(services.files.log.empty());
+        EXPECT_TRUE(services.desktop.opened.empty());
+    }
+}
+
+} // namespace
+} // namespace Talvane::Nimlo

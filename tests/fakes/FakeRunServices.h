@@ -1,0 +1,119 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/RunAssessment.h"
+#include "fakes/Profiles.h"
+
+namespace Talvane::Nimlo::Testing {
+
+// An in-memory file system that records every call in order.
+class FakeFileSystem : public FileSystem {
+public:
+    std::optional<NativeFile> CreateAlways(const std::u16string& name) override
+    {
+        log.push_back("create");
+        if (refuseCreate) {
+            return std::nullopt;
+        }
+        const NativeFile file = nextFile++;
+        names[file] = name;
+        files[name].clear();
+        open.push_back(file);
+        return file;
+    }
+
+    bool Write(NativeFile file, std::string_view bytes, std::uint32_t& written) override
+    {
+        log.push_back("write");
+        if (failWrite) {
+            written = 0;
+            return false;
+        }
+        const std::size_t count = shortWrite ? bytes.size() / 2 : bytes.size();
+        files[names.at(file)].append(bytes.substr(0, count));
+        written = static_cast<std::uint32_t>(count);
+        return true;
+    }
+
+    void Close(NativeFile file) override
+    {
+        log.push_back("close");
+        std::erase(open, file);
+        ++closes[file];
+    }
+
+    bool refuseCreate = false;
+    bool failWrite = false;
+    bool shortWrite = false;
+    NativeFile nextFile = 100;
+    std::vector<std::string> log;
+    std::map<NativeFile, std::u16string> names;
+    std::map<std::u16string, std::string> files;
+    std::map<NativeFile, int> closes;
+    std::vector<NativeFile> open;
+};
+
+struct ShownMessage {
+    std::u16string text;
+    std::u16string caption;
+};
+
+// Records shell requests and message boxes; each entry also notes which files
+// were still open at that moment.
+class FakeDesktop : public Desktop {
+public:
+    explicit FakeDesktop(const FakeFileSystem& files) : files_(files) {}
+
+    void Open(const std::u16string& fileName) override
+    {
+        opened.push_back(fileName);
+        openFilesAtOpen = files_.open.size();
+        contentAtOpen = files_.files.count(fileName) ? files_.files.at(fileName) : std::string("<missing>");
+    }
+
+    void ShowMessage(const std::u16string& text, const std::u16string& caption) override
+    {
+        messages.push_back({text, caption});
+        openFilesAtMessage = files_.open.size();
+    }
+
+    std::vector<std::u16string> opened;
+    std::vector<ShownMessage> messages;
+    std::size_t openFilesAtOpen = 0;
+    std::size_t openFilesAtMessage = 0;
+    std::string contentAtOpen;
+
+private:
+    const FakeFileSystem& files_;
+};
+
+class FakeRunServices : public RunServices {
+public:
+    explicit FakeRunServices(SystemProfile profile) : profile_(std::move(profile)) {}
+
+    SystemProfile CollectSystemProfile() override
+    {
+        if (collectError) {
+            collectError();
+        }
+        return profile_;
+    }
+    std::string LoadReportTemplate() override { return reportTemplate; }
+    FileSystem& Files() override { return files; }
+    Desktop& Shell() override { return desktop; }
+
+    std::function<void()> collectError;
+    std::string reportTemplate{EmbeddedReportTemplate};
+    FakeFileSystem files;
+    FakeDesktop desktop{files};
+
+private:
+    SystemProfile profile_;
+};
+
+} // namespace Talvane::Nimlo::Testing

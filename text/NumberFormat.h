@@ -1,0 +1,26 @@
+#pragma once
+
+#include <charconv>
+#include <concepts>
+#include <string>
+
+#include "text/Utf8.h"
+
+namespace Talvane::Nimlo {
+
+// Fixed notation with exactly `digitsAfterPoint` digits, rounded from the exact
+// binary value with halves going away from zero (2.125 -> "2.13", 2.5 -> "3"
+// with no digits). Negative values, -0.0 included, carry a leading "-".
+// No grouping, "." as the decimal point.
+std::u16string FormatFixed(double value, int digitsAfterPoint);
+
+// Plain decimal digits, a "-" for negative values, nothing else.
+template <std::integral T>
+std::u16string FormatInteger(T value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return WidenAscii(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+} // namespace Talvane::Nimlo

@@ -1,0 +1,64 @@
+#include "text/NumberParse.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace Talvane::Nimlo {
+namespace {
+
+bool IsSpace(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+bool IsDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+template <typename Unsigned>
+Unsigned ParseUnsigned(std::u16string_view text, const char* invalidMessage, const char* rangeMessage)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && IsSpace(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-')) {
+        negative = text[pos] == u'-';
+        ++pos;
+    }
+    if (pos == text.size() || !IsDigit(text[pos])) {
+        throw std::invalid_argument(invalidMessage);
+    }
+
+    constexpr Unsigned max = std::numeric_limits<Unsigned>::max();
+    Unsigned value = 0;
+    bool overflow = false;
+    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+        const auto digit = static_cast<Unsigned>(text[pos] - u'0');
+        if (value > (max - digit) / 10) {
+            overflow = true;
+        } else {
+            value = static_cast<Unsigned>(value * 10 + digit);
+        }
+    }
+    if (overflow) {
+        throw std::out_of_range(rangeMessage);
+    }
+    return negative ? static_cast<Unsigned>(Unsigned{0} - value) : value;
+}
+
+} // namespace
+
+std::uint32_t ParseUnsigned32(std::u16string_view text)
+{
+    return ParseUnsigned<std::uint32_t>(text, "invalid stoul argument", "stoul argument out of range");
+}
+
+std::uint64_t ParseUnsigned64(std::u16string_view text)
+{
+    return ParseUnsigned<std::uint64_t>(text, "invalid stoull argument", "stoull argument out of range");
+}
+
+} // namespace Talvane::Nimlo
