@@ -1,1 +1,168 @@
-// placeholder, replaced by the real implementation
+#include "sysinfo/WmiQueries.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+#include "text/NumberParse.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+constexpr double BytesPerGB = 1024.0 * 1024.0 * 1024.0;
+constexpr std::uint32_t LocalDiskDriveType = 3;
+constexpr std::uint32_t WorkstationProductType = 1;
+
+// The first object of a query that must yield one.
+std::unique_ptr<WmiObject> FirstObject(WmiResultSet& results, const char* className)
+{
+    std::unique_ptr<WmiObject> object = results.Next();
+    if (!object) {
+        throw std::runtime_error(std::string("WMI returned no ") + className + " object");
+    }
+    return object;
+}
+
+// A byte count delivered as decimal text, in gigabytes of 1024^3 bytes.
+double GigabytesFromText(const std::u16string& bytes)
+{
+    // Exact in binary: dividing by 2^30 is the same as three times by 2^10.
+    return static_cast<double>(ParseUnsigned64(bytes)) / BytesPerGB;
+}
+
+// A disk's free space; a value that is missing or cannot be read counts as
+// no free space rather than ending the whole collection.
+double FreeSpaceGB(const std::u16string& bytes)
+{
+    try {
+        return GigabytesFromText(bytes);
+    } catch (const std::invalid_argument&) {
+        return 0.0;
+    } catch (const std::out_of_range&) {
+        return 0.0;
+    }
+}
+
+} // namespace
+
+CpuInfoWmiQuery::CpuInfoWmiQuery(std::uint32_t logicalProcessorCount)
+    : logicalProcessorCount_(logicalProcessorCount)
+{
+}
+
+std::string CpuInfoWmiQuery::QueryText() const
+{
+    return "SELECT * FROM Win32_Processor";
+}
+
+CpuInfo CpuInfoWmiQuery::Parse(WmiResultSet& results) const
+{
+    const std::unique_ptr<WmiObject> processor = FirstObject(results, "Win32_Processor");
+    // MaxClockSpeed comes as 32 bits read as a signed value.
+    const auto megahertz = static_cast<std::int32_t>(processor->Integer(u"MaxClockSpeed"));
+
+    CpuInfo cpu;
+    cpu.maxClockSpeedGHz = static_cast<double>(megahertz) / 1000.0;
+    cpu.processorCount = static_cast<std::int32_t>(logicalProcessorCount_);
+    return cpu;
+}
+
+std::string DiskInfoWmiQuery::QueryText() const
+{
+    // The class name's capital I is how the query has always gone out; WQL
+    // matches class names without regard to case.
+    return "SELECT * FROM WIn32_LogicalDisk";
+}
+
+std::vector<DiskInfo> DiskInfoWmiQuery::Parse(WmiResultSet& results) const
+{
+    std::vector<DiskInfo> disks;
+    while (const std::unique_ptr<WmiObject> disk = results.Next()) {
+        if (disk->Integer(u"DriveType") != LocalDiskDriveType) {
+            continue;
+        }
+        DiskInfo info;
+        info.deviceId = disk->Text(u"DeviceID");
+        info.freeSpaceGB = FreeSpaceGB(disk->Text(u"FreeSpace"));
+        disks.push_back(std::move(info));
+    }
+    return disks;
+}
+
+std::string MemoryInfoWmiQuery::QueryText() const
+{
+    return "SELECT * FROM Win32_ComputerSystem";
+}
+
+MemoryInfo MemoryInfoWmiQuery::Parse(WmiResultSet& results) const
+{
+    const std::unique_ptr<WmiObject> system = FirstObject(results, "Win32_ComputerSystem");
+
+    MemoryInfo memory;
+    memory.totalPhysicalMemoryGB = GigabytesFromText(system->Text(u"TotalPhysicalMemory"));
+    memory.name = system->Text(u"Name");
+    return memory;
+}
+
+std::string OSInfoWmiQuery::QueryText() const
+{
+    return "SELECT * FROM Win32_OperatingSystem";
+}
+
+OSInfo OSInfoWmiQuery::Parse(WmiResultSet& results) const
+{
+    const std::unique_ptr<WmiObject> system = FirstObject(results, "Win32_OperatingSystem");
+    const OSVersion version = ParseVersion(system->Text(u"Version"), system->Text(u"CSDVersion"));
+
+    OSInfo os;
+    os.majorVersion = version.major;
+    os.minorVersion = version.minor;
+    os.servicePackMajor = version.servicePack;
+    os.caption = system->Text(u"Caption");
+    os.isServer = system->Integer(u"ProductType") != WorkstationProductType;
+    return os;
+}
+
+OSVersion OSInfoWmiQuery::ParseVersion(const std::u16string& version, const std::u16string& servicePack)
+{
+    OSVersion result;
+
+    std::u16string_view rest = version;
+    for (std::uint32_t* piece : {&result.major, &result.minor}) {
+        const std::size_t dot = rest.find(u'.');
+        *piece = ParseUnsigned32(rest.substr(0, dot));
+        rest = dot == std::u16string_view::npos ? std::u16string_view() : rest.substr(dot + 1);
+    }
+
+    static constexpr std::u16string_view marker = u"Service Pack";
+    std::u16string text = servicePack;
+    if (const std::size_t at = text.find(marker); at != std::u16string::npos) {
+        text.erase(at, marker.size());
+        try {
+            result.servicePack = ParseUnsigned32(text);
+        } catch (const std::invalid_argument&) {
+            result.servicePack = 0; // "Service Pack" with no number after it
+        }
+    }
+    return result;
+}
+
+std::string VideoMemoryWmiQuery::QueryText() const
+{
+    return "SELECT * FROM Win32_VideoController";
+}
+
+VideoMemoryInfo VideoMemoryWmiQuery::Parse(WmiResultSet& results) const
+{
+    VideoMemoryInfo video;
+    if (const std::unique_ptr<WmiObject> controller = results.Next()) {
+        // AdapterRAM's 32 bits as an unsigned byte count: 4 GB less 1 MB
+        // stays positive.
+        const std::int64_t bytes = controller->Integer(u"AdapterRAM");
+        video.adapterRamMB = bytes / 1024 / 1024;
+    }
+    return video;
+}
+
+} // namespace Talvane::Nimlo
