@@ -1,9 +1,10 @@
-# 32-bit Windows with MinGW-w64 (Debian: g++-mingw-w64-i686, win32 threading).
+# 32-bit Windows with MinGW-w64 (Debian: g++-mingw-w64-i686, posix threading, linked statically).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(NIMLO_MINGW_PREFIX i686-w64-mingw32)
-find_program(CMAKE_CXX_COMPILER NAMES ${NIMLO_MINGW_PREFIX}-g++-win32 ${NIMLO_MINGW_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${NIMLO_MINGW_PREFIX}-gcc-posix ${NIMLO_MINGW_PREFIX}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${NIMLO_MINGW_PREFIX}-g++-posix ${NIMLO_MINGW_PREFIX}-g++ REQUIRED)
 find_program(CMAKE_RC_COMPILER NAMES ${NIMLO_MINGW_PREFIX}-windres REQUIRED)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${NIMLO_MINGW_PREFIX})

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "sysinfo/Registry.h"
+#include "sysinfo/SystemProfile.h"
+#include "sysinfo/WmiResultSet.h"
+
+namespace Talvane::Nimlo {
+
+// Gathers the machine's facts: the five WMI queries (processor, disks,
+// memory, video controller, operating system, in that order) on `wmi`, then
+// the .NET, Internet Explorer and C++ runtime probes on `registry`.
+// Errors of the queries pass to the caller; no partial profile is returned.
+SystemProfile CollectSystemProfile(WmiService& wmi, Registry& registry, std::uint32_t logicalProcessorCount);
+
+} // namespace Talvane::Nimlo
