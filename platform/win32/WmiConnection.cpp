@@ -1,1 +1,99 @@
-// placeholder, replaced by the real implementation
+#include "platform/win32/WmiConnection.h"
+
+#include <utility>
+
+#include "platform/win32/Bstr.h"
+#include "platform/win32/ComError.h"
+#include "platform/win32/Variant.h"
+#include "platform/win32/WideString.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+// The portable view of one result object.
+class WbemObject final : public WmiObject {
+public:
+    explicit WbemObject(ComPtr<IWbemClassObject> object) : object_(std::move(object)) {}
+
+    std::u16string Text(const std::u16string& name) const override { return Get(name).Text(); }
+
+    std::uint32_t Integer(const std::u16string& name) const override { return Get(name).Integer(); }
+
+private:
+    // A property the object does not have (or cannot give) stays VT_EMPTY.
+    Variant Get(const std::u16string& name) const
+    {
+        Variant value;
+        object_->Get(AsWide(name), 0, value.put(), nullptr, nullptr);
+        return value;
+    }
+
+    ComPtr<IWbemClassObject> object_;
+};
+
+// The portable view of a query's enumerator, one object at a time.
+class WbemResultSet final : public WmiResultSet {
+public:
+    WbemResultSet(ComPtr<IEnumWbemClassObject> enumerator, std::string wql)
+        : enumerator_(std::move(enumerator)), wql_(std::move(wql))
+    {
+    }
+
+    std::unique_ptr<WmiObject> Next() override
+    {
+        ComPtr<IWbemClassObject> object;
+        ULONG returned = 0;
+        const HRESULT result = enumerator_->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.put(), &returned);
+        ThrowIfFailed(result, "Reading the results of WMI query \"" + wql_ + "\"");
+        if (returned == 0 || !object) {
+            return nullptr;
+        }
+        return std::make_unique<WbemObject>(std::move(object));
+    }
+
+private:
+    ComPtr<IEnumWbemClassObject> enumerator_;
+    std::string wql_;
+};
+
+} // namespace
+
+WmiConnection::WmiConnection() : com_(COINIT_MULTITHREADED)
+{
+    // Process-wide defaults for the calls to WMI. RPC_E_TOO_LATE means the
+    // process has set its security already; any other failure leaves COM's
+    // defaults, and a call they do not allow fails below with its own code.
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE,
+                         nullptr, EOAC_NONE, nullptr);
+
+    ThrowIfFailed(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, locator_.put_void()),
+                  "Cannot reach WMI: creating the WMI locator");
+
+    const Bstr nameSpace = Bstr::FromNarrow("root\\cimv2");
+    ThrowIfFailed(locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                          services_.put()),
+                  "Cannot reach WMI: connecting to root\\cimv2");
+}
+
+WmiConnection::~WmiConnection()
+{
+    locator_.reset();
+    services_.reset();
+    // com_ goes last, as the first member.
+}
+
+std::unique_ptr<WmiResultSet> WmiConnection::ExecQuery(const std::string& wql)
+{
+    const Bstr query = Bstr::FromNarrow(wql);
+    const Bstr language = Bstr::FromNarrow("WQL");
+    ComPtr<IEnumWbemClassObject> enumerator;
+    const HRESULT result = services_->ExecQuery(
+        language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.put());
+    ThrowIfFailed(result, "WMI query \"" + wql + "\"");
+    if (!enumerator) {
+        throw std::runtime_error("WMI query \"" + wql + "\" returned no result set");
+    }
+    return std::make_unique<WbemResultSet>(std::move(enumerator), wql);
+}
+
+} // namespace Talvane::Nimlo

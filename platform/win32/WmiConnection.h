@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+#include <wbemidl.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/ComInit.h"
+#include "platform/win32/ComPtr.h"
+#include "sysinfo/WmiResultSet.h"
+
+namespace Talvane::Nimlo {
+
+// A connection to WMI's root\cimv2 namespace, with COM initialised as a
+// multithreaded apartment on the calling thread for exactly its lifetime.
+// Use it from the thread that created it, and let every result set go before
+// the connection.
+class WmiConnection final : public WmiService {
+public:
+    // Throws std::runtime_error, with the HRESULT, when WMI cannot be reached;
+    // CAtlException when a COM string cannot be made.
+    WmiConnection();
+    WmiConnection(const WmiConnection&) = delete;
+    WmiConnection& operator=(const WmiConnection&) = delete;
+
+    // Releases the locator, then the services, then ends COM on the thread.
+    ~WmiConnection() override;
+
+    // Runs a WQL query, forward only and returning at once. Throws
+    // std::runtime_error, with the HRESULT, when the query is refused or its
+    // results cannot be read.
+    std::unique_ptr<WmiResultSet> ExecQuery(const std::string& wql) override;
+
+private:
+    ComInit com_; // first member: COM ends only after both references are gone
+    ComPtr<IWbemLocator> locator_;
+    ComPtr<IWbemServices> services_;
+};
+
+} // namespace Talvane::Nimlo
