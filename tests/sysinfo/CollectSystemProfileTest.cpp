@@ -1,1 +1,84 @@
-// placeholder, replaced by the real tests
+#include "sysinfo/CollectSystemProfile.h"
+
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeWmi.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+using Testing::FakeRegistry;
+using Testing::FakeWmiService;
+
+const std::string Processor = "SELECT * FROM Win32_Processor";
+const std::string Disks = "SELECT * FROM WIn32_LogicalDisk";
+const std::string ComputerSystem = "SELECT * FROM Win32_ComputerSystem";
+const std::string Video = "SELECT * FROM Win32_VideoController";
+const std::string OperatingSystem = "SELECT * FROM Win32_OperatingSystem";
+
+FakeWmiService Machine()
+{
+    FakeWmiService wmi;
+    wmi.results[Processor] = {{{u"MaxClockSpeed", 2400u}}};
+    wmi.results[Disks] = {{{u"DriveType", 3u}, {u"DeviceID", u"C:"}, {u"FreeSpace", u"107374182400"}}};
+    wmi.results[ComputerSystem] = {{{u"TotalPhysicalMemory", u"17179869184"}, {u"Name", u"HOST-1"}}};
+    wmi.results[Video] = {{{u"AdapterRAM", 1073741824u}}};
+    wmi.results[OperatingSystem] = {{{u"Version", u"6.3.9600"},
+                                     {u"CSDVersion", u""},
+                                     {u"Caption", u"Microsoft Windows Server 2012 R2 Standard"},
+                                     {u"ProductType", 3u}}};
+    return wmi;
+}
+
+TEST(CollectSystemProfileTest, QueriesInOrderThenProbes)
+{
+    FakeWmiService wmi = Machine();
+    FakeRegistry registry(true);
+    registry.AddKey(u"Software\\Microsoft\\Internet Explorer").Text(u"svcVersion", u"11.0.9600.18817");
+
+    const SystemProfile profile = CollectSystemProfile(wmi, registry, 4);
+
+    EXPECT_EQ(wmi.queries, (std::vector<std::string>{Processor, Disks, ComputerSystem, Video, OperatingSystem}));
+    EXPECT_EQ(wmi.LiveResultSets(), 0);
+    EXPECT_EQ(profile.Cpu(), (CpuInfo{2.4, 4}));
+    EXPECT_EQ(profile.Disks(), (std::vector<DiskInfo>{{100.0, u"C:"}}));
+    EXPECT_EQ(profile.Memory(), (MemoryInfo{16.0, u"HOST-1"}));
+    EXPECT_EQ(profile.ComputerName(), u"HOST-1");
+    EXPECT_EQ(profile.VideoMemory().adapterRamMB, 1024);
+    EXPECT_EQ(profile.Os().Caption(), u"Microsoft Windows Server 2012 R2 Standard");
+    EXPECT_EQ(profile.Os().majorVersion, 6u);
+    EXPECT_EQ(profile.Os().minorVersion, 3u);
+    EXPECT_TRUE(profile.Os().isServer);
+    EXPECT_EQ(profile.DotNet(), (DotNetInfo{u"Not Installed", 0}));
+    EXPECT_EQ(profile.InternetExplorerVersion(), u"11.0.9600.18817");
+    ASSERT_EQ(profile.Runtimes().size(), 8u);
+    for (const RuntimeStatus& runtime : profile.Runtimes()) {
+        EXPECT_FALSE(runtime.installed);
+    }
+}
+
+TEST(CollectSystemProfileTest, QueryErrorEndsTheCollectionAndReleasesTheResultSet)
+{
+    FakeWmiService wmi = Machine();
+    wmi.results[ComputerSystem] = {{{u"TotalPhysicalMemory", u""}, {u"Name", u"HOST-1"}}};
+    FakeRegistry registry(false);
+
+    EXPECT_THROW(CollectSystemProfile(wmi, registry, 1), std::invalid_argument);
+    EXPECT_EQ(wmi.queries, (std::vector<std::string>{Processor, Disks, ComputerSystem}));
+    EXPECT_EQ(wmi.LiveResultSets(), 0);
+    EXPECT_EQ(registry.wow64Questions, 0);
+}
+
+TEST(CollectSystemProfileTest, UnreachableWmiIsAnError)
+{
+    FakeWmiService wmi = Machine();
+    wmi.failAll = "WMI could not be reached";
+    FakeRegistry registry(false);
+    EXPECT_THROW(CollectSystemProfile(wmi, registry, 1), std::runtime_error);
+}
+
+} // namespace
+} // namespace Talvane::Nimlo
