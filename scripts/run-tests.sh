@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs every test: the native unit tests (plain and under AddressSanitizer and
+# UndefinedBehaviorSanitizer), the same unit tests built for Windows and run
+# under Wine, the Windows integration tests against Wine's registry and WMI in
+# 32- and 64-bit prefixes, the end-to-end tests of SystemAssessment.exe, short
+# fuzzing runs and the static checks. Installs what a fresh Debian machine lacks.
+#
+#   scripts/run-tests.sh              every stage
+#   scripts/run-tests.sh native wine  only the stages named
+#
+# Stages: native sanitize wine e2e fuzz lint
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+source "$ROOT/scripts/lib/wine.sh"
+source "$ROOT/scripts/lib/build.sh"
+
+ALL_STAGES=(native sanitize wine e2e fuzz lint)
+stages=("$@")
+[ ${#stages[@]} -eq 0 ] && stages=("${ALL_STAGES[@]}")
+for stage in "${stages[@]}"; do
+    [ -f "$ROOT/scripts/stages/$stage.sh" ] || die "unknown stage '$stage' (stages: ${ALL_STAGES[*]})"
+done
+
+started=$SECONDS
+passed=0
+for stage in "${stages[@]}"; do
+    say "Stage: $stage"
+    stage_start=$SECONDS
+    # shellcheck source=/dev/null
+    (source "$ROOT/scripts/stages/$stage.sh") || die "stage '$stage' failed"
+    say "Stage $stage passed in $((SECONDS - stage_start)) s"
+    passed=$((passed + 1))
+done
+say "All ${passed} stages passed in $((SECONDS - started)) s"
+echo "${passed} passed, 0 failed"

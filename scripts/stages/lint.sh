@@ -1,0 +1,1 @@
+# placeholder: this stage is being built
