@@ -22,8 +22,8 @@ public:
 
 // Exit statuses of the run.
 inline constexpr int ExitReportOpened = 0;
-inline constexpr int ExitNotAssessed = 1;   // collecting, judging or rendering failed; nothing written
-inline constexpr int ExitWriteFailed = -1;  // the report could not be written
+inline constexpr int ExitNotAssessed = 1;  // collecting, judging or rendering failed; nothing written
+inline constexpr int ExitWriteFailed = -1; // the report could not be written
 
 // The whole program: collect, judge the three roles, render, write the report
 // next to the current directory and hand it to the shell.

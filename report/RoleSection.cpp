@@ -10,9 +10,11 @@ namespace Talvane::Nimlo {
 std::string RenderRole(const RoleAssessment& role)
 {
     const std::vector<RequirementResult> rows = role.Results();
-    const bool allPassed = std::all_of(rows.begin(), rows.end(), [](const RequirementResult& row) { return row.passed; });
+    const bool allPassed =
+        std::all_of(rows.begin(), rows.end(), [](const RequirementResult& row) { return row.passed; });
     const char* verdictClass = allPassed ? "pass" : "fail";
-    const char* verdict = allPassed ? "This system meets the requirements." : "This system does not meet the requirements.";
+    const char* verdict =
+        allPassed ? "This system meets the requirements." : "This system does not meet the requirements.";
 
     std::string html;
     html += "<div class='container'>\n";

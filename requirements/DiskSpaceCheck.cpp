@@ -20,8 +20,9 @@ RequirementResult CheckDiskSpace(const std::vector<DiskInfo>& disks, const std::
         system += FormatFixed(disk.freeSpaceGB, 2) + u" GB free on " + disk.DeviceId() + separator;
     }
     const std::u16string required = FormatInteger(RequiredFreeGB);
-    const std::u16string message = passed ? u"This system meets the required " + required + u" GB of free space."
-                                          : u"This system does not meet the required " + required + u" GB of free space.";
+    const std::u16string message = passed
+                                       ? u"This system meets the required " + required + u" GB of free space."
+                                       : u"This system does not meet the required " + required + u" GB of free space.";
     return {u"Free Hard Disk Space", passed, required + u" GB or greater", system, message};
 }
 

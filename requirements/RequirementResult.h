@@ -10,13 +10,12 @@ class RequirementResult {
 public:
     RequirementResult(std::u16string hardware, bool isPassed, std::u16string requirements, std::u16string system,
                       std::u16string message)
-        : passed(isPassed),
-          hardware_(std::move(hardware)),
-          requirements_(std::move(requirements)),
-          system_(std::move(system)),
-          message_(std::move(message))
-    {
-    }
+        : passed(isPassed)
+        , hardware_(std::move(hardware))
+        , requirements_(std::move(requirements))
+        , system_(std::move(system))
+        , message_(std::move(message))
+    {}
 
     std::u16string Hardware() const { return hardware_; }
     std::u16string Requirements() const { return requirements_; }

@@ -11,9 +11,9 @@ namespace Talvane::Nimlo {
 class RoleAssessment {
 public:
     RoleAssessment(std::u16string title, std::vector<RequirementResult> results)
-        : title_(std::move(title)), results_(std::move(results))
-    {
-    }
+        : title_(std::move(title))
+        , results_(std::move(results))
+    {}
 
     std::u16string Title() const { return title_; }
     std::vector<RequirementResult> Results() const { return results_; }

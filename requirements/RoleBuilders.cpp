@@ -36,10 +36,8 @@ const std::vector<std::u16string>& WebServerRuntimes()
 const std::vector<std::u16string>& AppServer64Runtimes()
 {
     static const std::vector<std::u16string> names{
-        u"Microsoft Visual C++ 2008 Redistributable x64",
-        u"Microsoft Visual C++ 2010 Redistributable x86",
-        u"Microsoft Visual C++ 2010 Redistributable x64",
-        u"Microsoft Visual C++ 2013 Redistributable x64",
+        u"Microsoft Visual C++ 2008 Redistributable x64", u"Microsoft Visual C++ 2010 Redistributable x86",
+        u"Microsoft Visual C++ 2010 Redistributable x64", u"Microsoft Visual C++ 2013 Redistributable x64",
         u"Microsoft Visual C++ 2015 Redistributable x64",
     };
     return names;

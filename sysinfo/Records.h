@@ -9,15 +9,15 @@ namespace Talvane::Nimlo {
 // gigabytes of 1024^3 bytes and megabytes of 1024^2 bytes.
 
 struct CpuInfo {
-    double maxClockSpeedGHz = 0.0;      // first processor's MaxClockSpeed (MHz) / 1000
-    std::int32_t processorCount = 0;    // logical processors the operating system reports
+    double maxClockSpeedGHz = 0.0;   // first processor's MaxClockSpeed (MHz) / 1000
+    std::int32_t processorCount = 0; // logical processors the operating system reports
 
     bool operator==(const CpuInfo&) const = default;
 };
 
 struct DiskInfo {
-    double freeSpaceGB = 0.0;           // unrounded
-    std::u16string deviceId;            // drive letter and colon, as reported
+    double freeSpaceGB = 0.0; // unrounded
+    std::u16string deviceId;  // drive letter and colon, as reported
 
     std::u16string DeviceId() const { return deviceId; }
 
@@ -37,8 +37,8 @@ struct OSInfo {
     std::uint32_t majorVersion = 0;
     std::uint32_t minorVersion = 0;
     std::uint32_t servicePackMajor = 0;
-    std::u16string caption;             // exactly as reported, not trimmed
-    bool isServer = false;              // product type other than workstation
+    std::u16string caption; // exactly as reported, not trimmed
+    bool isServer = false;  // product type other than workstation
 
     std::u16string Caption() const { return caption; }
 
@@ -46,14 +46,14 @@ struct OSInfo {
 };
 
 struct VideoMemoryInfo {
-    std::int64_t adapterRamMB = 0;      // truncated
+    std::int64_t adapterRamMB = 0; // truncated
 
     bool operator==(const VideoMemoryInfo&) const = default;
 };
 
 struct DotNetInfo {
-    std::u16string version;             // or "Not Installed"
-    std::uint32_t release = 0;          // 0 when not installed
+    std::u16string version;    // or "Not Installed"
+    std::uint32_t release = 0; // 0 when not installed
 
     std::u16string Version() const { return version; }
 
@@ -61,7 +61,7 @@ struct DotNetInfo {
 };
 
 struct RuntimeStatus {
-    std::u16string name;                // display name of the redistributable
+    std::u16string name; // display name of the redistributable
     bool installed = false;
 
     std::u16string Name() const { return name; }

@@ -9,13 +9,13 @@
 namespace Talvane::Nimlo {
 
 // Status codes as the registry returns them.
-inline constexpr long RegistrySuccess = 0;        // ERROR_SUCCESS
-inline constexpr long RegistryNotFound = 2;       // ERROR_FILE_NOT_FOUND
-inline constexpr long RegistryMoreData = 234;     // ERROR_MORE_DATA
+inline constexpr long RegistrySuccess = 0;    // ERROR_SUCCESS
+inline constexpr long RegistryNotFound = 2;   // ERROR_FILE_NOT_FOUND
+inline constexpr long RegistryMoreData = 234; // ERROR_MORE_DATA
 
 // Access masks of the registry view rule.
-inline constexpr std::uint32_t KeyRead = 0x20019;           // KEY_READ
-inline constexpr std::uint32_t KeyReadNative64 = 0x20119;   // KEY_READ | KEY_WOW64_64KEY
+inline constexpr std::uint32_t KeyRead = 0x20019;         // KEY_READ
+inline constexpr std::uint32_t KeyReadNative64 = 0x20119; // KEY_READ | KEY_WOW64_64KEY
 
 // An open key under HKEY_LOCAL_MACHINE; closed when destroyed.
 class RegistryKey {

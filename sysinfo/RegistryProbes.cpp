@@ -18,12 +18,12 @@ const std::u16string InternetExplorerUnknown = u"0.Unknown";
 
 // Room given to each value read, in bytes.
 constexpr std::size_t ReleaseRoom = 4;
-constexpr std::size_t DotNetVersionRoom = 24;      // 11 UTF-16 units and the terminating zero
-constexpr std::size_t InternetExplorerRoom = 260;  // 129 UTF-16 units and the terminating zero
+constexpr std::size_t DotNetVersionRoom = 24;     // 11 UTF-16 units and the terminating zero
+constexpr std::size_t InternetExplorerRoom = 260; // 129 UTF-16 units and the terminating zero
 
 struct RuntimeKey {
     const char16_t* name;
-    const char16_t* keyOn64Bit;  // read through the native 64-bit view
+    const char16_t* keyOn64Bit; // read through the native 64-bit view
     const char16_t* keyOn32Bit;
 };
 
@@ -68,8 +68,7 @@ bool KeyExists(Registry& registry, const std::u16string& path)
 
 // A value read with a fixed room: the status and the bytes the registry
 // reported, never more than the room.
-template <std::size_t Room>
-struct ValueRead {
+template <std::size_t Room> struct ValueRead {
     std::array<std::byte, Room> bytes{};
     std::size_t size = 0;
     long status = RegistrySuccess;
@@ -102,8 +101,7 @@ struct ValueRead {
 
     // The first four bytes as a little-endian number; bytes the registry did
     // not write count as zero.
-    std::uint32_t Number() const
-        requires(Room >= 4)
+    std::uint32_t Number() const requires(Room >= 4)
     {
         std::uint32_t number = 0;
         for (std::size_t i = 0; i < 4; ++i) {

@@ -12,10 +12,10 @@ namespace Talvane::Nimlo {
 class SystemProfile {
 public:
     // Note the order: the Internet Explorer version comes before the .NET record.
-    SystemProfile(const CpuInfo& cpu, const std::vector<DiskInfo>& disks, const MemoryInfo& memory,
-                  const OSInfo& os, const VideoMemoryInfo& videoMemory,
-                  const std::u16string& internetExplorerVersion, const DotNetInfo& dotNet,
-                  const std::vector<RuntimeStatus>& runtimes, const std::u16string& computerName);
+    SystemProfile(const CpuInfo& cpu, const std::vector<DiskInfo>& disks, const MemoryInfo& memory, const OSInfo& os,
+                  const VideoMemoryInfo& videoMemory, const std::u16string& internetExplorerVersion,
+                  const DotNetInfo& dotNet, const std::vector<RuntimeStatus>& runtimes,
+                  const std::u16string& computerName);
 
     CpuInfo Cpu() const { return cpu_; }
     std::vector<DiskInfo> Disks() const { return disks_; }

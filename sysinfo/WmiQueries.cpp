@@ -46,10 +46,7 @@ double FreeSpaceGB(const std::u16string& bytes)
 
 } // namespace
 
-CpuInfoWmiQuery::CpuInfoWmiQuery(std::uint32_t logicalProcessorCount)
-    : logicalProcessorCount_(logicalProcessorCount)
-{
-}
+CpuInfoWmiQuery::CpuInfoWmiQuery(std::uint32_t logicalProcessorCount) : logicalProcessorCount_(logicalProcessorCount) {}
 
 std::string CpuInfoWmiQuery::QueryText() const
 {

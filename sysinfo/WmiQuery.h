@@ -8,8 +8,7 @@ namespace Talvane::Nimlo {
 
 // One typed WMI query: its WQL text and the parser that turns its result set
 // into a record.
-template <typename T>
-class WmiQuery {
+template <typename T> class WmiQuery {
 public:
     virtual ~WmiQuery() = default;
     virtual std::string QueryText() const = 0;
@@ -18,8 +17,7 @@ public:
 
 // Runs `query` on `wmi` and parses its result set. The result set is released
 // when this returns, also when the parser throws.
-template <typename T>
-T Execute(WmiService& wmi, const WmiQuery<T>& query)
+template <typename T> T Execute(WmiService& wmi, const WmiQuery<T>& query)
 {
     const std::unique_ptr<WmiResultSet> results = wmi.ExecQuery(query.QueryText());
     return query.Parse(*results);

@@ -15,8 +15,7 @@ namespace Talvane::Nimlo {
 std::u16string FormatFixed(double value, int digitsAfterPoint);
 
 // Plain decimal digits, a "-" for negative values, nothing else.
-template <std::integral T>
-std::u16string FormatInteger(T value)
+template <std::integral T> std::u16string FormatInteger(T value)
 {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

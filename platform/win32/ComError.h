@@ -30,9 +30,9 @@ inline void ThrowIfFailed(HRESULT result, const std::string& action)
 class CAtlException : public std::exception {
 public:
     explicit CAtlException(HRESULT result)
-        : result_(result), message_("out of memory (HRESULT " + HResultText(result) + ")")
-    {
-    }
+        : result_(result)
+        , message_("out of memory (HRESULT " + HResultText(result) + ")")
+    {}
 
     HRESULT Result() const noexcept { return result_; }
     const char* what() const noexcept override { return message_.c_str(); }

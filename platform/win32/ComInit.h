@@ -1,7 +1,7 @@
 #pragma once
 
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 namespace Talvane::Nimlo {
 

@@ -6,8 +6,7 @@ namespace Talvane::Nimlo {
 
 // Sole owner of one COM reference: released exactly once, on reset, on
 // reassignment or when the owner goes away.
-template <typename T>
-class ComPtr {
+template <typename T> class ComPtr {
 public:
     ComPtr() noexcept = default;
     ComPtr(const ComPtr&) = delete;

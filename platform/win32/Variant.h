@@ -1,7 +1,7 @@
 #pragma once
 
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>

@@ -7,7 +7,10 @@
 namespace Talvane::Nimlo {
 namespace {
 
-HANDLE ToHandle(NativeFile file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE ToHandle(NativeFile file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
 
 } // namespace
 

@@ -41,7 +41,7 @@ long Win32Registry::OpenLocalMachineKey(const std::u16string& path, std::uint32_
     UniqueKey opened;
     const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(path), 0, accessMask, opened.put());
     if (status != ERROR_SUCCESS) {
-        opened.release();  // whatever a failed open left there is not a key of ours
+        opened.release(); // whatever a failed open left there is not a key of ours
         return status;
     }
     key = std::make_unique<Win32RegistryKey>(std::move(opened));

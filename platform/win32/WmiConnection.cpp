@@ -35,9 +35,9 @@ private:
 class WbemResultSet final : public WmiResultSet {
 public:
     WbemResultSet(ComPtr<IEnumWbemClassObject> enumerator, std::string wql)
-        : enumerator_(std::move(enumerator)), wql_(std::move(wql))
-    {
-    }
+        : enumerator_(std::move(enumerator))
+        , wql_(std::move(wql))
+    {}
 
     std::unique_ptr<WmiObject> Next() override
     {
@@ -63,16 +63,16 @@ WmiConnection::WmiConnection() : com_(COINIT_MULTITHREADED)
     // Process-wide defaults for the calls to WMI. RPC_E_TOO_LATE means the
     // process has set its security already; any other failure leaves COM's
     // defaults, and a call they do not allow fails below with its own code.
-    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE,
-                         nullptr, EOAC_NONE, nullptr);
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
+                         EOAC_NONE, nullptr);
 
     ThrowIfFailed(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, locator_.put_void()),
                   "Cannot reach WMI: creating the WMI locator");
 
     const Bstr nameSpace = Bstr::FromNarrow("root\\cimv2");
-    ThrowIfFailed(locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                          services_.put()),
-                  "Cannot reach WMI: connecting to root\\cimv2");
+    ThrowIfFailed(
+        locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put()),
+        "Cannot reach WMI: connecting to root\\cimv2");
 }
 
 WmiConnection::~WmiConnection()

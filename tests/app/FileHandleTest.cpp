@@ -41,7 +41,9 @@ TEST(FileHandleTest, ClosedOnceWhetherClosedOrDestroyed)
         file.Close();
         EXPECT_FALSE(file.IsOpen());
     }
-    { FileHandle file = CreateReportFile(files, u"b"); }
+    {
+        FileHandle file = CreateReportFile(files, u"b");
+    }
     EXPECT_EQ(files.closes.at(100), 1);
     EXPECT_EQ(files.closes.at(101), 1);
 }

@@ -15,7 +15,10 @@ using Testing::FakeRunServices;
 const std::u16string WriteFailureText =
     u"Failed to write assessment results to disk. Please run this application as administrator";
 
-std::size_t Find(const std::string& text, const std::string& piece) { return text.find(piece); }
+std::size_t Find(const std::string& text, const std::string& piece)
+{
+    return text.find(piece);
+}
 
 TEST(RunAssessmentTest, WritesThePageClosesItThenOpensIt)
 {

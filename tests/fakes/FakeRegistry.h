@@ -30,12 +30,12 @@ public:
 
     struct Value {
         std::vector<std::byte> bytes;
-        std::optional<long> status;          // forced status; the bytes are still written as far as they fit
-        std::optional<std::uint32_t> size;   // forced reported size
+        std::optional<long> status;        // forced status; the bytes are still written as far as they fit
+        std::optional<std::uint32_t> size; // forced reported size
     };
 
     struct Key {
-        long openStatus = RegistrySuccess;   // e.g. 5, access denied
+        long openStatus = RegistrySuccess; // e.g. 5, access denied
         std::map<std::u16string, Value> values;
 
         Key& Set(const std::u16string& name, std::vector<std::byte> bytes)
@@ -56,7 +56,7 @@ public:
         std::u16string path;
         std::uint32_t mask;
         long status;
-        int handle;                          // 0 when the open failed
+        int handle; // 0 when the open failed
     };
 
     struct Read {
@@ -158,19 +158,16 @@ public:
                 static_cast<std::byte>((number >> 16) & 0xFFu), static_cast<std::byte>(number >> 24)};
     }
 
-    std::deque<bool> wow64Answers;           // scripted answers, then the machine's
+    std::deque<bool> wow64Answers; // scripted answers, then the machine's
     int wow64Questions = 0;
     std::vector<Open> opens;
     std::vector<Read> reads;
-    std::map<int, int> closes;               // handle -> times closed
+    std::map<int, int> closes; // handle -> times closed
 
 private:
     class FakeKey : public RegistryKey {
     public:
-        FakeKey(FakeRegistry& registry, const Key& key, int handle)
-            : registry_(registry), key_(key), handle_(handle)
-        {
-        }
+        FakeKey(FakeRegistry& registry, const Key& key, int handle) : registry_(registry), key_(key), handle_(handle) {}
         ~FakeKey() override { ++registry_.closes[handle_]; }
 
         long QueryValue(const std::u16string& name, std::span<std::byte> buffer, std::uint32_t& size) override

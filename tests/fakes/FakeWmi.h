@@ -55,7 +55,8 @@ private:
 class FakeWmiResultSet : public WmiResultSet {
 public:
     explicit FakeWmiResultSet(std::vector<FakeWmiProperties> objects, std::shared_ptr<int> liveCount = nullptr)
-        : objects_(std::move(objects)), liveCount_(std::move(liveCount))
+        : objects_(std::move(objects))
+        , liveCount_(std::move(liveCount))
     {
         if (liveCount_) {
             ++*liveCount_;
@@ -100,9 +101,8 @@ public:
             throw std::runtime_error(failure->second);
         }
         const auto found = results.find(wql);
-        return std::make_unique<FakeWmiResultSet>(found == results.end() ? std::vector<FakeWmiProperties>()
-                                                                         : found->second,
-                                                  liveResultSets);
+        return std::make_unique<FakeWmiResultSet>(
+            found == results.end() ? std::vector<FakeWmiProperties>() : found->second, liveResultSets);
     }
 
     // Number of result sets handed out and not yet destroyed.
@@ -110,8 +110,8 @@ public:
 
     std::map<std::string, std::vector<FakeWmiProperties>> results;
     std::vector<std::string> queries;
-    std::optional<std::string> failAll;          // every query throws this message
-    std::map<std::string, std::string> failOn;   // query text -> message it throws
+    std::optional<std::string> failAll;        // every query throws this message
+    std::map<std::string, std::string> failOn; // query text -> message it throws
 
 private:
     std::shared_ptr<int> liveResultSets = std::make_shared<int>(0);

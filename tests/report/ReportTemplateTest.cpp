@@ -59,8 +59,7 @@ TEST(ReplaceAllTest, ValueHoldingItsOwnPlaceholderIsInsertedOnce)
 TEST(FillReportTest, PutsEveryValueIn)
 {
     const std::string page = FillReport(Template, "BODY", u"K\u00D6LN");
-    EXPECT_NE(page.find("<title>System Assessment Results for Dravik&copy; 17 by Talvane</title>"),
-              std::string::npos);
+    EXPECT_NE(page.find("<title>System Assessment Results for Dravik&copy; 17 by Talvane</title>"), std::string::npos);
     EXPECT_NE(page.find("System Assessment for Dravik<sup>&copy;</sup> v17 by Talvane - K\xC3\x96LN</h2>"),
               std::string::npos);
     EXPECT_NE(page.find("\r\n        BODY\r\n"), std::string::npos);

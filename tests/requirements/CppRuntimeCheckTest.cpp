@@ -29,10 +29,10 @@ TEST(CppRuntimeCheckTest, ClientWithOnlyThe2015Packages)
     EXPECT_TRUE(row.passed);
     EXPECT_EQ(row.Hardware(), u"Required C++ Runtimes *");
     EXPECT_EQ(row.Requirements(), X86_2015 + u"~");
-    EXPECT_EQ(row.System(), u"{{CHECKBOX_OFF}}" + X86_2008 + u"~{{CHECKBOX_OFF}}" + X64_2008 +
-                                u"~{{CHECKBOX_OFF}}" + X86_2010 + u"~{{CHECKBOX_OFF}}" + X64_2010 +
-                                u"~{{CHECKBOX_OFF}}" + X86_2013 + u"~{{CHECKBOX_OFF}}" + X64_2013 +
-                                u"~{{CHECKBOX_ON}}" + X86_2015 + u"~{{CHECKBOX_ON}}" + X64_2015 + u"~");
+    EXPECT_EQ(row.System(), u"{{CHECKBOX_OFF}}" + X86_2008 + u"~{{CHECKBOX_OFF}}" + X64_2008 + u"~{{CHECKBOX_OFF}}" +
+                                X86_2010 + u"~{{CHECKBOX_OFF}}" + X64_2010 + u"~{{CHECKBOX_OFF}}" + X86_2013 +
+                                u"~{{CHECKBOX_OFF}}" + X64_2013 + u"~{{CHECKBOX_ON}}" + X86_2015 + u"~{{CHECKBOX_ON}}" +
+                                X64_2015 + u"~");
     EXPECT_EQ(row.Message(), u"All required runtimes were found on this system.");
 }
 
@@ -42,8 +42,8 @@ TEST(CppRuntimeCheckTest, WebServerListsTheMissingInDetectionOrder)
         CheckCppRuntimes(WebServer, Runtimes({false, false, false, false, false, false, true, true}));
     EXPECT_FALSE(row.passed);
     EXPECT_EQ(row.Requirements(), X86_2008 + u"~" + X86_2010 + u"~" + X86_2013 + u"~" + X86_2015 + u"~");
-    EXPECT_EQ(row.Message(), u"The following runtimes were not found on this system:~" + X86_2008 + u"~" +
-                                 X86_2010 + u"~" + X86_2013 + u"~");
+    EXPECT_EQ(row.Message(), u"The following runtimes were not found on this system:~" + X86_2008 + u"~" + X86_2010 +
+                                 u"~" + X86_2013 + u"~");
 }
 
 TEST(CppRuntimeCheckTest, AppServerWithoutThe2010X86Package)
@@ -56,8 +56,7 @@ TEST(CppRuntimeCheckTest, AppServerWithoutThe2010X86Package)
 
 TEST(CppRuntimeCheckTest, ClientMissingOnlyThe2015X86ShowsAllEight)
 {
-    const RequirementResult row =
-        CheckCppRuntimes(Client, Runtimes({true, true, true, true, true, true, false, true}));
+    const RequirementResult row = CheckCppRuntimes(Client, Runtimes({true, true, true, true, true, true, false, true}));
     EXPECT_FALSE(row.passed);
     EXPECT_EQ(row.Message(), u"The following runtimes were not found on this system:~" + X86_2015 + u"~");
     const std::u16string system = row.System();
@@ -84,8 +83,8 @@ TEST(CppRuntimeCheckTest, NamesMatchExactly)
                                               {X86_2015 + u" ", false}};
     const RequirementResult row = CheckCppRuntimes(Client, detected);
     EXPECT_TRUE(row.passed);
-    EXPECT_EQ(row.System(), u"{{CHECKBOX_OFF}}microsoft visual c++ 2015 redistributable x86~{{CHECKBOX_OFF}}" +
-                                X86_2015 + u" ~");
+    EXPECT_EQ(row.System(),
+              u"{{CHECKBOX_OFF}}microsoft visual c++ 2015 redistributable x86~{{CHECKBOX_OFF}}" + X86_2015 + u" ~");
 }
 
 TEST(CppRuntimeCheckTest, SystemTextIsTheSameForEveryRole)

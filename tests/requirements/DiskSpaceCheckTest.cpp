@@ -30,15 +30,13 @@ TEST_P(DiskSpaceCheckTest, AnyOneDiskIsEnough)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DiskSpaceCheckTest,
-    testing::Values(
-        DiskCase{{{1.5, u"C:"}, {100.0, u"D:"}}, u"~", true, u"1.50 GB free on C:~100.00 GB free on D:~"},
-        DiskCase{{{1.5, u"C:"}, {100.0, u"D:"}}, u";", true, u"1.50 GB free on C:;100.00 GB free on D:;"},
-        DiskCase{{{100.0, u"D:"}, {1.5, u"C:"}}, u"~", true, u"100.00 GB free on D:~1.50 GB free on C:~"},
-        DiskCase{{{2.0, u"C:"}}, u"~", true, u"2.00 GB free on C:~"},
-        DiskCase{{{1.999, u"C:"}}, u"~", false, u"2.00 GB free on C:~"},
-        DiskCase{{{1.125, u"C:"}}, u";", false, u"1.13 GB free on C:;"},
-        DiskCase{{}, u"~", false, u""},
-        DiskCase{{{0.0, u""}}, u";", false, u"0.00 GB free on ;"}));
+    testing::Values(DiskCase{{{1.5, u"C:"}, {100.0, u"D:"}}, u"~", true, u"1.50 GB free on C:~100.00 GB free on D:~"},
+                    DiskCase{{{1.5, u"C:"}, {100.0, u"D:"}}, u";", true, u"1.50 GB free on C:;100.00 GB free on D:;"},
+                    DiskCase{{{100.0, u"D:"}, {1.5, u"C:"}}, u"~", true, u"100.00 GB free on D:~1.50 GB free on C:~"},
+                    DiskCase{{{2.0, u"C:"}}, u"~", true, u"2.00 GB free on C:~"},
+                    DiskCase{{{1.999, u"C:"}}, u"~", false, u"2.00 GB free on C:~"},
+                    DiskCase{{{1.125, u"C:"}}, u";", false, u"1.13 GB free on C:;"}, DiskCase{{}, u"~", false, u""},
+                    DiskCase{{{0.0, u""}}, u";", false, u"0.00 GB free on ;"}));
 
 } // namespace
 } // namespace Talvane::Nimlo

@@ -26,10 +26,9 @@ TEST(RoleBuildersTest, RowsInOrderForEveryProfile)
          {Testing::EmptyProfile(), Testing::AllPassProfile(), Testing::AllFailProfile()}) {
         const RoleAssessment client = AssessClientRole(profile);
         EXPECT_EQ(client.Title(), u"Client");
-        EXPECT_EQ(Labels(client),
-                  (std::vector<std::u16string>{u"Operating System", u"CPU", u"Memory", u"Free Hard Disk Space",
-                                               u"Video Memory", u".Net Runtime", u"Browser",
-                                               u"Required C++ Runtimes *"}));
+        EXPECT_EQ(Labels(client), (std::vector<std::u16string>{
+                                      u"Operating System", u"CPU", u"Memory", u"Free Hard Disk Space", u"Video Memory",
+                                      u".Net Runtime", u"Browser", u"Required C++ Runtimes *"}));
 
         const RoleAssessment web = AssessWebServerRole(profile);
         EXPECT_EQ(web.Title(), u"Web Server or 32-bit Application Server");
@@ -51,8 +50,7 @@ TEST(RoleBuildersTest, EachRoleUsesItsOwnConstants)
     EXPECT_EQ(AssessClientRole(profile).Results()[3].System(), u"1.13 GB free on C:;0.50 GB free on E:;");
     EXPECT_EQ(AssessWebServerRole(profile).Results()[3].System(), u"1.13 GB free on C:~0.50 GB free on E:~");
 
-    EXPECT_EQ(AssessClientRole(profile).Results()[7].Requirements(),
-              u"Microsoft Visual C++ 2015 Redistributable x86~");
+    EXPECT_EQ(AssessClientRole(profile).Results()[7].Requirements(), u"Microsoft Visual C++ 2015 Redistributable x86~");
     EXPECT_EQ(AssessAppServer64Role(profile).Results()[6].Requirements(),
               u"Microsoft Visual C++ 2008 Redistributable x64~Microsoft Visual C++ 2010 Redistributable x86~"
               u"Microsoft Visual C++ 2010 Redistributable x64~Microsoft Visual C++ 2013 Redistributable x64~"
@@ -61,16 +59,16 @@ TEST(RoleBuildersTest, EachRoleUsesItsOwnConstants)
 
 TEST(RoleBuildersTest, PassFlagsFollowTheProfile)
 {
-    for (const RoleAssessment& role : {AssessClientRole(Testing::AllPassProfile()),
-                                       AssessWebServerRole(Testing::AllPassProfile()),
-                                       AssessAppServer64Role(Testing::AllPassProfile())}) {
+    for (const RoleAssessment& role :
+         {AssessClientRole(Testing::AllPassProfile()), AssessWebServerRole(Testing::AllPassProfile()),
+          AssessAppServer64Role(Testing::AllPassProfile())}) {
         for (const RequirementResult& row : role.Results()) {
             EXPECT_TRUE(row.passed) << std::string(row.Hardware().begin(), row.Hardware().end());
         }
     }
-    for (const RoleAssessment& role : {AssessClientRole(Testing::AllFailProfile()),
-                                       AssessWebServerRole(Testing::AllFailProfile()),
-                                       AssessAppServer64Role(Testing::AllFailProfile())}) {
+    for (const RoleAssessment& role :
+         {AssessClientRole(Testing::AllFailProfile()), AssessWebServerRole(Testing::AllFailProfile()),
+          AssessAppServer64Role(Testing::AllFailProfile())}) {
         for (const RequirementResult& row : role.Results()) {
             EXPECT_FALSE(row.passed) << std::string(row.Hardware().begin(), row.Hardware().end());
         }

@@ -35,8 +35,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, VideoMemoryCheckTest,
                                          VideoCase{255, true, u"255 MB", Minimum},
                                          VideoCase{256, true, u"256 MB", Recommended},
                                          VideoCase{4096, true, u"4096 MB", Recommended},
-                                         VideoCase{0, false, u"0 MB", Fails},
-                                         VideoCase{-1, false, u"-1 MB", Fails}));
+                                         VideoCase{0, false, u"0 MB", Fails}, VideoCase{-1, false, u"-1 MB", Fails}));
 
 } // namespace
 } // namespace Talvane::Nimlo

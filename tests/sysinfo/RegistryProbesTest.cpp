@@ -60,26 +60,22 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& key) { key.Dword(u"Release", 393295).Text(u"Version", u"4.6.01055"); },
                    {u"4.6.01055", 393295}},
         DotNetCase{"ReleaseIsLittleEndian",
-                   [](auto& key) { key.Set(u"Release", {std::byte{0x01}, std::byte{0x02}, std::byte{0x03}, std::byte{0x84}}).Text(u"Version", u"4.8"); },
+                   [](auto& key) {
+                       key.Set(u"Release", {std::byte{0x01}, std::byte{0x02}, std::byte{0x03}, std::byte{0x84}})
+                           .Text(u"Version", u"4.8");
+                   },
                    {u"4.8", 0x84030201u}},
         DotNetCase{"VersionOfElevenUnitsFits",
                    [](auto& key) { key.Dword(u"Release", 461808).Text(u"Version", u"4.7.02053.1"); },
                    {u"4.7.02053.1", 461808}},
         DotNetCase{"VersionOfTwelveUnitsDoesNotFitAndDropsRelease",
-                   [](auto& key) { key.Dword(u"Release", 461808).Text(u"Version", u"4.7.02053.12"); },
-                   NotInstalled},
-        DotNetCase{"ReleaseWithoutVersion",
-                   [](auto& key) { key.Dword(u"Release", 461808); },
-                   NotInstalled},
-        DotNetCase{"VersionWithoutRelease",
-                   [](auto& key) { key.Text(u"Version", u"4.5.51209"); },
-                   {u"4.5.51209", 0}},
+                   [](auto& key) { key.Dword(u"Release", 461808).Text(u"Version", u"4.7.02053.12"); }, NotInstalled},
+        DotNetCase{"ReleaseWithoutVersion", [](auto& key) { key.Dword(u"Release", 461808); }, NotInstalled},
+        DotNetCase{"VersionWithoutRelease", [](auto& key) { key.Text(u"Version", u"4.5.51209"); }, {u"4.5.51209", 0}},
         DotNetCase{"EmptyVersionIsInstalled",
                    [](auto& key) { key.Dword(u"Release", 378389).Text(u"Version", u""); },
                    {u"", 378389}},
-        DotNetCase{"NoValuesAtAll",
-                   [](auto&) {},
-                   NotInstalled},
+        DotNetCase{"NoValuesAtAll", [](auto&) {}, NotInstalled},
         DotNetCase{"ReleaseTooLargeCountsAsZero",
                    [](auto& key) {
                        key.Set(u"Release", FakeRegistry::LittleEndian(7)).Text(u"Version", u"4.8");
@@ -87,10 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {u"4.8", 0}},
         DotNetCase{"FailedReleaseReadIgnoresItsBytes",
-                   [](auto& key) { key.Dword(u"Release", 528040).Text(u"Version", u"4.8.03761").Fail(u"Release", AccessDenied); },
+                   [](auto& key) {
+                       key.Dword(u"Release", 528040).Text(u"Version", u"4.8.03761").Fail(u"Release", AccessDenied);
+                   },
                    {u"4.8.03761", 0}},
         DotNetCase{"FailedVersionReadIgnoresItsBytes",
-                   [](auto& key) { key.Dword(u"Release", 528040).Text(u"Version", u"4.8.03761").Fail(u"Version", AccessDenied); },
+                   [](auto& key) {
+                       key.Dword(u"Release", 528040).Text(u"Version", u"4.8.03761").Fail(u"Version", AccessDenied);
+                   },
                    NotInstalled},
         DotNetCase{"VersionWithoutTerminatingZero",
                    [](auto& key) { key.Set(u"Version", FakeRegistry::Utf16(u"4.5.2")); },
@@ -179,36 +179,30 @@ INSTANTIATE_TEST_SUITE_P(
         BrowserCase{"SvcVersionWins",
                     [](auto& key) { key.Text(u"svcVersion", u"11.0.9600.18817").Text(u"Version", u"9.11.9600.18817"); },
                     u"11.0.9600.18817", SvcOnly},
-        BrowserCase{"OnlyVersion",
-                    [](auto& key) { key.Text(u"Version", u"9.0.8112.16421"); },
-                    u"9.0.8112.16421", SvcThenVersion},
-        BrowserCase{"Neither",
-                    [](auto&) {},
-                    u"0.Unknown", SvcThenVersion},
+        BrowserCase{"OnlyVersion", [](auto& key) { key.Text(u"Version", u"9.0.8112.16421"); }, u"9.0.8112.16421",
+                    SvcThenVersion},
+        BrowserCase{"Neither", [](auto&) {}, u"0.Unknown", SvcThenVersion},
         BrowserCase{"SvcVersionThatDoesNotFitDoesNotLeadToVersion",
                     [](auto& key) { key.Text(u"svcVersion", Units130).Text(u"Version", u"9.11.9600.18817"); },
                     u"0.Unknown", SvcOnly},
-        BrowserCase{"SvcVersionOf129UnitsFits",
-                    [](auto& key) { key.Text(u"svcVersion", Units129); },
-                    Units129, SvcOnly},
+        BrowserCase{"SvcVersionOf129UnitsFits", [](auto& key) { key.Text(u"svcVersion", Units129); }, Units129,
+                    SvcOnly},
         BrowserCase{"SvcVersionDeniedDoesNotLeadToVersion",
-                    [](auto& key) { key.Text(u"svcVersion", u"11.0").Fail(u"svcVersion", AccessDenied).Text(u"Version", u"9.11"); },
+                    [](auto& key) {
+                        key.Text(u"svcVersion", u"11.0").Fail(u"svcVersion", AccessDenied).Text(u"Version", u"9.11");
+                    },
                     u"0.Unknown", SvcOnly},
-        BrowserCase{"VersionThatDoesNotFit",
-                    [](auto& key) { key.Text(u"Version", Units130); },
+        BrowserCase{"VersionThatDoesNotFit", [](auto& key) { key.Text(u"Version", Units130); }, u"0.Unknown",
+                    SvcThenVersion},
+        BrowserCase{"VersionReadFails", [](auto& key) { key.Text(u"Version", u"9.11").Fail(u"Version", AccessDenied); },
                     u"0.Unknown", SvcThenVersion},
-        BrowserCase{"VersionReadFails",
-                    [](auto& key) { key.Text(u"Version", u"9.11").Fail(u"Version", AccessDenied); },
-                    u"0.Unknown", SvcThenVersion},
-        BrowserCase{"EmptySvcVersionIsKept",
-                    [](auto& key) { key.Text(u"svcVersion", u"").Text(u"Version", u"9.11"); },
+        BrowserCase{"EmptySvcVersionIsKept", [](auto& key) { key.Text(u"svcVersion", u"").Text(u"Version", u"9.11"); },
                     u"", SvcOnly},
-        BrowserCase{"TextAsHeldNotTrimmed",
-                    [](auto& key) { key.Text(u"svcVersion", u" 11.0\u4E00x "); },
+        BrowserCase{"TextAsHeldNotTrimmed", [](auto& key) { key.Text(u"svcVersion", u" 11.0\u4E00x "); },
                     u" 11.0\u4E00x ", SvcOnly},
         BrowserCase{"TextEndsAtFirstZeroUnit",
-                    [](auto& key) { key.Set(u"Version", FakeRegistry::Utf16Z(std::u16string(u"8.0\0.1", 6))); },
-                    u"8.0", SvcThenVersion}),
+                    [](auto& key) { key.Set(u"Version", FakeRegistry::Utf16Z(std::u16string(u"8.0\0.1", 6))); }, u"8.0",
+                    SvcThenVersion}),
     [](const testing::TestParamInfo<BrowserCase>& row) { return std::string(row.param.name); });
 
 TEST(RegistryProbesTest, BrowserKeyThatDoesNotOpen)
@@ -388,7 +382,7 @@ TEST(RegistryProbesTest, RuntimeKeyThatCannotBeOpenedIsNotInstalledAndOthersGoOn
     FakeRegistry registry(true);
     registry.AddKey(RuntimeTable[0].keyOn64Bit);
     registry.AddKey(RuntimeTable[2].keyOn64Bit).openStatus = AccessDenied;
-    registry.AddKey(RuntimeTable[3].keyOn64Bit).openStatus = 1018;  // key marked for deletion
+    registry.AddKey(RuntimeTable[3].keyOn64Bit).openStatus = 1018; // key marked for deletion
     registry.AddKey(RuntimeTable[4].keyOn64Bit).Text(u"Installed", u"1");
     registry.AddKey(RuntimeTable[7].keyOn64Bit);
 

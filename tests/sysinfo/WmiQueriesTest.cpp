@@ -24,16 +24,14 @@ std::u16string Digits(std::uint64_t value)
     return std::u16string(narrow.begin(), narrow.end());
 }
 
-template <typename T>
-T ParseObjects(const WmiQuery<T>& query, std::vector<FakeWmiProperties> objects)
+template <typename T> T ParseObjects(const WmiQuery<T>& query, std::vector<FakeWmiProperties> objects)
 {
     FakeWmiResultSet results(std::move(objects));
     return query.Parse(results);
 }
 
 // The exception's type and message, or "no error".
-template <typename Exception>
-std::string ErrorOf(const std::function<void()>& call)
+template <typename Exception> std::string ErrorOf(const std::function<void()>& call)
 {
     try {
         call();
@@ -123,24 +121,27 @@ FakeWmiProperties Disk(std::uint32_t driveType, const char16_t* deviceId, std::u
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DiskInfoWmiQueryTest,
-    testing::Values(
-        DiskCase{"NoObjects", {}, {}},
-        DiskCase{"NoLocalDisk",
-                 {Disk(2, u"A:", u"1024"), Disk(4, u"N:", u"2048"), Disk(5, u"R:", u"0"), Disk(6, u"Z:", u"10"),
-                  {{u"DeviceID", u"Q:"}, {u"FreeSpace", u"5"}}},
-                 {}},
-        DiskCase{"KeepsOrder",
-                 {Disk(3, u"D:", Digits(2 * GiB)), Disk(5, u"F:", u"0"), Disk(3, u"C:", Digits(GiB / 2)),
-                  Disk(3, u"E:", u"0")},
-                 {{2.0, u"D:"}, {0.5, u"C:"}, {0.0, u"E:"}}},
-        DiskCase{"HundredGigabytes", {Disk(3, u"C:", Digits(100 * GiB))}, {{100.0, u"C:"}}},
-        DiskCase{"TrailingTextIgnored", {Disk(3, u"C:", u"123abc")}, {{123.0 / GiB, u"C:"}}},
-        DiskCase{"EmptyFreeSpaceIsZero", {Disk(3, u"C:", u"")}, {{0.0, u"C:"}}},
-        DiskCase{"AbsentFreeSpaceIsZero", {{{u"DriveType", 3u}, {u"DeviceID", u"C:"}}}, {{0.0, u"C:"}}},
-        DiskCase{"UnreadableFreeSpaceIsZero",
-                 {Disk(3, u"C:", u"unknown"), Disk(3, u"D:", u"18446744073709551616"), Disk(3, u"E:", u"64")},
-                 {{0.0, u"C:"}, {0.0, u"D:"}, {64.0 / GiB, u"E:"}}},
-        DiskCase{"LargestFreeSpace", {Disk(3, u"C:", u"18446744073709551615")}, {{16.0 * GiB, u"C:"}}}),
+    testing::Values(DiskCase{"NoObjects", {}, {}},
+                    DiskCase{"NoLocalDisk",
+                             {Disk(2, u"A:", u"1024"),
+                              Disk(4, u"N:", u"2048"),
+                              Disk(5, u"R:", u"0"),
+                              Disk(6, u"Z:", u"10"),
+                              {{u"DeviceID", u"Q:"}, {u"FreeSpace", u"5"}}},
+                             {}},
+                    DiskCase{"KeepsOrder",
+                             {Disk(3, u"D:", Digits(2 * GiB)), Disk(5, u"F:", u"0"), Disk(3, u"C:", Digits(GiB / 2)),
+                              Disk(3, u"E:", u"0")},
+                             {{2.0, u"D:"}, {0.5, u"C:"}, {0.0, u"E:"}}},
+                    DiskCase{"HundredGigabytes", {Disk(3, u"C:", Digits(100 * GiB))}, {{100.0, u"C:"}}},
+                    DiskCase{"TrailingTextIgnored", {Disk(3, u"C:", u"123abc")}, {{123.0 / GiB, u"C:"}}},
+                    DiskCase{"EmptyFreeSpaceIsZero", {Disk(3, u"C:", u"")}, {{0.0, u"C:"}}},
+                    DiskCase{"AbsentFreeSpaceIsZero", {{{u"DriveType", 3u}, {u"DeviceID", u"C:"}}}, {{0.0, u"C:"}}},
+                    DiskCase{
+                        "UnreadableFreeSpaceIsZero",
+                        {Disk(3, u"C:", u"unknown"), Disk(3, u"D:", u"18446744073709551616"), Disk(3, u"E:", u"64")},
+                        {{0.0, u"C:"}, {0.0, u"D:"}, {64.0 / GiB, u"E:"}}},
+                    DiskCase{"LargestFreeSpace", {Disk(3, u"C:", u"18446744073709551615")}, {{16.0 * GiB, u"C:"}}}),
     [](const testing::TestParamInfo<DiskCase>& param) { return param.param.name; });
 
 TEST(MemoryInfoWmiQueryTest, ConvertsBytesToGigabytesAndCopiesTheName)
@@ -157,7 +158,9 @@ TEST(MemoryInfoWmiQueryTest, ConvertsBytesToGigabytesAndCopiesTheName)
 
 TEST(MemoryInfoWmiQueryTest, UnreadableMemorySizeRaisesTheConversionError)
 {
-    EXPECT_EQ(ErrorOf<std::invalid_argument>([] { ParseObjects(MemoryInfoWmiQuery(), {{{u"Name", u"PC"}}}); }),
+    EXPECT_EQ(ErrorOf<std::invalid_argument>([] {
+                  ParseObjects(MemoryInfoWmiQuery(), {{{u"Name", u"PC"}}});
+              }),
               "invalid stoull argument");
     EXPECT_EQ(ErrorOf<std::out_of_range>([] {
                   ParseObjects(MemoryInfoWmiQuery(), {{{u"TotalPhysicalMemory", u"18446744073709551616"}}});
@@ -199,22 +202,26 @@ TEST_P(OSInfoWmiQueryTest, ReadsVersionServicePackCaptionAndProductType)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OSInfoWmiQueryTest,
-    testing::Values(
-        OSCase{{{u"Version", u"6.1.7601"}, {u"CSDVersion", u"Service Pack 1"}, {u"Caption", u" Client Edition "},
-                {u"ProductType", 1u}},
-               {6, 1, 1, u" Client Edition ", false}},
-        OSCase{{{u"Version", u"6.2.9200"}, {u"Caption", u"Domain Edition"}, {u"ProductType", 2u}},
-               {6, 2, 0, u"Domain Edition", true}},
-        OSCase{{{u"Version", u"6.3.9600"}, {u"CSDVersion", u"Service Pack 2, v.3244"}, {u"ProductType", 3u}},
-               {6, 3, 2, u"", true}},
-        OSCase{{{u"Version", u"10.0.14393"}, {u"CSDVersion", u"Service Pack"}, {u"ProductType", 1u}},
-               {10, 0, 0, u"", false}},
-        // A product type that is not there reads as 0, which is not a workstation.
-        OSCase{{{u"Version", u"5.2.3790"}}, {5, 2, 0, u"", true}}));
+    testing::Values(OSCase{{{u"Version", u"6.1.7601"},
+                            {u"CSDVersion", u"Service Pack 1"},
+                            {u"Caption", u" Client Edition "},
+                            {u"ProductType", 1u}},
+                           {6, 1, 1, u" Client Edition ", false}},
+                    OSCase{{{u"Version", u"6.2.9200"}, {u"Caption", u"Domain Edition"}, {u"ProductType", 2u}},
+                           {6, 2, 0, u"Domain Edition", true}},
+                    OSCase{
+                        {{u"Version", u"6.3.9600"}, {u"CSDVersion", u"Service Pack 2, v.3244"}, {u"ProductType", 3u}},
+                        {6, 3, 2, u"", true}},
+                    OSCase{{{u"Version", u"10.0.14393"}, {u"CSDVersion", u"Service Pack"}, {u"ProductType", 1u}},
+                           {10, 0, 0, u"", false}},
+                    // A product type that is not there reads as 0, which is not a workstation.
+                    OSCase{{{u"Version", u"5.2.3790"}}, {5, 2, 0, u"", true}}));
 
 TEST(OSInfoWmiQueryTest, UnreadableVersionRaisesTheConversionError)
 {
-    EXPECT_EQ(ErrorOf<std::invalid_argument>([] { ParseObjects(OSInfoWmiQuery(), {{{u"ProductType", 1u}}}); }),
+    EXPECT_EQ(ErrorOf<std::invalid_argument>([] {
+                  ParseObjects(OSInfoWmiQuery(), {{{u"ProductType", 1u}}});
+              }),
               "invalid stoul argument");
 }
 
@@ -231,22 +238,20 @@ TEST_P(ParseVersionTest, TakesMajorMinorAndServicePack)
     EXPECT_EQ(OSInfoWmiQuery::ParseVersion(GetParam().version, GetParam().servicePack), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseVersionTest,
-    testing::Values(VersionCase{u"6.1.7601", u"Service Pack 1", {6, 1, 1}},
-                    VersionCase{u"10.0.14393", u"", {10, 0, 0}},
-                    VersionCase{u"6.3.9600", u"Service Pack 2, v.3244", {6, 3, 2}},
-                    VersionCase{u"6.0", u"Service Pack 12", {6, 0, 12}},
-                    VersionCase{u"5.1.2600", u"Service Pack", {5, 1, 0}},
-                    VersionCase{u"5.1.2600", u"Service Pack  ", {5, 1, 0}},
-                    VersionCase{u"5.1.2600", u"service pack 3", {5, 1, 0}},
-                    VersionCase{u" 6. 1.x", u"", {6, 1, 0}},
-                    VersionCase{u"4294967295.7", u"", {4294967295u, 7, 0}}));
+INSTANTIATE_TEST_SUITE_P(Cases, ParseVersionTest,
+                         testing::Values(VersionCase{u"6.1.7601", u"Service Pack 1", {6, 1, 1}},
+                                         VersionCase{u"10.0.14393", u"", {10, 0, 0}},
+                                         VersionCase{u"6.3.9600", u"Service Pack 2, v.3244", {6, 3, 2}},
+                                         VersionCase{u"6.0", u"Service Pack 12", {6, 0, 12}},
+                                         VersionCase{u"5.1.2600", u"Service Pack", {5, 1, 0}},
+                                         VersionCase{u"5.1.2600", u"Service Pack  ", {5, 1, 0}},
+                                         VersionCase{u"5.1.2600", u"service pack 3", {5, 1, 0}},
+                                         VersionCase{u" 6. 1.x", u"", {6, 1, 0}},
+                                         VersionCase{u"4294967295.7", u"", {4294967295u, 7, 0}}));
 
 TEST(ParseVersionTest, UnreadableVersionPiecesRaiseTheConversionErrors)
 {
-    EXPECT_EQ(ErrorOf<std::invalid_argument>([] { OSInfoWmiQuery::ParseVersion(u"", u""); }),
-              "invalid stoul argument");
+    EXPECT_EQ(ErrorOf<std::invalid_argument>([] { OSInfoWmiQuery::ParseVersion(u"", u""); }), "invalid stoul argument");
     EXPECT_EQ(ErrorOf<std::invalid_argument>([] { OSInfoWmiQuery::ParseVersion(u"6.x.1", u""); }),
               "invalid stoul argument");
     EXPECT_EQ(ErrorOf<std::invalid_argument>([] { OSInfoWmiQuery::ParseVersion(u"10", u""); }),

@@ -8,8 +8,7 @@
 namespace Talvane::Nimlo {
 namespace {
 
-template <typename Exception, typename Call>
-std::string MessageOf(Call call)
+template <typename Exception, typename Call> std::string MessageOf(Call call)
 {
     try {
         call();
@@ -33,14 +32,14 @@ TEST_P(ParseUnsignedTest, ReadsLeadingDigits)
     EXPECT_EQ(ParseUnsigned64(GetParam().text), GetParam().expected64);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseUnsignedTest,
-    testing::Values(ParseCase{u"42", 42, 42}, ParseCase{u"  42abc", 42, 42}, ParseCase{u"\t\n\v\f\r7", 7, 7},
-                    ParseCase{u"+5", 5, 5}, ParseCase{u"007", 7, 7}, ParseCase{u"0", 0, 0},
-                    ParseCase{u"-1", 4294967295u, 18446744073709551615u}, ParseCase{u"-0", 0, 0},
-                    ParseCase{u"-4294967295", 1, 18446744069414584321u}, ParseCase{u"123abc", 123, 123},
-                    ParseCase{u"6.1.7601", 6, 6}, ParseCase{u"4294967295", 4294967295u, 4294967295u},
-                    ParseCase{u"1 2", 1, 1}));
+INSTANTIATE_TEST_SUITE_P(Cases, ParseUnsignedTest,
+                         testing::Values(ParseCase{u"42", 42, 42}, ParseCase{u"  42abc", 42, 42},
+                                         ParseCase{u"\t\n\v\f\r7", 7, 7}, ParseCase{u"+5", 5, 5},
+                                         ParseCase{u"007", 7, 7}, ParseCase{u"0", 0, 0},
+                                         ParseCase{u"-1", 4294967295u, 18446744073709551615u}, ParseCase{u"-0", 0, 0},
+                                         ParseCase{u"-4294967295", 1, 18446744069414584321u},
+                                         ParseCase{u"123abc", 123, 123}, ParseCase{u"6.1.7601", 6, 6},
+                                         ParseCase{u"4294967295", 4294967295u, 4294967295u}, ParseCase{u"1 2", 1, 1}));
 
 TEST(ParseUnsignedTest, NoDigitIsAnInvalidArgument)
 {

@@ -56,7 +56,7 @@ TEST(WmiIntegrationTest, EveryQueryTextFindsItsClass)
 {
     WmiConnection wmi;
     const std::vector<std::string> texts = {
-        CpuInfoWmiQuery(1).QueryText(),  DiskInfoWmiQuery().QueryText(), MemoryInfoWmiQuery().QueryText(),
+        CpuInfoWmiQuery(1).QueryText(),    DiskInfoWmiQuery().QueryText(), MemoryInfoWmiQuery().QueryText(),
         VideoMemoryWmiQuery().QueryText(), OSInfoWmiQuery().QueryText(),
     };
     for (const std::string& text : texts) {
@@ -80,8 +80,8 @@ TEST(WmiIntegrationTest, ListsTheSystemDriveAsALocalDisk)
     const std::vector<DiskInfo> disks = Execute(wmi, DiskInfoWmiQuery());
 
     const std::u16string systemDrive = SystemDrive();
-    EXPECT_TRUE(std::any_of(disks.begin(), disks.end(),
-                            [&](const DiskInfo& disk) { return disk.deviceId == systemDrive; }));
+    EXPECT_TRUE(
+        std::any_of(disks.begin(), disks.end(), [&](const DiskInfo& disk) { return disk.deviceId == systemDrive; }));
     for (const DiskInfo& disk : disks) {
         EXPECT_EQ(disk.deviceId.size(), 2u);
         EXPECT_EQ(disk.deviceId.back(), u':');
