@@ -1,0 +1,58 @@
+#include "BenchProfiles.h"
+
+#include <iterator>
+#include <vector>
+
+#include "report/ReportTemplate.h"
+#include "report/RoleSection.h"
+#include "requirements/RoleBuilders.h"
+
+namespace Talvane::Nimlo::Bench {
+namespace {
+
+std::vector<RuntimeStatus> Runtimes()
+{
+    static const char16_t* const names[] = {
+        u"Microsoft Visual C++ 2008 Redistributable x86", u"Microsoft Visual C++ 2008 Redistributable x64",
+        u"Microsoft Visual C++ 2010 Redistributable x86", u"Microsoft Visual C++ 2010 Redistributable x64",
+        u"Microsoft Visual C++ 2013 Redistributable x86", u"Microsoft Visual C++ 2013 Redistributable x64",
+        u"Microsoft Visual C++ 2015 Redistributable x86", u"Microsoft Visual C++ 2015 Redistributable x64",
+    };
+    std::vector<RuntimeStatus> runtimes;
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        runtimes.push_back({names[i], i % 3 != 1});
+    }
+    return runtimes;
+}
+
+} // namespace
+
+SystemProfile TypicalProfile()
+{
+    const MemoryInfo memory{7.89, u"WS-ACCOUNTS-07"};
+    return SystemProfile(CpuInfo{2.6, 4}, {{112.4, u"C:"}, {391.75, u"D:"}}, memory,
+                         OSInfo{10, 0, 0, u"Microsoft Windows 10 Pro", false}, VideoMemoryInfo{1024},
+                         u"11.0.19041.1566", DotNetInfo{u"4.8.04084", 528372}, Runtimes(), memory.name);
+}
+
+SystemProfile ManyDisksProfile()
+{
+    std::vector<DiskInfo> disks;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        disks.push_back({1.5 + 37.25 * (letter - u'A'), std::u16string{letter, u':'}});
+    }
+    const MemoryInfo memory{64.0, u"SRV-STORAGE-01"};
+    return SystemProfile(CpuInfo{3.2, 16}, disks, memory,
+                         OSInfo{10, 0, 0, u"Microsoft Windows Server 2019 Datacenter", true}, VideoMemoryInfo{256},
+                         u"11.0.17763.1", DotNetInfo{u"4.8.03761", 528049}, Runtimes(), memory.name);
+}
+
+std::string BuildPage(const SystemProfile& profile, const std::string& reportTemplate)
+{
+    std::string body = RenderRole(AssessClientRole(profile));
+    body += RenderRole(AssessWebServerRole(profile));
+    body += RenderRole(AssessAppServer64Role(profile));
+    return FillReport(reportTemplate, body, profile.ComputerName());
+}
+
+} // namespace Talvane::Nimlo::Bench

@@ -1,0 +1,64 @@
+// One whole run of the assessment with in-memory services: the profile is
+// handed out as collected, the page is written nowhere and no shell is asked.
+// Run under a heap profiler, it shows the pipeline's peak heap.
+#include <cstdio>
+
+#include "BenchProfiles.h"
+#include "app/RunAssessment.h"
+
+namespace {
+
+using namespace Talvane::Nimlo;
+
+class DiscardingFiles : public FileSystem {
+public:
+    std::optional<NativeFile> CreateAlways(const std::u16string&) override { return NativeFile{1}; }
+    bool Write(NativeFile, std::string_view bytes, std::uint32_t& written) override
+    {
+        written = static_cast<std::uint32_t>(bytes.size());
+        bytesWritten += bytes.size();
+        return true;
+    }
+    void Close(NativeFile) override {}
+
+    std::size_t bytesWritten = 0;
+};
+
+class SilentDesktop : public Desktop {
+public:
+    void Open(const std::u16string&) override {}
+    void ShowMessage(const std::u16string&, const std::u16string&) override {}
+};
+
+class InMemoryServices : public RunServices {
+public:
+    explicit InMemoryServices(SystemProfile profile) : profile_(std::move(profile)) {}
+
+    SystemProfile CollectSystemProfile() override { return profile_; }
+    std::string LoadReportTemplate() override { return std::string(BenchReportTemplate); }
+    FileSystem& Files() override { return files; }
+    Desktop& Shell() override { return desktop; }
+
+    DiscardingFiles files;
+    SilentDesktop desktop;
+
+private:
+    SystemProfile profile_;
+};
+
+} // namespace
+
+// With the argument "26" the profile has 26 disks, otherwise it is the typical
+// one. With "idle" nothing runs: the heap the C++ runtime takes at start-up.
+int main(int argc, char** argv)
+{
+    const std::string_view mode = argc > 1 ? argv[1] : "";
+    if (mode == "idle") {
+        return 0;
+    }
+    const bool manyDisks = mode == "26";
+    InMemoryServices services(manyDisks ? Bench::ManyDisksProfile() : Bench::TypicalProfile());
+    const int status = RunAssessment(services);
+    std::printf("status %d, %zu bytes written\n", status, services.files.bytesWritten);
+    return status;
+}
