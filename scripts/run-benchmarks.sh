@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Measures the program's footprint:
+#   1. the pure report pipeline (three roles judged and rendered, the page
+#      filled) with Google Benchmark, for a typical profile and for 26 disks;
+#   2. SystemAssessment.exe end to end under Wine, against a do-nothing Windows
+#      program built the same way, both timed in the same run and prefix;
+#   3. the size of SystemAssessment.exe;
+#   4. the peak heap of one native run of the whole pipeline (valgrind massif).
+# Installs what a fresh Debian machine lacks.
+#
+#   scripts/run-benchmarks.sh        10 end-to-end runs of each program
+#   scripts/run-benchmarks.sh 25     25 runs of each
+#
+# Timings on a shared machine are noisy: every figure is a median of repetitions.
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+source "$ROOT/scripts/lib/wine.sh"
+source "$ROOT/scripts/lib/build.sh"
+export LC_ALL=C # decimal points in $EPOCHREALTIME and printf
+
+runs=${1:-10}
+[[ $runs =~ ^[1-9][0-9]*$ ]] || die "the number of runs must be a positive whole number, not '$runs'"
+bench_repetitions=10
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" libbenchmark-dev valgrind
+ensure_wine
+
+say "Building the pipeline benchmarks (preset bench)"
+build_preset bench
+bench_dir=$ROOT/build/bench/bench
+
+# Its own build directory, so the shared mingw preset stays as it is.
+say "Building SystemAssessment.exe and the do-nothing baseline (MinGW-w64, build/mingw-bench)"
+mingw_dir=$ROOT/build/mingw-bench
+(cd "$ROOT" &&
+    cmake -S . -B "$mingw_dir" --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+        -DNIMLO_BENCHMARKS=ON -DNIMLO_BUILD_TESTS=OFF >/dev/null &&
+    cmake --build "$mingw_dir" -j2 --target SystemAssessment DoNothing) >&2 || die "the MinGW-w64 build failed"
+exe=$mingw_dir/platform/win32/SystemAssessment.exe
+baseline=$mingw_dir/bench/baseline/DoNothing.exe
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+heading() { printf '\n=== %s ===\n' "$*"; }
+
+# Prints the median of the numbers on standard input, one a line.
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+heading "Machine"
+printf 'processors: %s x %s\n' "$(nproc)" "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+printf 'memory:     %s MiB\n' "$(awk '/^MemTotal/ { print int($2 / 1024) }' /proc/meminfo)"
+printf '32-bit x86: %s\n' "$(i386_runner)"
+printf 'load:       %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
+
+# 1. The pure pipeline.
+heading "Pipeline (native, Release): median of $bench_repetitions repetitions"
+"$bench_dir/pipeline_bench" --benchmark_repetitions=$bench_repetitions --benchmark_report_aggregates_only=true \
+    --benchmark_out="$work/pipeline.json" --benchmark_out_format=json
+pipeline_median() {
+    python3 -c 'import json, sys
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b["run_name"] == sys.argv[2] and b.get("aggregate_name") == "median":
+        print("%.1f" % b["real_time"])' "$work/pipeline.json" "$1"
+}
+typical_us=$(pipeline_median BM_PipelineTypical)
+disks_us=$(pipeline_median BM_Pipeline26Disks)
+
+# 2. End to end under Wine. Both programs run alternately in the same prefix and
+# directory, after one untimed warm-up run each (which also starts the prefix's
+# wineserver). No display: the shell's request to open the page goes nowhere.
+heading "End to end under Wine: $runs runs of each, alternating"
+prefix=$CACHE_DIR/wine-run-win64
+make_prefix "$prefix" win64
+unset DISPLAY WAYLAND_DISPLAY
+time_run() {
+    local program=$1 start end status=0
+    start=$EPOCHREALTIME
+    (cd "$work" && WINEPREFIX=$prefix WINEDEBUG=-all "$WINE" "$program" >>"$work/wine.log" 2>&1) || status=$?
+    end=$EPOCHREALTIME
+    [ "$status" -eq 0 ] || die "$(basename "$program") exited with status $status under Wine (see $work/wine.log)"
+    awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", e - s }'
+}
+time_run "$baseline" >/dev/null
+time_run "$exe" >/dev/null
+[ -f "$work/System Assessment Results.html" ] || die "SystemAssessment.exe wrote no report under Wine"
+: >"$work/baseline.times"
+: >"$work/program.times"
+for ((i = 1; i <= runs; i++)); do
+    b=$(time_run "$baseline")
+    p=$(time_run "$exe")
+    echo "$b" >>"$work/baseline.times"
+    echo "$p" >>"$work/program.times"
+    printf 'run %2d: do-nothing %6.3f s   SystemAssessment.exe %6.3f s\n' "$i" "$b" "$p"
+done
+baseline_s=$(median <"$work/baseline.times")
+program_s=$(median <"$work/program.times")
+ratio=$(awk -v p="$program_s" -v b="$baseline_s" 'BEGIN { printf "%.1f", p / b }')
+
+# 3. Size.
+exe_bytes=$(stat -c %s "$exe")
+i686-w64-mingw32-strip -o "$work/stripped.exe" "$exe"
+stripped_bytes=$(stat -c %s "$work/stripped.exe")
+
+# 4. Peak heap of one run of the pipeline, and what the C++ runtime alone takes
+# at start-up (its exception-handling pool), measured the same way.
+heading "Peak heap (valgrind massif, native, Release)"
+peak_heap() {
+    valgrind --tool=massif --pages-as-heap=no --massif-out-file="$work/massif.$1" \
+        "$bench_dir/pipeline_once" "$1" >/dev/null 2>"$work/valgrind.$1.log" ||
+        die "the massif run '$1' failed (see $work/valgrind.$1.log)"
+    awk -F= '/^mem_heap_B=/ { if ($2 > peak) peak = $2 } END { print peak + 0 }' "$work/massif.$1"
+}
+idle_b=$(peak_heap idle)
+typical_b=$(peak_heap typical)
+disks_b=$(peak_heap 26)
+ms_print "$work/massif.typical" | sed -n '/^    KB/,/^Number of snapshots/p'
+
+heading "Summary"
+printf '%-58s %s\n' \
+    "pipeline, typical profile (median of $bench_repetitions):" "$typical_us us" \
+    "pipeline, 26 disks (median of $bench_repetitions):" "$disks_us us" \
+    "end to end under Wine, SystemAssessment.exe (median of $runs):" "$program_s s" \
+    "end to end under Wine, do-nothing baseline (median of $runs):" "$baseline_s s" \
+    "end to end ratio, SystemAssessment.exe / baseline:" "$ratio" \
+    "SystemAssessment.exe size:" "$exe_bytes bytes ($stripped_bytes stripped)" \
+    "native pipeline peak heap, typical profile:" "$typical_b bytes" \
+    "native pipeline peak heap, 26 disks:" "$disks_b bytes" \
+    "  of which the C++ runtime's start-up heap:" "$idle_b bytes"
