@@ -46,7 +46,8 @@ heading() { printf '\n=== %s ===\n' "$*"; }
 
 # Prints the median of the numbers on standard input, one a line.
 median() {
-    sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    sort -g | awk '{ v[NR] = $1 }
+        END { if (NR == 0) exit 1; printf "%.3f\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 heading "Machine"
@@ -119,7 +120,7 @@ disks_b=$(peak_heap 26)
 ms_print "$work/massif.typical" | sed -n '/^    KB/,/^Number of snapshots/p'
 
 heading "Summary"
-printf '%-58s %s\n' \
+printf '%-62s %s\n' \
     "pipeline, typical profile (median of $bench_repetitions):" "$typical_us us" \
     "pipeline, 26 disks (median of $bench_repetitions):" "$disks_us us" \
     "end to end under Wine, SystemAssessment.exe (median of $runs):" "$program_s s" \
