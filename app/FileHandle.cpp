@@ -5,7 +5,7 @@
 
 namespace Talvane::Nimlo {
 
-void FileHandle::Write(std::string bytes)
+void FileHandle::Write(const std::string& bytes)
 {
     if (!file_) {
         throw std::runtime_error("Handle is null!");

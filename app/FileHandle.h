@@ -23,7 +23,7 @@ public:
     // Writes every byte of `bytes` in one platform write, nothing else.
     // Throws std::runtime_error "Handle is null!" when no file is held and
     // "Failed to write file" when the write fails or comes up short.
-    void Write(std::string bytes);
+    void Write(const std::string& bytes);
 
     void Close();
 

@@ -8,7 +8,7 @@ namespace Talvane::Nimlo {
 
 float RoundMemoryForComparison(double sizeGB)
 {
-    const float size = static_cast<float>(sizeGB);
+    const auto size = static_cast<float>(sizeGB);
     const float hundredths = size * 100.0f;
     const double ceiling = std::ceil(static_cast<double>(hundredths));
     return static_cast<float>(ceiling) / 100.0f;

@@ -14,15 +14,16 @@ constexpr int ExactFractionDigits = 1074;
 // optional "."), growing it by one digit when the carry runs off the front.
 void IncrementDigits(std::string& digits)
 {
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-        if (*it == '.') {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        char& digit = digits[i];
+        if (digit == '.') {
             continue;
         }
-        if (*it != '9') {
-            ++*it;
+        if (digit != '9') {
+            ++digit;
             return;
         }
-        *it = '0';
+        digit = '0';
     }
     digits.insert(digits.begin(), '1');
 }

@@ -13,7 +13,7 @@ public:
 
     long QueryValue(const std::u16string& name, std::span<std::byte> buffer, std::uint32_t& size) override
     {
-        DWORD bytes = static_cast<DWORD>(buffer.size());
+        auto bytes = static_cast<DWORD>(buffer.size());
         const LSTATUS status = ::RegQueryValueExW(key_.get(), AsWide(name), nullptr, nullptr,
                                                   reinterpret_cast<BYTE*>(buffer.data()), &bytes);
         size = bytes;

@@ -1,1 +1,50 @@
-# placeholder: this stage is being built
+# Static checks over the whole tree, native and Windows sources alike:
+# clang-format (the code must already be formatted), clang-tidy and cppcheck.
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" clang-format clang-tidy cppcheck
+
+cd "$ROOT"
+mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+mapfile -t translation_units < <(git ls-files '*.cpp')
+
+say "clang-format: ${#sources[@]} files"
+clang-format --dry-run --Werror "${sources[@]}" || die "unformatted code; run: clang-format -i \$(git ls-files '*.cpp' '*.h')"
+
+# Compile databases of both builds (configuring is enough).
+cmake --preset native >/dev/null
+cmake --preset mingw >/dev/null
+cmake --preset bench >/dev/null 2>&1 || true
+
+# Windows sources are checked with the MinGW headers and the i686 target.
+windows_args=(--extra-arg=--target=i686-w64-mingw32 --extra-arg=-nostdinc++)
+while read -r dir; do
+    windows_args+=("--extra-arg=-isystem$dir")
+done < <(echo | i686-w64-mingw32-g++-posix -E -x c++ - -v 2>&1 |
+    sed -n '/#include <...> search starts here/,/End of search/p' | grep '^ /' | sed 's/^ //' |
+    grep -v -e '/include$' -e 'include-fixed')
+windows_args+=("--extra-arg=-isystem/usr/i686-w64-mingw32/include")
+
+native_units=() windows_units=() bench_units=()
+for unit in "${translation_units[@]}"; do
+    case $unit in
+        platform/win32/* | app/Main.cpp | tests/win32/* | tests/e2e/* | bench/baseline/*) windows_units+=("$unit") ;;
+        fuzz/*) ;; # built with the fuzzing flags only; see the fuzz stage
+        bench/*) bench_units+=("$unit") ;;
+        *) native_units+=("$unit") ;;
+    esac
+done
+
+say "clang-tidy: ${#native_units[@]} native and ${#windows_units[@]} Windows translation units"
+run-clang-tidy -quiet -j 2 -p build/native "${native_units[@]/#/$ROOT/}" >/tmp/nimlo-tidy.log 2>&1 ||
+    { grep -E 'error:|warning:' /tmp/nimlo-tidy.log; die "clang-tidy found problems in native sources"; }
+if [ ${#bench_units[@]} -gt 0 ] && [ -f build/bench/compile_commands.json ]; then
+    clang-tidy -quiet -p build/bench "${bench_units[@]}" || die "clang-tidy found problems in the benchmarks"
+fi
+clang-tidy -quiet -p build/mingw "${windows_args[@]}" "${windows_units[@]}" ||
+    die "clang-tidy found problems in Windows sources"
+
+say "cppcheck"
+cppcheck_args=(--enable=warning,performance,portability --inline-suppr --error-exitcode=1 --quiet -j 2
+    --library=googletest --suppress='*:/usr/*' --suppress='*:*/googletest/*' --suppress=missingIncludeSystem)
+cppcheck --project=build/native/compile_commands.json "${cppcheck_args[@]}" || die "cppcheck: native sources"
+cppcheck --project=build/mingw/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" ||
+    die "cppcheck: Windows sources"

@@ -54,7 +54,7 @@ TEST(FileHandleTest, MovedFromHandleDoesNotClose)
     {
         FileHandle first = CreateReportFile(files, u"a");
         FileHandle second(std::move(first));
-        EXPECT_FALSE(first.IsOpen());
+        EXPECT_FALSE(first.IsOpen()); // NOLINT(bugprone-use-after-move): the moved-from owner must be empty
         EXPECT_TRUE(second.IsOpen());
     }
     EXPECT_EQ(files.closes.at(100), 1);

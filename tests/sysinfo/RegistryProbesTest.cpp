@@ -317,6 +317,7 @@ std::vector<RuntimeStatus> Expected(const std::vector<bool>& installed)
 std::vector<std::u16string> Column(bool on64BitWindows)
 {
     std::vector<std::u16string> keys;
+    keys.reserve(RuntimeTable.size());
     for (const RuntimeRow& row : RuntimeTable) {
         keys.push_back(on64BitWindows ? row.keyOn64Bit : row.keyOn32Bit);
     }

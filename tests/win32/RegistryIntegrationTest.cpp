@@ -43,7 +43,7 @@ bool KeyExists(const std::u16string& path)
 
 LSTATUS SetText(HKEY key, const std::u16string& name, const std::u16string& text)
 {
-    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(char16_t));
+    const auto bytes = static_cast<DWORD>(text.size() + 1) * static_cast<DWORD>(sizeof(char16_t));
     return ::RegSetValueExW(key, AsWide(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), bytes);
 }
 
@@ -283,7 +283,7 @@ TEST(RegistryIntegrationTest, UniqueKeyClosesItsKeyOnceAndMovesOwnership)
         raw = first.get();
 
         UniqueKey second(std::move(first));
-        EXPECT_FALSE(first);
+        EXPECT_FALSE(first); // NOLINT(bugprone-use-after-move): the moved-from owner must be empty
         EXPECT_EQ(second.get(), raw);
         EXPECT_EQ(::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                      nullptr, nullptr, nullptr),
