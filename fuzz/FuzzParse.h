@@ -16,8 +16,7 @@ namespace Talvane::Nimlo::Fuzzing {
 // Calls `parse` and turns its result or error into a ParseOutcome. Any error
 // other than the two standard kinds, or a message other than the expected
 // one, is a violation.
-template <typename Parse>
-ParseOutcome Observe(Parse parse, const char* invalidMessage, const char* rangeMessage)
+template <typename Parse> ParseOutcome Observe(Parse parse, const char* invalidMessage, const char* rangeMessage)
 {
     try {
         return {ParseOutcome::Kind::Value, static_cast<std::uint64_t>(parse())};
@@ -37,8 +36,7 @@ inline ParseOutcome Observe32(std::u16string_view text)
 
 inline ParseOutcome Observe64(std::u16string_view text)
 {
-    return Observe([text] { return ParseUnsigned64(text); }, "invalid stoull argument",
-                   "stoull argument out of range");
+    return Observe([text] { return ParseUnsigned64(text); }, "invalid stoull argument", "stoull argument out of range");
 }
 
 } // namespace Talvane::Nimlo::Fuzzing

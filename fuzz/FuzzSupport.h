@@ -67,11 +67,11 @@ inline std::string Show(std::string_view bytes)
 
 // Stops the run when `condition` is false. The detail expression (a string)
 // is only evaluated on failure.
-#define FUZZ_CHECK(condition, detail)                                                                      \
-    do {                                                                                                   \
-        if (!(condition)) {                                                                                \
-            ::Talvane::Nimlo::Fuzzing::Violation(__FILE__, __LINE__, #condition, std::string(detail));     \
-        }                                                                                                  \
+#define FUZZ_CHECK(condition, detail)                                                                                  \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            ::Talvane::Nimlo::Fuzzing::Violation(__FILE__, __LINE__, #condition, std::string(detail));                 \
+        }                                                                                                              \
     } while (false)
 
 namespace Talvane::Nimlo::Fuzzing {

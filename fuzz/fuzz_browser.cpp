@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::u16string computerName = ConsumeText(data, 24);
     const std::string rest = data.ConsumeRemainingBytesAsString();
     const std::u16string browserText = raw ? RawUnits(rest) : Widen(rest);
-    const std::string shown = "browser " + Show(browserText) + ", .NET " + Show(dotNetVersion) + " release " +
-                              std::to_string(release);
+    const std::string shown =
+        "browser " + Show(browserText) + ", .NET " + Show(dotNetVersion) + " release " + std::to_string(release);
 
     // The browser row.
     const std::uint64_t major = BrowserMajorVersion(browserText);

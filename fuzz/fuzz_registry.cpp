@@ -125,13 +125,13 @@ Script ConsumeScript(FuzzedDataProvider& data)
 
 struct Event {
     enum class Kind { Question, Open, Read, Close } kind;
-    bool answer = false;        // Question
-    std::u16string path;        // Open
-    std::uint32_t mask = 0;     // Open
-    long status = 0;            // Open, Read
-    int handle = 0;             // Open (0: no key handed out), Read, Close
-    std::u16string name;        // Read
-    std::size_t room = 0;       // Read
+    bool answer = false;    // Question
+    std::u16string path;    // Open
+    std::uint32_t mask = 0; // Open
+    long status = 0;        // Open, Read
+    int handle = 0;         // Open (0: no key handed out), Read, Close
+    std::u16string name;    // Read
+    std::size_t room = 0;   // Read
 };
 
 class ScriptedRegistry : public Registry {
@@ -206,8 +206,8 @@ std::u16string TextRead(const ScriptedValue& value, std::size_t room)
     const std::string bytes = value.bytes.substr(0, room);
     std::u16string text;
     for (std::size_t i = 0; i + 2 <= bytes.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                static_cast<unsigned char>(bytes[i + 1]) << 8);
+        const auto unit =
+            static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (unit == 0) {
             break;
         }
@@ -313,8 +313,7 @@ void CheckDotNet(const Script& script)
     }
     walker.End();
     FUZZ_CHECK(actual == expected, "got " + Show(actual.version) + " " + std::to_string(actual.release) +
-                                       ", expected " + Show(expected.version) + " " +
-                                       std::to_string(expected.release));
+                                       ", expected " + Show(expected.version) + " " + std::to_string(expected.release));
 }
 
 void CheckInternetExplorer(const Script& script)

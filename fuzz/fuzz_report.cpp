@@ -230,8 +230,8 @@ void FuzzFillReport(FuzzedDataProvider& data)
     }
     // With the real template and values free of braces, every placeholder
     // is gone and the body is in the page as it is.
-    if (realTemplate && !Contains(body, "{") && !Contains(body, "}") && computerName.find(u'{') == std::u16string::npos &&
-        computerName.find(u'}') == std::u16string::npos) {
+    if (realTemplate && !Contains(body, "{") && !Contains(body, "}") &&
+        computerName.find(u'{') == std::u16string::npos && computerName.find(u'}') == std::u16string::npos) {
         for (const std::string& placeholder : Placeholders) {
             FUZZ_CHECK(!Contains(page, placeholder), shown + " left " + placeholder);
         }
@@ -268,7 +268,8 @@ std::string ReferenceRole(const RoleAssessment& role)
     std::ostringstream out;
     out << "<div class='container'>\n"
         << "<h2 class='header-text table-header'>" << ToUtf8(role.Title()) << ": <span class='"
-        << (anyFailed ? "fail'>This system does not meet the requirements." : "pass'>This system meets the requirements.")
+        << (anyFailed ? "fail'>This system does not meet the requirements."
+                      : "pass'>This system meets the requirements.")
         << "</span></h2>\n"
         << "<div class='result-table'><table>\n"
         << "<tr class=header-border><th class=text>Hardware</th><th class=text>Requirements</th>"
@@ -278,8 +279,7 @@ std::string ReferenceRole(const RoleAssessment& role)
         out << "<tr class='" << (i + 1 < rows.size() ? "bottom-border" : "") << "'>\n"
             << "<td class='text' width='150px'>" << ToUtf8(row.Hardware()) << "</td>\n"
             << "<td class='text' width='400px'>" << ReferenceCell(row.Requirements()) << "</td>\n"
-            << "<td class='text " << (row.passed ? "pass' width='100px'>PASS" : "fail' width='100px'>FAIL")
-            << "</td>\n"
+            << "<td class='text " << (row.passed ? "pass' width='100px'>PASS" : "fail' width='100px'>FAIL") << "</td>\n"
             << "<td class='text row-header' width='150px'>" << ReferenceCell(row.System()) << "</td>\n"
             << "<td class='text'>" << ReferenceCell(row.Message()) << "</td>\n"
             << "</tr>\n";
@@ -302,7 +302,8 @@ void FuzzRenderRole(FuzzedDataProvider& data)
     const RoleAssessment role = ConsumeRole(data);
     const std::vector<RequirementResult> rows = role.Results();
     const std::string html = RenderRole(role);
-    const std::string shown = "title " + Show(role.Title()) + ", " + std::to_string(rows.size()) + " rows: " + Show(html);
+    const std::string shown =
+        "title " + Show(role.Title()) + ", " + std::to_string(rows.size()) + " rows: " + Show(html);
 
     FUZZ_CHECK(IsValidUtf8(html), shown);
     FUZZ_CHECK(!html.empty() && html.back() == '\n', shown);

@@ -78,8 +78,8 @@ void FuzzToUtf8(FuzzedDataProvider& data)
     const std::string raw = data.ConsumeRemainingBytesAsString();
     std::u16string text;
     for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(raw[i]) |
-                                             (static_cast<unsigned char>(raw[i + 1]) << 8)));
+        text.push_back(
+            static_cast<char16_t>(static_cast<unsigned char>(raw[i]) | (static_cast<unsigned char>(raw[i + 1]) << 8)));
     }
 
     const std::string utf8 = ToUtf8(text);
