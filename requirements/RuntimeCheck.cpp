@@ -1,7 +1,5 @@
 #include "requirements/RuntimeCheck.h"
 
-#include <stdexcept>
-
 #include "text/NumberParse.h"
 
 namespace Talvane::Nimlo {
@@ -25,13 +23,7 @@ RequirementResult CheckDotNetRuntime(const DotNetInfo& dotNet)
 std::uint64_t BrowserMajorVersion(const std::u16string& versionText)
 {
     const std::u16string major = versionText.substr(0, versionText.find(u'.'));
-    try {
-        return ParseUnsigned64(major);
-    } catch (const std::invalid_argument&) {
-        return 0;
-    } catch (const std::out_of_range&) {
-        return 0;
-    }
+    return TryParseUnsigned64(major).value_or(0);
 }
 
 RequirementResult CheckBrowser(const std::u16string& versionText)

@@ -35,13 +35,7 @@ double GigabytesFromText(const std::u16string& bytes)
 // no free space rather than ending the whole collection.
 double FreeSpaceGB(const std::u16string& bytes)
 {
-    try {
-        return GigabytesFromText(bytes);
-    } catch (const std::invalid_argument&) {
-        return 0.0;
-    } catch (const std::out_of_range&) {
-        return 0.0;
-    }
+    return static_cast<double>(TryParseUnsigned64(bytes).value_or(0)) / BytesPerGB;
 }
 
 } // namespace

@@ -16,8 +16,14 @@ bool IsDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
-template <typename Unsigned>
-Unsigned ParseUnsigned(std::u16string_view text, const char* invalidMessage, const char* rangeMessage)
+enum class ParseError { None, NoDigits, OutOfRange };
+
+template <typename Unsigned> struct Parsed {
+    Unsigned value = 0;
+    ParseError error = ParseError::None;
+};
+
+template <typename Unsigned> Parsed<Unsigned> Parse(std::u16string_view text)
 {
     std::size_t pos = 0;
     while (pos < text.size() && IsSpace(text[pos])) {
@@ -29,7 +35,7 @@ Unsigned ParseUnsigned(std::u16string_view text, const char* invalidMessage, con
         ++pos;
     }
     if (pos == text.size() || !IsDigit(text[pos])) {
-        throw std::invalid_argument(invalidMessage);
+        return {0, ParseError::NoDigits};
     }
 
     constexpr Unsigned max = std::numeric_limits<Unsigned>::max();
@@ -44,21 +50,44 @@ Unsigned ParseUnsigned(std::u16string_view text, const char* invalidMessage, con
         }
     }
     if (overflow) {
-        throw std::out_of_range(rangeMessage);
+        return {0, ParseError::OutOfRange};
     }
-    return negative ? static_cast<Unsigned>(Unsigned{0} - value) : value;
+    return {negative ? static_cast<Unsigned>(Unsigned{0} - value) : value, ParseError::None};
+}
+
+template <typename Unsigned>
+Unsigned ValueOrThrow(const Parsed<Unsigned>& parsed, const char* invalidMessage, const char* rangeMessage)
+{
+    switch (parsed.error) {
+    case ParseError::NoDigits:
+        throw std::invalid_argument(invalidMessage);
+    case ParseError::OutOfRange:
+        throw std::out_of_range(rangeMessage);
+    case ParseError::None:
+        break;
+    }
+    return parsed.value;
 }
 
 } // namespace
 
 std::uint32_t ParseUnsigned32(std::u16string_view text)
 {
-    return ParseUnsigned<std::uint32_t>(text, "invalid stoul argument", "stoul argument out of range");
+    return ValueOrThrow(Parse<std::uint32_t>(text), "invalid stoul argument", "stoul argument out of range");
 }
 
 std::uint64_t ParseUnsigned64(std::u16string_view text)
 {
-    return ParseUnsigned<std::uint64_t>(text, "invalid stoull argument", "stoull argument out of range");
+    return ValueOrThrow(Parse<std::uint64_t>(text), "invalid stoull argument", "stoull argument out of range");
+}
+
+std::optional<std::uint64_t> TryParseUnsigned64(std::u16string_view text)
+{
+    const Parsed<std::uint64_t> parsed = Parse<std::uint64_t>(text);
+    if (parsed.error != ParseError::None) {
+        return std::nullopt;
+    }
+    return parsed.value;
 }
 
 } // namespace Talvane::Nimlo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace Talvane::Nimlo {
@@ -15,5 +16,8 @@ namespace Talvane::Nimlo {
 // not fit 32 bits; the 64-bit variant says "stoull" instead.
 std::uint32_t ParseUnsigned32(std::u16string_view text);
 std::uint64_t ParseUnsigned64(std::u16string_view text);
+
+// The same as ParseUnsigned64, but empty where that one throws.
+std::optional<std::uint64_t> TryParseUnsigned64(std::u16string_view text);
 
 } // namespace Talvane::Nimlo

@@ -61,5 +61,14 @@ TEST(ParseUnsignedTest, TooManyDigitsIsOutOfRange)
               "stoull argument out of range");
 }
 
+TEST(ParseUnsignedTest, TryVariantIsEmptyWhereTheOtherThrows)
+{
+    EXPECT_EQ(TryParseUnsigned64(u" 42abc"), 42u);
+    EXPECT_EQ(TryParseUnsigned64(u"-1"), 18446744073709551615u);
+    EXPECT_EQ(TryParseUnsigned64(u""), std::nullopt);
+    EXPECT_EQ(TryParseUnsigned64(u"Service Pack"), std::nullopt);
+    EXPECT_EQ(TryParseUnsigned64(u"18446744073709551616"), std::nullopt);
+}
+
 } // namespace
 } // namespace Talvane::Nimlo
