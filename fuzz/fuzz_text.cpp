@@ -2,16 +2,17 @@
 // system version parser, the UTF-16 to UTF-8 conversion and the fixed-point
 // formatting. The first byte selects the operation; the rest is its input.
 //
-//   0  ParseUnsigned32 / ParseUnsigned64  rest: one text (see Widen)
-//   1  ToUtf8                             rest: raw UTF-16 units, low byte first
-//   2  FormatFixed                        rest: 8 bytes of a double, 1 byte of digits
-//   3  OSInfoWmiQuery::ParseVersion       rest: version text, then service-pack text
+//   0  ParseUnsigned32/64, TryParseUnsigned64  rest: one text (see Widen)
+//   1  ToUtf8                                  rest: raw UTF-16 units, low byte first
+//   2  FormatFixed                             rest: 8 bytes of a double, 1 byte of digits
+//   3  OSInfoWmiQuery::ParseVersion            rest: version text, then service-pack text
 
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,12 @@ void FuzzUnsignedParsing(FuzzedDataProvider& data)
     const ParseOutcome expected64 = ReferenceParse(text, 64);
     const ParseOutcome actual64 = Observe64(text);
     FUZZ_CHECK(actual64 == expected64, Show(text) + ": got " + Show(actual64) + ", expected " + Show(expected64));
+
+    // The non-throwing form is empty exactly where the throwing one raises.
+    const std::optional<std::uint64_t> tried = TryParseUnsigned64(text);
+    FUZZ_CHECK(tried.has_value() == (expected64.kind == ParseOutcome::Kind::Value) &&
+                   (!tried || *tried == expected64.value),
+               Show(text) + ": TryParseUnsigned64 disagrees with " + Show(expected64));
 
     const ParseOutcome library64 = CLibraryParse64(text);
     FUZZ_CHECK(actual64 == library64, Show(text) + ": got " + Show(actual64) + ", strtoull says " + Show(library64));
