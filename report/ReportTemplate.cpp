@@ -9,9 +9,23 @@ std::string ReplaceAll(std::string text, const std::string& placeholder, const s
     if (placeholder.empty()) {
         return text;
     }
-    for (std::size_t pos = text.find(placeholder); pos != std::string::npos;
-         pos = text.find(placeholder, pos + value.size())) {
+    // After a replacement the search goes on from the first place where the
+    // inserted value could have completed a placeholder with the text before
+    // it, so occurrences formed by a replacement are replaced as well. Two
+    // guards keep this finite: a value that holds the placeholder itself is
+    // never searched again, and after a generous budget of replacements (only
+    // values built to keep forming new occurrences get there) every inserted
+    // value is stepped over.
+    const bool valueHoldsPlaceholder = value.find(placeholder) != std::string::npos;
+    std::size_t budget = text.size() + value.size() + 1;
+    for (std::size_t pos = text.find(placeholder); pos != std::string::npos;) {
         text.replace(pos, placeholder.size(), value);
+        std::size_t from = pos + value.size();
+        if (!valueHoldsPlaceholder && budget > 0) {
+            --budget;
+            from = pos >= placeholder.size() - 1 ? pos - (placeholder.size() - 1) : 0;
+        }
+        pos = text.find(placeholder, from);
     }
     return text;
 }

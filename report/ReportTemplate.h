@@ -8,9 +8,10 @@ inline constexpr char16_t OemName[] = u"Talvane";
 inline constexpr char16_t OemProductName[] = u"Dravik";
 inline constexpr char16_t MajorVersion[] = u"17";
 
-// Replaces every occurrence of `placeholder` in `text` by `value`. The search
-// goes on after each inserted value, so a value that holds the placeholder
-// itself is inserted as it is and never searched again.
+// Replaces every occurrence of `placeholder` in `text` by `value`, also those
+// that a replacement forms together with the text around it. A value that
+// holds the placeholder itself is inserted as it is and never searched again,
+// and the work is bounded whatever the value.
 std::string ReplaceAll(std::string text, const std::string& placeholder, const std::string& value);
 
 // The report page: the template with the report body, the computer name, the
