@@ -332,12 +332,15 @@ def report_seeds():
         ("replace-empty-placeholder", "", "x", "abc"),
         ("replace-shrink", "{{CHECKBOX_ON}}", "", "{{CHECKBOX_ON}}{{CHECKBOX_ON}}"),
         ("replace-grow", "ab", "abab", "ababab"),
+        ("replace-joined-around-removed", "{{X}}", "", "{{{{X}}X}}"),
+        ("replace-joined-value-and-after", "{{X}}", "{{X", "{{X}}}}"),
     ]:
         seeds.append((name, Seed(b"1").string(placeholder).string(value).rest(text).bytes()))
     for name, real, body, computer, template in [
         ("fill-real", True, "<div class='container'>\n</div>\n", "HOST", ""),
         ("fill-real-checkboxes", True, "{{CHECKBOX_ON}} a~{{CHECKBOX_OFF}} b~", "R\u00e9seau", ""),
         ("fill-real-body-placeholders", True, "{{COMPUTER_NAME}} {{OEM_NAME}} {{REPORT_BODY}}", "{{COMPUTER_NAME}}", ""),
+        ("fill-name-completes-placeholder", False, "{{COMPUTER_{{COMPUTER_NAME}}", "NAME}}", "{{REPORT_BODY}}"),
         ("fill-own-template", False, "B", "N", "{{REPORT_BODY}}|{{COMPUTER_NAME}}|{{OEM_NAME}}|{{OEM_PRODUCT_NAME}}|{{MAJOR_VERSION}}"),
     ]:
         seed = Seed(b"2").boolean(real).string(body.encode("utf-8")).string(wide(computer)).rest(template)
