@@ -1,0 +1,75 @@
+"""The two message boxes a user can meet, on a private X display.
+
+- Write failure: a directory named "System Assessment Results.html" is in
+  the way. Exactly one window, titled "Assessmnet Write Failure", with the
+  fixed text; once it is dismissed with Return the exit status is -1 (255
+  from Wine); nothing is opened.
+- WMI unavailable (wbemprox disabled): one window titled "System
+  Assessment" whose text begins "The system assessment could not be
+  completed: "; exit status 1; no report, nothing opened.
+
+A screenshot of each box is kept with the test artifacts.
+
+usage: test_failure_dialogs.py win32|win64
+"""
+
+import sys
+import time
+
+import harness
+
+WRITE_TEXT = "Failed to write assessment results to disk. Please run this application as administrator"
+
+
+def dismiss(failures, xvfb, title, what, shot):
+    """Waits for the one box titled `title`, checks it is the only window,
+    keeps a screenshot and presses Return in it."""
+
+    def act(process):
+        boxes = xvfb.wait_for_window(title, process)
+        if not failures.equal(len(boxes), 1, f"{what}: windows titled {title!r}"):
+            return
+        time.sleep(1)  # let it paint for the screenshot
+        failures.equal([t for _, t in xvfb.visible_windows()], [title], f"{what}: visible windows")
+        xvfb.screenshot(harness.artifacts_dir() / shot)
+        failures.check(process.poll() is None, f"{what}: the program ended while its message box was up")
+        xvfb.xdotool("key", "--window", boxes[0], "Return")
+
+    return act
+
+
+def main():
+    arch = sys.argv[1]
+    failures = harness.Failures()
+    with harness.Prefix(arch) as prefix, harness.Xvfb() as xvfb:
+        what = f"{arch} write failure"
+        directory = prefix.workdir("blocked")
+        (directory / harness.REPORT_NAME).mkdir()
+        result = prefix.run(directory, display=xvfb.display,
+                            while_running=dismiss(failures, xvfb, "Assessmnet Write Failure", what,
+                                                  f"write-failure-{arch}.png"))
+        failures.equal(result.status, 255, f"{what}: exit status")
+        failures.equal(result.message_boxes(), [WRITE_TEXT], f"{what}: message box texts")
+        failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
+        failures.equal(result.new_records, [], f"{what}: viewers started")
+        failures.check((directory / harness.REPORT_NAME).is_dir(), f"{what}: the directory in the way is gone")
+        failures.equal(sorted(p.name for p in directory.iterdir()), [harness.REPORT_NAME], f"{what}: files left")
+
+        what = f"{arch} WMI unavailable"
+        directory = prefix.workdir("no-wmi")
+        result = prefix.run(directory, display=xvfb.display, dll_overrides="wbemprox=d",
+                            while_running=dismiss(failures, xvfb, "System Assessment", what, f"no-wmi-{arch}.png"))
+        failures.equal(result.status, 1, f"{what}: exit status")
+        boxes = result.message_boxes()
+        failures.check(len(boxes) == 1 and boxes[0].startswith("The system assessment could not be completed: "),
+                       f"{what}: message box texts {boxes!r}")
+        failures.check("Unhandled exception" not in result.log and "wine: " not in result.log.replace(
+            "wine: Read access denied", ""), f"{what}: crash reported by Wine:\n{result.log}")
+        failures.equal(list(directory.iterdir()), [], f"{what}: files written")
+        failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
+        failures.equal(result.new_records, [], f"{what}: viewers started")
+    failures.finish()
+
+
+if __name__ == "__main__":
+    main()
