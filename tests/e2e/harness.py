@@ -6,6 +6,7 @@ environment:
   NIMLO_E2E_EXE        SystemAssessment.exe
   NIMLO_E2E_RECORDER   OpenRecorder.exe, the stand-in HTML viewer
   NIMLO_E2E_BASES      directory holding the base prefixes wine-base-win32/-win64
+                       (from the environment; the project's .cache by default)
   NIMLO_E2E_ARTIFACTS  where tests keep screenshots and failing pages
 
 Every run is traced with Wine's "exec" and "msgbox" channels: the first logs
@@ -107,7 +108,8 @@ class Prefix:
         assert arch in ("win32", "win64")
         self.arch = arch
         self.loader = WINE64 if arch == "win64" else WINE32
-        base = env_path("NIMLO_E2E_BASES") / f"wine-base-{arch}"
+        bases = os.environ.get("NIMLO_E2E_BASES") or Path(__file__).resolve().parents[2] / ".cache"
+        base = Path(bases) / f"wine-base-{arch}"
         if not (base / "system.reg").is_file():
             sys.exit(f"no base prefix in {base}; scripts/stages/e2e.sh creates it")
         self.root = Path(tempfile.mkdtemp(prefix=f"nimlo-e2e-{arch}-"))
