@@ -44,4 +44,4 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ googletest python3)
-WINDOWS_PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686)
+WINDOWS_PACKAGES=(g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686 python3-pefile)
