@@ -69,7 +69,8 @@ def main(exe_path, template_path):
             strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
     check(strings.get("ProductName") == "Dravik System Assessment", "version info: product name")
     check(strings.get("CompanyName") == "Talvane", "version info: company")
-    check(pe.VS_FIXEDFILEINFO[0].ProductVersionMS >> 16 == 17, "version info: product version 17")
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
+    check(bool(fixed) and fixed[0].ProductVersionMS >> 16 == 17, "version info: product version 17")
 
     if failures:
         print(f"{len(failures)} failed", file=sys.stderr)
