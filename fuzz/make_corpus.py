@@ -381,6 +381,7 @@ def browser_seeds():
         ("starts-with-dot", browser_seed(0, True, "", "", ".11")),
         ("too-big", browser_seed(0, False, "", "", "99999999999999999999.0")),
         ("huge-wraps-negative", browser_seed(0, False, "", "", "18446744073709551615")),
+        ("imitated-status-cell", browser_seed(413469, False, "x' width='100px'>FAIL", "", "11")),
         ("markup", browser_seed(393295, True, "<b>", "{{REPORT_BODY}}", "11<i>{{CHECKBOX_ON}}")),
     ]
 
