@@ -76,11 +76,23 @@ make_prefix() {
     local prefix=$1 arch=$2
     [ -f "$prefix/system.reg" ] && return 0
     say "Creating a $arch Wine prefix in $prefix (takes about half a minute)"
-    rm -rf "$prefix"
     local loader=$WINE
     [ "$arch" = win64 ] && loader=$WINE64
-    WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-        "$loader" wineboot -i >/dev/null 2>&1 || die "wineboot failed for $prefix"
-    WINEPREFIX=$prefix "$WINESERVER" -w
+    local log attempt
+    log=$(mktemp)
+    # wineboot has been seen to fail now and then on a busy machine under
+    # emulation, so it gets up to three attempts, each from scratch.
+    for attempt in 1 2 3; do
+        rm -rf "$prefix"
+        if WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=err+all WINEDLLOVERRIDES="mscoree,mshtml=" \
+            "$loader" wineboot -i >"$log" 2>&1; then
+            WINEPREFIX=$prefix "$WINESERVER" -w
+            [ -f "$prefix/system.reg" ] && break
+        fi
+        WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true
+        say "wineboot attempt $attempt for $prefix failed; last lines:"
+        tail -n 5 "$log" >&2
+    done
+    rm -f "$log"
     [ -f "$prefix/system.reg" ] || die "wineboot left no registry in $prefix"
 }
