@@ -17,7 +17,12 @@ std::string ReplaceAll(std::string text, const std::string& placeholder, const s
     // values built to keep forming new occurrences get there) every inserted
     // value is stepped over.
     const bool valueHoldsPlaceholder = value.find(placeholder) != std::string::npos;
-    std::size_t budget = text.size() + value.size() + 1;
+    // A cascade that ends can take about as many replacements as the square of
+    // the length ("ab" by "ba" moves every "b" before every "a"); beyond a fixed
+    // ceiling the values are taken to be built to go on for ever.
+    constexpr std::size_t MaxFormedReplacements = std::size_t{1} << 16;
+    const std::size_t length = text.size() + value.size() + 1;
+    std::size_t budget = length < 256 ? length * length : MaxFormedReplacements;
     for (std::size_t pos = text.find(placeholder); pos != std::string::npos;) {
         text.replace(pos, placeholder.size(), value);
         std::size_t from = pos + value.size();
