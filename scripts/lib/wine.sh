@@ -80,6 +80,7 @@ make_prefix() {
     [ "$arch" = win64 ] && loader=$WINE64
     local log attempt
     log=$(mktemp)
+    mkdir -p "$(dirname "$prefix")"
     # wineboot has been seen to fail now and then on a busy machine under
     # emulation, so it gets up to three attempts, each from scratch.
     for attempt in 1 2 3; do
