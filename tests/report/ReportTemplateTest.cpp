@@ -61,7 +61,7 @@ TEST(ReplaceAllTest, ValuesThatKeepFormingPlaceholdersStillEnd)
     // Each replacement of "ab" by "baaa" forms a new "ab" with the "a" before
     // it; searching on from the start forever would never end.
     const std::string result = ReplaceAll("abbbbbb", "ab", "baaa");
-    EXPECT_EQ(result.rfind("b", 0), 0u);
+    EXPECT_EQ(result.rfind('b', 0), 0u);
     EXPECT_LT(result.size(), 1000u);
 }
 
