@@ -3,9 +3,8 @@
 #include <exception>
 
 #include "app/FileHandle.h"
+#include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
-#include "report/RoleSection.h"
-#include "requirements/RoleBuilders.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -14,14 +13,7 @@ namespace {
 std::string BuildPage(RunServices& services)
 {
     const SystemProfile profile = services.CollectSystemProfile();
-    const RoleAssessment client = AssessClientRole(profile);
-    const RoleAssessment webServer = AssessWebServerRole(profile);
-    const RoleAssessment appServer64 = AssessAppServer64Role(profile);
-
-    std::string body;
-    for (const RoleAssessment* role : {&client, &webServer, &appServer64}) {
-        body += RenderRole(*role);
-    }
+    const std::string body = RenderReportBody(profile);
     return FillReport(services.LoadReportTemplate(), body, profile.ComputerName());
 }
 

@@ -1,28 +1,18 @@
 #include "BenchProfiles.h"
 
-#include <iterator>
 #include <vector>
 
+#include "fakes/Profiles.h"
+#include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
-#include "report/RoleSection.h"
-#include "requirements/RoleBuilders.h"
 
 namespace Talvane::Nimlo::Bench {
 namespace {
 
+// Six of the eight redistributables installed.
 std::vector<RuntimeStatus> Runtimes()
 {
-    static const char16_t* const names[] = {
-        u"Microsoft Visual C++ 2008 Redistributable x86", u"Microsoft Visual C++ 2008 Redistributable x64",
-        u"Microsoft Visual C++ 2010 Redistributable x86", u"Microsoft Visual C++ 2010 Redistributable x64",
-        u"Microsoft Visual C++ 2013 Redistributable x86", u"Microsoft Visual C++ 2013 Redistributable x64",
-        u"Microsoft Visual C++ 2015 Redistributable x86", u"Microsoft Visual C++ 2015 Redistributable x64",
-    };
-    std::vector<RuntimeStatus> runtimes;
-    for (std::size_t i = 0; i < std::size(names); ++i) {
-        runtimes.push_back({names[i], i % 3 != 1});
-    }
-    return runtimes;
+    return Testing::Runtimes({true, false, true, true, false, true, true, false});
 }
 
 } // namespace
@@ -49,10 +39,7 @@ SystemProfile ManyDisksProfile()
 
 std::string BuildPage(const SystemProfile& profile, const std::string& reportTemplate)
 {
-    std::string body = RenderRole(AssessClientRole(profile));
-    body += RenderRole(AssessWebServerRole(profile));
-    body += RenderRole(AssessAppServer64Role(profile));
-    return FillReport(reportTemplate, body, profile.ComputerName());
+    return FillReport(reportTemplate, RenderReportBody(profile), profile.ComputerName());
 }
 
 } // namespace Talvane::Nimlo::Bench
