@@ -102,9 +102,15 @@ class RunResult:
 
 class Prefix:
     """A copy of a base prefix with a persistent wineserver and the recorder as
-    the handler of .html files. Use as a context manager."""
+    the handler of .html files. Use as a context manager.
 
-    def __init__(self, arch):
+    `display` is the X display of every Wine process in the prefix, tools
+    included. It has to be the same for all of them: the first process that
+    needs a window starts the prefix's desktop, and every later process draws
+    through the desktop's driver. A tool started without a display would leave
+    a desktop with no driver, and a message box after it would fail at once."""
+
+    def __init__(self, arch, display=None):
         assert arch in ("win32", "win64")
         self.arch = arch
         self.loader = WINE64 if arch == "win64" else WINE32
@@ -117,6 +123,8 @@ class Prefix:
         subprocess.run(["cp", "-a", str(base), str(self.path)], check=True)
         self.env = dict(os.environ, WINEPREFIX=str(self.path), WINEDEBUG="-all", WINEARCH=arch)
         self.env.pop("DISPLAY", None)
+        if display:
+            self.env["DISPLAY"] = display
         self.env.pop("WINEDLLOVERRIDES", None)
         self.runs = 0
 
@@ -209,14 +217,12 @@ class Prefix:
         path.mkdir(parents=True, exist_ok=True)
         return path
 
-    def run(self, directory=None, args=(), display=None, dll_overrides=None, timeout=180, while_running=None):
+    def run(self, directory=None, args=(), dll_overrides=None, timeout=180, while_running=None):
         """Starts the program in `directory` (a new one by default) and waits
         for it. `while_running(process)` is called after the start, for tests
         that have to click something."""
         directory = Path(directory) if directory else self.workdir()
         env = dict(self.env, WINEDEBUG="-all,trace+exec,trace+msgbox")
-        if display:
-            env["DISPLAY"] = display
         if dll_overrides:
             env["WINEDLLOVERRIDES"] = dll_overrides
         records_before = len(self.open_records())

@@ -41,11 +41,11 @@ def dismiss(failures, xvfb, title, what, shot):
 def main():
     arch = sys.argv[1]
     failures = harness.Failures()
-    with harness.Prefix(arch) as prefix, harness.Xvfb() as xvfb:
+    with harness.Xvfb() as xvfb, harness.Prefix(arch, display=xvfb.display) as prefix:
         what = f"{arch} write failure"
         directory = prefix.workdir("blocked")
         (directory / harness.REPORT_NAME).mkdir()
-        result = prefix.run(directory, display=xvfb.display,
+        result = prefix.run(directory,
                             while_running=dismiss(failures, xvfb, "Assessmnet Write Failure", what,
                                                   f"write-failure-{arch}.png"))
         failures.equal(result.status, 255, f"{what}: exit status")
@@ -57,7 +57,7 @@ def main():
 
         what = f"{arch} WMI unavailable"
         directory = prefix.workdir("no-wmi")
-        result = prefix.run(directory, display=xvfb.display, dll_overrides="wbemprox=d",
+        result = prefix.run(directory, dll_overrides="wbemprox=d",
                             while_running=dismiss(failures, xvfb, "System Assessment", what, f"no-wmi-{arch}.png"))
         failures.equal(result.status, 1, f"{what}: exit status")
         boxes = result.message_boxes()
