@@ -37,6 +37,18 @@ SystemProfile ManyDisksProfile()
                          u"11.0.17763.1", DotNetInfo{u"4.8.03761", 528049}, Runtimes(), memory.name);
 }
 
+SystemProfile PlaceholderFloodProfile()
+{
+    std::u16string flood;
+    while (flood.size() < (std::size_t{1} << 20)) {
+        flood += u"{{CHECKBOX_ON}}";
+    }
+    const MemoryInfo memory{16.0, flood};
+    return SystemProfile(CpuInfo{2.6, 4}, {{112.4, u"C:"}}, memory, OSInfo{10, 0, 0, flood, false},
+                         VideoMemoryInfo{1024}, u"11.0.19041.1566", DotNetInfo{u"4.8.04084", 528372}, Runtimes(),
+                         memory.name);
+}
+
 std::string BuildPage(const SystemProfile& profile, const std::string& reportTemplate)
 {
     return FillReport(reportTemplate, RenderReportBody(profile), profile.ComputerName());

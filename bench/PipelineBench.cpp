@@ -1,6 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchProfiles.h"
+#include "report/ReportBody.h"
+#include "report/ReportTemplate.h"
 
 namespace {
 
@@ -28,8 +30,27 @@ void BM_Pipeline26Disks(benchmark::State& state)
     Pipeline(state, Bench::ManyDisksProfile());
 }
 
+void BM_PipelinePlaceholderFlood(benchmark::State& state)
+{
+    Pipeline(state, Bench::PlaceholderFloodProfile());
+}
+
+// Only the filling of the page, the body rendered beforehand.
+void BM_FillPlaceholderFlood(benchmark::State& state)
+{
+    const SystemProfile profile = Bench::PlaceholderFloodProfile();
+    const std::string reportTemplate(BenchReportTemplate);
+    const std::string body = RenderReportBody(profile);
+    for (auto _ : state) {
+        std::string page = FillReport(reportTemplate, body, profile.ComputerName());
+        benchmark::DoNotOptimize(page);
+    }
+}
+
 BENCHMARK(BM_PipelineTypical)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pipeline26Disks)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PipelinePlaceholderFlood)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillPlaceholderFlood)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
