@@ -1,11 +1,25 @@
 #include <windows.h>
 
 #include "app/RunAssessment.h"
+#include "platform/win32/ProcessHardening.h"
+#include "platform/win32/WideString.h"
+#include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32RunServices.h"
 
 // No window, no console, no arguments: the run does everything.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    Talvane::Nimlo::Win32RunServices services;
-    return Talvane::Nimlo::RunAssessment(services);
+    Talvane::Nimlo::HardenProcess();
+    try {
+        Talvane::Nimlo::Win32RunServices services;
+        return Talvane::Nimlo::RunAssessment(services);
+    } catch (...) {
+        // Nothing may escape into std::terminate. This handler allocates
+        // nothing: memory may be what ran out.
+        if (Talvane::Nimlo::WindowStationIsVisible()) {
+            MessageBoxW(nullptr, Talvane::Nimlo::AsWide(Talvane::Nimlo::NotAssessedFixedText),
+                        Talvane::Nimlo::AsWide(Talvane::Nimlo::NotAssessedCaption), MB_OK);
+        }
+        return Talvane::Nimlo::ExitNotAssessed;
+    }
 }

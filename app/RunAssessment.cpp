@@ -1,6 +1,7 @@
 #include "app/RunAssessment.h"
 
 #include <exception>
+#include <new>
 
 #include "app/FileHandle.h"
 #include "report/ReportBody.h"
@@ -24,6 +25,36 @@ void WritePage(FileSystem& files, const std::string& page)
     file.Close();
 }
 
+// Says why nothing was assessed, where a user can see it. Putting the reason
+// into words allocates; when that fails too, the fixed text is shown instead.
+void TellNotAssessed(Desktop& desktop, const char* reason) noexcept
+{
+    try {
+        if (!desktop.MessagesCanBeSeen()) {
+            return;
+        }
+        try {
+            const std::u16string text = NotAssessedTextStart + WidenAscii(reason);
+            desktop.ShowMessage(text.c_str(), NotAssessedCaption);
+        } catch (const std::bad_alloc&) {
+            desktop.ShowMessage(NotAssessedFixedText, NotAssessedCaption);
+        }
+    } catch (...) {
+        // Nothing more can be said; the exit status still tells.
+    }
+}
+
+void TellWriteFailed(Desktop& desktop) noexcept
+{
+    try {
+        if (desktop.MessagesCanBeSeen()) {
+            desktop.ShowMessage(WriteFailureText, WriteFailureCaption);
+        }
+    } catch (...) {
+        // As above: the exit status still tells.
+    }
+}
+
 } // namespace
 
 int RunAssessment(RunServices& services)
@@ -32,12 +63,10 @@ int RunAssessment(RunServices& services)
     try {
         page = BuildPage(services);
     } catch (const std::exception& error) {
-        services.Shell().ShowMessage(u"The system assessment could not be completed: " + WidenAscii(error.what()),
-                                     u"System Assessment");
+        TellNotAssessed(services.Shell(), error.what());
         return ExitNotAssessed;
     } catch (...) {
-        services.Shell().ShowMessage(u"The system assessment could not be completed: unknown error",
-                                     u"System Assessment");
+        TellNotAssessed(services.Shell(), "unknown error");
         return ExitNotAssessed;
     }
 
@@ -45,9 +74,7 @@ int RunAssessment(RunServices& services)
         WritePage(services.Files(), page);
     } catch (...) {
         // The file handle is gone by now, so the file is closed before the user sees this.
-        services.Shell().ShowMessage(
-            u"Failed to write assessment results to disk. Please run this application as administrator",
-            u"Assessmnet Write Failure");
+        TellWriteFailed(services.Shell());
         return ExitWriteFailed;
     }
 

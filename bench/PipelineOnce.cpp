@@ -26,8 +26,9 @@ public:
 
 class SilentDesktop : public Desktop {
 public:
-    void Open(const std::u16string&) override {}
-    void ShowMessage(const std::u16string&, const std::u16string&) override {}
+    void Open(const char16_t*) override {}
+    bool MessagesCanBeSeen() override { return false; }
+    void ShowMessage(const char16_t*, const char16_t*) override {}
 };
 
 class InMemoryServices : public RunServices {

@@ -1,20 +1,25 @@
 #pragma once
 
-#include <string>
-
 namespace Talvane::Nimlo {
 
 // What the run asks of the desktop: open a document, tell the user something.
+// Texts are zero-terminated UTF-16 and are only read during the call, so the
+// run's error paths can pass fixed texts without allocating.
 class Desktop {
 public:
     virtual ~Desktop() = default;
 
     // Asks the shell to open `fileName` (relative to the current directory)
     // with its handler; does not wait for the viewer.
-    virtual void Open(const std::u16string& fileName) = 0;
+    virtual void Open(const char16_t* fileName) = 0;
+
+    // Whether a message box would reach a user. False where the process runs
+    // on a window station nobody sees (a service, a scheduled task without a
+    // logged-on user, a remote shell): a box there would wait for ever.
+    virtual bool MessagesCanBeSeen() = 0;
 
     // A modal message box with one OK button; returns once it is dismissed.
-    virtual void ShowMessage(const std::u16string& text, const std::u16string& caption) = 0;
+    virtual void ShowMessage(const char16_t* text, const char16_t* caption) = 0;
 };
 
 } // namespace Talvane::Nimlo

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds SystemAssessment.exe and runs it under Wine for this machine, in the
-# current directory: "System Assessment Results.html" appears here. The
+# Builds the release (dist/SystemAssessment.exe) and runs it under Wine for
+# this machine, in the current directory: "System Assessment Results.html" appears here. The
 # program's exit status is passed through (0 written and opened, 255 = -1 the
 # report could not be written, 1 the machine could not be assessed).
 set -euo pipefail
@@ -10,7 +10,7 @@ source "$ROOT/scripts/lib/build.sh"
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 ensure_wine
-exe=$(build_windows_program)
+exe=$(build_shipped_program)
 
 # A 64-bit Windows machine, as the program will mostly meet; the 32-bit program
 # runs in it as it would on Windows.

@@ -34,7 +34,7 @@ say "Building SystemAssessment.exe and the do-nothing baseline (MinGW-w64, build
 mingw_dir=$ROOT/build/mingw-bench
 (cd "$ROOT" &&
     cmake -S . -B "$mingw_dir" --toolchain cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-        -DNIMLO_BENCHMARKS=ON -DNIMLO_BUILD_TESTS=OFF >/dev/null &&
+        -DNIMLO_MINGW_THREADS=win32 -DNIMLO_BENCHMARKS=ON -DNIMLO_BUILD_TESTS=OFF >/dev/null &&
     cmake --build "$mingw_dir" -j2 --target SystemAssessment DoNothing) >&2 || die "the MinGW-w64 build failed"
 exe=$mingw_dir/platform/win32/SystemAssessment.exe
 baseline=$mingw_dir/bench/baseline/DoNothing.exe

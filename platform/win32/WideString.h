@@ -13,6 +13,11 @@ inline const wchar_t* AsWide(const std::u16string& text)
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
+inline const wchar_t* AsWide(const char16_t* text)
+{
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
 inline std::u16string FromWide(const wchar_t* text, std::size_t length)
 {
     return std::u16string(reinterpret_cast<const char16_t*>(text), length);

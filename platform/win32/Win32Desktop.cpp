@@ -8,13 +8,24 @@
 
 namespace Talvane::Nimlo {
 
-void Win32Desktop::Open(const std::u16string& fileName)
+bool WindowStationIsVisible() noexcept
+{
+    // The process's own window station: not to be closed.
+    HWINSTA station = GetProcessWindowStation();
+    USEROBJECTFLAGS flags{};
+    if (station == nullptr || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) {
+        return true;
+    }
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+void Win32Desktop::Open(const char16_t* fileName)
 {
     // The viewer runs on its own; its result is of no use to the run.
     ShellExecuteW(nullptr, L"open", AsWide(fileName), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void Win32Desktop::ShowMessage(const std::u16string& text, const std::u16string& caption)
+void Win32Desktop::ShowMessage(const char16_t* text, const char16_t* caption)
 {
     MessageBoxW(nullptr, AsWide(text), AsWide(caption), MB_OK);
 }

@@ -44,10 +44,12 @@ public:
         ComPtr<IWbemClassObject> object;
         ULONG returned = 0;
         const HRESULT result = enumerator_->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.put(), &returned);
-        ThrowIfFailed(result, "Reading the results of WMI query \"" + wql_ + "\"");
-        if (returned == 0 || !object) {
-            return nullptr;
+        const std::string action = "Reading the results of WMI query \"" + wql_ + "\"";
+        ThrowIfFailed(result, action);
+        if (returned == 0) {
+            return nullptr; // the end of the result set
         }
+        ThrowIfFailedOrNull(result, object.get(), action);
         return std::make_unique<WbemObject>(std::move(object));
     }
 
@@ -66,13 +68,14 @@ WmiConnection::WmiConnection() : com_(COINIT_MULTITHREADED)
     CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
                          EOAC_NONE, nullptr);
 
-    ThrowIfFailed(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, locator_.put_void()),
-                  "Cannot reach WMI: creating the WMI locator");
+    const HRESULT created =
+        CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, locator_.put_void());
+    ThrowIfFailedOrNull(created, locator_.get(), "Cannot reach WMI: creating the WMI locator");
 
     const Bstr nameSpace = Bstr::FromNarrow("root\\cimv2");
-    ThrowIfFailed(
-        locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put()),
-        "Cannot reach WMI: connecting to root\\cimv2");
+    const HRESULT connected =
+        locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put());
+    ThrowIfFailedOrNull(connected, services_.get(), "Cannot reach WMI: connecting to root\\cimv2");
 }
 
 WmiConnection::~WmiConnection()
@@ -89,10 +92,7 @@ std::unique_ptr<WmiResultSet> WmiConnection::ExecQuery(const std::string& wql)
     ComPtr<IEnumWbemClassObject> enumerator;
     const HRESULT result = services_->ExecQuery(
         language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.put());
-    ThrowIfFailed(result, "WMI query \"" + wql + "\"");
-    if (!enumerator) {
-        throw std::runtime_error("WMI query \"" + wql + "\" returned no result set");
-    }
+    ThrowIfFailedOrNull(result, enumerator.get(), "WMI query \"" + wql + "\"");
     return std::make_unique<WbemResultSet>(std::move(enumerator), wql);
 }
 

@@ -18,8 +18,9 @@ namespace Talvane::Nimlo {
 // the connection.
 class WmiConnection final : public WmiService {
 public:
-    // Throws std::runtime_error, with the HRESULT, when WMI cannot be reached;
-    // CAtlException when a COM string cannot be made.
+    // Throws ComError, with the HRESULT, when WMI cannot be reached (also when
+    // a call reports success without its object); CAtlException when a COM
+    // string cannot be made.
     WmiConnection();
     WmiConnection(const WmiConnection&) = delete;
     WmiConnection& operator=(const WmiConnection&) = delete;
@@ -27,9 +28,9 @@ public:
     // Releases the locator, then the services, then ends COM on the thread.
     ~WmiConnection() override;
 
-    // Runs a WQL query, forward only and returning at once. Throws
-    // std::runtime_error, with the HRESULT, when the query is refused or its
-    // results cannot be read.
+    // Runs a WQL query, forward only and returning at once. Throws ComError,
+    // with the HRESULT, when the query is refused or its results cannot be
+    // read.
     std::unique_ptr<WmiResultSet> ExecQuery(const std::string& wql) override;
 
 private:

@@ -12,6 +12,7 @@ clang-format --dry-run --Werror "${sources[@]}" || die "unformatted code; run: c
 # Compile databases of both builds (configuring is enough).
 cmake --preset native >/dev/null
 cmake --preset mingw >/dev/null
+cmake --preset release >/dev/null
 cmake --preset bench >/dev/null 2>&1 || true
 
 # Windows sources are checked with the MinGW headers and the i686 target.
@@ -23,17 +24,18 @@ done < <(echo | i686-w64-mingw32-g++-posix -E -x c++ - -v 2>&1 |
     grep -v -e '/include$' -e 'include-fixed')
 windows_args+=("--extra-arg=-isystem/usr/i686-w64-mingw32/include")
 
-native_units=() windows_units=() bench_units=()
+native_units=() windows_units=() release_units=() bench_units=()
 for unit in "${translation_units[@]}"; do
     case $unit in
-        platform/win32/* | app/Main.cpp | tests/win32/* | tests/e2e/* | bench/baseline/*) windows_units+=("$unit") ;;
+        app/Main.cpp) release_units+=("$unit") ;; # only the release build has the executable
+        platform/win32/* | tests/win32/* | tests/e2e/* | bench/baseline/*) windows_units+=("$unit") ;;
         fuzz/*) ;; # built with the fuzzing flags only; see the fuzz stage
         bench/*) bench_units+=("$unit") ;;
         *) native_units+=("$unit") ;;
     esac
 done
 
-say "clang-tidy: ${#native_units[@]} native and ${#windows_units[@]} Windows translation units"
+say "clang-tidy: ${#native_units[@]} native and $((${#windows_units[@]} + ${#release_units[@]})) Windows translation units"
 run-clang-tidy -quiet -j 2 -p build/native "${native_units[@]/#/$ROOT/}" >/tmp/nimlo-tidy.log 2>&1 ||
     { grep -E 'error:|warning:' /tmp/nimlo-tidy.log; die "clang-tidy found problems in native sources"; }
 if [ ${#bench_units[@]} -gt 0 ] && [ -f build/bench/compile_commands.json ]; then
@@ -41,6 +43,8 @@ if [ ${#bench_units[@]} -gt 0 ] && [ -f build/bench/compile_commands.json ]; the
 fi
 clang-tidy -quiet -p build/mingw "${windows_args[@]}" "${windows_units[@]}" ||
     die "clang-tidy found problems in Windows sources"
+clang-tidy -quiet -p build/release "${windows_args[@]}" "${release_units[@]}" ||
+    die "clang-tidy found problems in the program's entry point"
 
 say "cppcheck"
 cppcheck_args=(--enable=warning,performance,portability --inline-suppr --error-exitcode=1 --quiet -j 2
@@ -48,3 +52,5 @@ cppcheck_args=(--enable=warning,performance,portability --inline-suppr --error-e
 cppcheck --project=build/native/compile_commands.json "${cppcheck_args[@]}" || die "cppcheck: native sources"
 cppcheck --project=build/mingw/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" ||
     die "cppcheck: Windows sources"
+cppcheck --project=build/release/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" \
+    --file-filter="$ROOT/app/Main.cpp" || die "cppcheck: the program's entry point"

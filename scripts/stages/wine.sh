@@ -1,9 +1,11 @@
 # The unit tests built with MinGW-w64 and run under Wine, then the Windows
 # integration tests against the real registry and WMI of a throw-away 32-bit
-# and a throw-away 64-bit prefix.
+# and a throw-away 64-bit prefix, and the check of the shipped executable as a
+# file (imports, header, resources).
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 ensure_wine
 build_preset mingw
+build_shipped_program >/dev/null # the executable-image test reads dist/SystemAssessment.exe
 
 work=$(mktemp -d)
 trap 'for p in "$work"/*; do WINEPREFIX=$p "$WINESERVER" -k 2>/dev/null || true; done; rm -rf "$work"' EXIT

@@ -12,9 +12,6 @@ namespace {
 
 using Testing::FakeRunServices;
 
-const std::u16string WriteFailureText =
-    u"Failed to write assessment results to disk. Please run this application as administrator";
-
 std::size_t Find(const std::string& text, const std::string& piece)
 {
     return text.find(piece);
@@ -52,15 +49,6 @@ TEST(RunAssessmentTest, SectionsInRoleOrder)
     EXPECT_NE(app, std::string::npos);
 }
 
-TEST(RunAssessmentTest, ExistingLongerFileIsReplaced)
-{
-    FakeRunServices services(Testing::EmptyProfile());
-    services.files.files[u"System Assessment Results.html"] = std::string(100000, 'x');
-    ASSERT_EQ(RunAssessment(services), 0);
-    EXPECT_EQ(services.files.files.at(u"System Assessment Results.html").find('x' + std::string(10, 'x')),
-              std::string::npos);
-}
-
 struct WriteFailure {
     const char* name;
     bool refuseCreate;
@@ -80,7 +68,8 @@ TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxNothingOpened)
     EXPECT_EQ(RunAssessment(services), -1);
 
     ASSERT_EQ(services.desktop.messages.size(), 1u);
-    EXPECT_EQ(services.desktop.messages[0].text, WriteFailureText);
+    EXPECT_EQ(services.desktop.messages[0].text,
+              u"Failed to write assessment results to disk. Please run this application as administrator");
     EXPECT_EQ(services.desktop.messages[0].caption, u"Assessmnet Write Failure");
     EXPECT_EQ(services.desktop.openFilesAtMessage, 0u);
     EXPECT_TRUE(services.desktop.opened.empty());
@@ -117,6 +106,65 @@ TEST(RunAssessmentTest, ErrorBeforeWritingIsReportedAndNothingWritten)
         EXPECT_TRUE(services.files.log.empty());
         EXPECT_TRUE(services.desktop.opened.empty());
     }
+}
+
+// Run unattended (a service, a scheduled task, a remote shell) nobody could
+// dismiss a box: the failures end at once with their exit status.
+TEST(RunAssessmentTest, NoMessageBoxWhereNobodyCanSeeIt)
+{
+    struct Case {
+        const char* name;
+        bool refuseCreate;
+        bool failCollect;
+        int status;
+    };
+    for (const Case& c : {Case{"write failure", true, false, -1}, Case{"not assessed", false, true, 1}}) {
+        for (const bool visible : {true, false}) {
+            FakeRunServices services(Testing::AllPassProfile());
+            services.desktop.visible = visible;
+            services.files.refuseCreate = c.refuseCreate;
+            if (c.failCollect) {
+                services.collectError = [] { throw std::runtime_error("WMI could not be reached"); };
+            }
+            EXPECT_EQ(RunAssessment(services), c.status) << c.name;
+            EXPECT_EQ(services.desktop.messages.size(), visible ? 1u : 0u) << c.name << ", visible " << visible;
+            EXPECT_GE(services.desktop.visibilityQuestions, 1) << c.name;
+            EXPECT_TRUE(services.desktop.opened.empty()) << c.name;
+        }
+    }
+}
+
+TEST(RunAssessmentTest, ASuccessfulRunShowsNothingWhereverItRuns)
+{
+    for (const bool visible : {true, false}) {
+        FakeRunServices services(Testing::AllPassProfile());
+        services.desktop.visible = visible;
+        EXPECT_EQ(RunAssessment(services), 0);
+        EXPECT_TRUE(services.desktop.messages.empty());
+        EXPECT_EQ(services.desktop.opened.size(), 1u);
+    }
+}
+
+TEST(RunAssessmentTest, ReasonThatCannotBePutIntoWordsGivesTheFixedText)
+{
+    // Memory that runs out while the reason is put into words must not end
+    // the program in std::terminate.
+    FakeRunServices services(Testing::AllPassProfile());
+    services.collectError = [] { throw std::bad_alloc(); };
+    services.desktop.failNextMessage = true;
+    EXPECT_EQ(RunAssessment(services), 1);
+    ASSERT_EQ(services.desktop.messages.size(), 1u);
+    EXPECT_EQ(services.desktop.messages[0].text, u"The system assessment could not be completed.");
+    EXPECT_EQ(services.desktop.messages[0].caption, u"System Assessment");
+}
+
+TEST(RunAssessmentTest, WriteFailureBoxThatFailsStillEndsWithItsStatus)
+{
+    FakeRunServices services(Testing::AllPassProfile());
+    services.files.refuseCreate = true;
+    services.desktop.failNextMessage = true;
+    EXPECT_EQ(RunAssessment(services), -1);
+    EXPECT_TRUE(services.desktop.opened.empty());
 }
 
 } // namespace

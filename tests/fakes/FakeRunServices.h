@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,24 +65,38 @@ struct ShownMessage {
 };
 
 // Records shell requests and message boxes; each entry also notes which files
-// were still open at that moment.
+// were still open at that moment. `visible` answers whether messages can be
+// seen; `failNextMessage` makes the next box fail with std::bad_alloc.
 class FakeDesktop : public Desktop {
 public:
     explicit FakeDesktop(const FakeFileSystem& files) : files_(files) {}
 
-    void Open(const std::u16string& fileName) override
+    void Open(const char16_t* fileName) override
     {
-        opened.push_back(fileName);
+        opened.emplace_back(fileName);
         openFilesAtOpen = files_.open.size();
         contentAtOpen = files_.files.count(fileName) ? files_.files.at(fileName) : std::string("<missing>");
     }
 
-    void ShowMessage(const std::u16string& text, const std::u16string& caption) override
+    bool MessagesCanBeSeen() override
     {
+        ++visibilityQuestions;
+        return visible;
+    }
+
+    void ShowMessage(const char16_t* text, const char16_t* caption) override
+    {
+        if (failNextMessage) {
+            failNextMessage = false;
+            throw std::bad_alloc();
+        }
         messages.push_back({text, caption});
         openFilesAtMessage = files_.open.size();
     }
 
+    bool visible = true;
+    bool failNextMessage = false;
+    int visibilityQuestions = 0;
     std::vector<std::u16string> opened;
     std::vector<ShownMessage> messages;
     std::size_t openFilesAtOpen = 0;

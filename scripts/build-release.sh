@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the release: dist/SystemAssessment.exe, exactly the bytes the
+# end-to-end tests run, and dist/SHA256SUMS. Installs what a fresh Debian
+# machine lacks.
+#
+#   scripts/build-release.sh
+#
+# The build is reproducible: the same commit gives the same bytes wherever it
+# is cloned. The PE timestamp is SOURCE_DATE_EPOCH when that is set, else the
+# time of the last commit, else 0; no build path or host name gets in.
+#
+# Signing (Authenticode, SHA-256, with osslsigncode) happens when a
+# certificate is given:
+#   RELEASE_SIGN_PFX             a PKCS#12 file with the code-signing key
+#   RELEASE_SIGN_PASSWORD        its password
+#   RELEASE_SIGN_TIMESTAMP_URL   an RFC 3161 time-stamping server (optional)
+# The unsigned build is then kept as dist/unsigned/SystemAssessment.exe, and
+# SHA256SUMS names both.
+set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
+source "$ROOT/scripts/lib/build.sh"
+
+signing=no
+if [ -n "${RELEASE_SIGN_PFX:-}" ]; then
+    [ -f "$RELEASE_SIGN_PFX" ] || die "RELEASE_SIGN_PFX names no file: $RELEASE_SIGN_PFX"
+    [ -n "${RELEASE_SIGN_PASSWORD+set}" ] || die "RELEASE_SIGN_PFX is set but RELEASE_SIGN_PASSWORD is not"
+    signing=yes
+fi
+
+packages=("${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+[ "$signing" = yes ] && packages+=(osslsigncode)
+ensure_packages "${packages[@]}"
+
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || true)
+    SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-0}
+fi
+[[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH must be whole seconds since 1970, not '$SOURCE_DATE_EPOCH'"
+# ld writes SOURCE_DATE_EPOCH as the PE timestamp; the rest keeps the tools
+# from picking up anything of this machine's.
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+umask 022
+
+exe=$(build_release_program)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$ROOT/build/release/CMakeCache.txt")
+
+dist=$ROOT/dist
+rm -rf "$dist"
+mkdir -p "$dist"
+if [ "$signing" = yes ]; then
+    mkdir -p "$dist/unsigned"
+    cp "$exe" "$dist/unsigned/SystemAssessment.exe"
+    sign=(osslsigncode sign -pkcs12 "$RELEASE_SIGN_PFX" -pass "$RELEASE_SIGN_PASSWORD" -h sha256
+        -n "Dravik System Assessment")
+    [ -n "${RELEASE_SIGN_TIMESTAMP_URL:-}" ] && sign+=(-ts "$RELEASE_SIGN_TIMESTAMP_URL")
+    "${sign[@]}" -in "$exe" -out "$dist/SystemAssessment.exe" >/dev/null || die "osslsigncode could not sign the release"
+    (cd "$dist" && sha256sum SystemAssessment.exe unsigned/SystemAssessment.exe >SHA256SUMS)
+else
+    cp "$exe" "$dist/SystemAssessment.exe"
+    (cd "$dist" && sha256sum SystemAssessment.exe >SHA256SUMS)
+fi
+
+say "Release $version: $dist/SystemAssessment.exe ($(stat -c %s "$dist/SystemAssessment.exe") bytes)"
+sed 's/^/    /' "$dist/SHA256SUMS" >&2
+if [ "$signing" = yes ]; then
+    echo "Signed with the certificate in $RELEASE_SIGN_PFX${RELEASE_SIGN_TIMESTAMP_URL:+, time-stamped by $RELEASE_SIGN_TIMESTAMP_URL}." >&2
+else
+    echo "Unsigned: set RELEASE_SIGN_PFX and RELEASE_SIGN_PASSWORD to sign it." >&2
+fi
