@@ -53,4 +53,4 @@ cppcheck --project=build/native/compile_commands.json "${cppcheck_args[@]}" || d
 cppcheck --project=build/mingw/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" ||
     die "cppcheck: Windows sources"
 cppcheck --project=build/release/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" \
-    --file-filter="$ROOT/app/Main.cpp" || die "cppcheck: the program's entry point"
+    --file-filter='*app/Main.cpp' || die "cppcheck: the program's entry point"

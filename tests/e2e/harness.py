@@ -95,6 +95,19 @@ class RunResult:
         """The ShellExecute calls the program made, as Wine logged them."""
         return re.findall(r"trace:exec:SHELL_execute mask=\S+ hwnd=\S+ (verb=.*)", self.log)
 
+    def loaded_dlls(self):
+        """Windows paths of the DLLs the program's own process loaded, in
+        order, as Wine's loader logged them (WINEDEBUG +pid,+loaddll). The
+        process is the one that loaded the program itself."""
+        loads = [(pid, path.replace("\\\\", "\\")) for pid, path in
+                 re.findall(r'^([0-9a-f]{4}):[0-9a-f]{4}:trace:loaddll:build_module Loaded L"(.*?)" at ', self.log,
+                            re.M)]
+        name = self.program.name.lower()
+        own = [pid for pid, path in loads if path.lower().endswith("\\" + name)]
+        if not own:
+            raise RuntimeError(f"no load of {name} in the loader's log")
+        return [path for pid, path in loads if pid == own[0] and not path.lower().endswith("\\" + name)]
+
     def message_boxes(self):
         """Texts of the message boxes that were shown."""
         return re.findall(r'trace:msgbox:MSGBOX_OnInit L"(.*)"', self.log)
@@ -217,17 +230,22 @@ class Prefix:
         path.mkdir(parents=True, exist_ok=True)
         return path
 
-    def run(self, directory=None, args=(), dll_overrides=None, timeout=180, while_running=None):
-        """Starts the program in `directory` (a new one by default) and waits
-        for it. `while_running(process)` is called after the start, for tests
-        that have to click something."""
+    def run(self, directory=None, args=(), dll_overrides=None, timeout=180, while_running=None, program=None,
+            extra_env=None, trace_loads=False):
+        """Starts the program (SystemAssessment.exe unless `program` names
+        another) in `directory` (a new one by default) and waits for it.
+        `while_running(process)` is called after the start, for tests that have
+        to click something. With `trace_loads`, Wine also logs every DLL each
+        process loads (RunResult.loaded_dlls)."""
         directory = Path(directory) if directory else self.workdir()
-        env = dict(self.env, WINEDEBUG="-all,trace+exec,trace+msgbox")
+        program = Path(program) if program else env_path("NIMLO_E2E_EXE")
+        debug = "-all,trace+exec,trace+msgbox" + (",+pid,trace+loaddll" if trace_loads else "")
+        env = dict(self.env, WINEDEBUG=debug, **(extra_env or {}))
         if dll_overrides:
             env["WINEDLLOVERRIDES"] = dll_overrides
         records_before = len(self.open_records())
         with tempfile.TemporaryFile() as log:
-            process = subprocess.Popen([WINE32, str(env_path("NIMLO_E2E_EXE")), *args], cwd=directory, env=env,
+            process = subprocess.Popen([WINE32, str(program), *args], cwd=directory, env=env,
                                        stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
             try:
                 if while_running:
@@ -238,6 +256,7 @@ class Prefix:
                 raise
             log.seek(0)
             result = RunResult(process.returncode, log.read().decode("utf-8", errors="replace"), directory)
+        result.program = program
         result.new_records = self.wait_for_records(records_before, expect_new="SHELL_execute" in result.log)
         return result
 
@@ -252,6 +271,16 @@ class Prefix:
             time.sleep(0.2)
 
 
+def mask_free_space(page):
+    """A page with the free space of its disks masked: it moves while the tests write files."""
+    return re.sub(rb"\d+\.\d\d GB free on", b"N GB free on", page)
+
+
+def windows_path(path):
+    """How a program under Wine sees a path of this machine (drive Z:)."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
 def check_report_file(failures, data, what):
     """What every written report must be: UTF-8 without a byte order mark,
     from "<!DOCTYPE html>" to "</html>", nothing after it."""
@@ -262,6 +291,23 @@ def check_report_file(failures, data, what):
         data.decode("utf-8")
     except UnicodeDecodeError as error:
         failures.check(False, f"{what}: not UTF-8: {error}")
+
+
+def dismiss(failures, xvfb, title, what, shot):
+    """Waits for the one box titled `title`, checks it is the only window,
+    keeps a screenshot and presses Return in it."""
+
+    def act(process):
+        boxes = xvfb.wait_for_window(title, process)
+        if not failures.equal(len(boxes), 1, f"{what}: windows titled {title!r}"):
+            return
+        time.sleep(1)  # let it paint for the screenshot
+        failures.equal([t for _, t in xvfb.visible_windows()], [title], f"{what}: visible windows")
+        xvfb.screenshot(artifacts_dir() / shot)
+        failures.check(process.poll() is None, f"{what}: the program ended while its message box was up")
+        xvfb.xdotool("key", "--window", boxes[0], "Return")
+
+    return act
 
 
 def keep_artifact(name, data):

@@ -14,28 +14,10 @@ usage: test_failure_dialogs.py win32|win64
 """
 
 import sys
-import time
 
 import harness
 
 WRITE_TEXT = "Failed to write assessment results to disk. Please run this application as administrator"
-
-
-def dismiss(failures, xvfb, title, what, shot):
-    """Waits for the one box titled `title`, checks it is the only window,
-    keeps a screenshot and presses Return in it."""
-
-    def act(process):
-        boxes = xvfb.wait_for_window(title, process)
-        if not failures.equal(len(boxes), 1, f"{what}: windows titled {title!r}"):
-            return
-        time.sleep(1)  # let it paint for the screenshot
-        failures.equal([t for _, t in xvfb.visible_windows()], [title], f"{what}: visible windows")
-        xvfb.screenshot(harness.artifacts_dir() / shot)
-        failures.check(process.poll() is None, f"{what}: the program ended while its message box was up")
-        xvfb.xdotool("key", "--window", boxes[0], "Return")
-
-    return act
 
 
 def main():
@@ -46,7 +28,7 @@ def main():
         directory = prefix.workdir("blocked")
         (directory / harness.REPORT_NAME).mkdir()
         result = prefix.run(directory,
-                            while_running=dismiss(failures, xvfb, "Assessmnet Write Failure", what,
+                            while_running=harness.dismiss(failures, xvfb, "Assessmnet Write Failure", what,
                                                   f"write-failure-{arch}.png"))
         failures.equal(result.status, 255, f"{what}: exit status")
         failures.equal(result.message_boxes(), [WRITE_TEXT], f"{what}: message box texts")
@@ -58,7 +40,7 @@ def main():
         what = f"{arch} WMI unavailable"
         directory = prefix.workdir("no-wmi")
         result = prefix.run(directory, dll_overrides="wbemprox=d",
-                            while_running=dismiss(failures, xvfb, "System Assessment", what, f"no-wmi-{arch}.png"))
+                            while_running=harness.dismiss(failures, xvfb, "System Assessment", what, f"no-wmi-{arch}.png"))
         failures.equal(result.status, 1, f"{what}: exit status")
         boxes = result.message_boxes()
         failures.check(len(boxes) == 1 and boxes[0].startswith("The system assessment could not be completed: "),

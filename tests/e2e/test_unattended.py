@@ -1,0 +1,76 @@
+"""Run unattended, the program never waits on a box nobody can see.
+
+A deployment tool running as SYSTEM, a scheduled task or a remote shell
+starts the program on a window station that no user sees. The launcher
+(HiddenStationLauncher.exe) starts it like that, on a new window station,
+and ends it if it is still running after its time limit (exit status 124).
+There, on a private X display that would show any window:
+
+- a run whose report cannot be written ends with -1 (255 from Wine) at once,
+  with no message box;
+- a run with WMI disabled (wbemprox=d) ends with 1 at once, no message box,
+  no file;
+- a normal run writes the report and asks the shell to open it, as always.
+
+usage: test_unattended.py win32|win64
+"""
+
+import sys
+import time
+
+import harness
+
+LIMIT = 60  # seconds the launcher gives the program; a box would wait for ever
+QUICK = 20  # seconds a run may take here, the emulated start of Wine included
+
+
+def run_unattended(prefix, directory, **options):
+    program = harness.windows_path(harness.env_path("NIMLO_E2E_EXE"))
+    started = time.monotonic()
+    result = prefix.run(directory, program=harness.env_path("NIMLO_E2E_LAUNCHER"), args=(str(LIMIT), program),
+                        **options)
+    result.seconds = time.monotonic() - started
+    return result
+
+
+def check_quick_and_silent(failures, xvfb, result, what):
+    failures.check(result.status != 124, f"{what}: still running after {LIMIT} s (waiting on a box?)")
+    failures.check(result.seconds < QUICK, f"{what}: took {result.seconds:.1f} s")
+    failures.equal(result.message_boxes(), [], f"{what}: message boxes")
+    failures.equal([title for _, title in xvfb.visible_windows()], [], f"{what}: windows on the user's display")
+    print(f"{what}: exit status {result.status} after {result.seconds:.1f} s")
+
+
+def main():
+    arch = sys.argv[1]
+    failures = harness.Failures()
+    with harness.Xvfb() as xvfb, harness.Prefix(arch, display=xvfb.display) as prefix:
+        what = f"{arch} unattended write failure"
+        directory = prefix.workdir("blocked")
+        (directory / harness.REPORT_NAME).mkdir()
+        result = run_unattended(prefix, directory)
+        failures.equal(result.status, 255, f"{what}: exit status")
+        check_quick_and_silent(failures, xvfb, result, what)
+        failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
+        failures.check((directory / harness.REPORT_NAME).is_dir(), f"{what}: the directory in the way is gone")
+
+        what = f"{arch} unattended, WMI unavailable"
+        directory = prefix.workdir("no-wmi")
+        result = run_unattended(prefix, directory, dll_overrides="wbemprox=d")
+        failures.equal(result.status, 1, f"{what}: exit status")
+        check_quick_and_silent(failures, xvfb, result, what)
+        failures.equal(list(directory.iterdir()), [], f"{what}: files written")
+        failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
+
+        what = f"{arch} unattended normal run"
+        directory = prefix.workdir("normal")
+        result = run_unattended(prefix, directory)
+        failures.equal(result.status, 0, f"{what}: exit status")
+        if failures.check(result.report_path.is_file(), f"{what}: no report"):
+            harness.check_report_file(failures, result.report_bytes(), what)
+        failures.equal(len(result.shell_requests()), 1, f"{what}: ShellExecute calls")
+    failures.finish()
+
+
+if __name__ == "__main__":
+    main()
