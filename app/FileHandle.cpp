@@ -13,8 +13,8 @@ void FileHandle::Write(const std::string& bytes)
     if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
         throw std::runtime_error("Failed to write file");
     }
-    std::uint32_t written = 0;
-    if (!files_->Write(*file_, bytes, written) || written != bytes.size()) {
+    const std::optional<std::uint32_t> written = files_->Write(*file_, bytes);
+    if (!written || *written != bytes.size()) {
         throw std::runtime_error("Failed to write file");
     }
 }

@@ -13,11 +13,10 @@ using namespace Talvane::Nimlo;
 class DiscardingFiles : public FileSystem {
 public:
     std::optional<NativeFile> CreateAlways(const std::u16string&) override { return NativeFile{1}; }
-    bool Write(NativeFile, std::string_view bytes, std::uint32_t& written) override
+    std::optional<std::uint32_t> Write(NativeFile, std::string_view bytes) override
     {
-        written = static_cast<std::uint32_t>(bytes.size());
         bytesWritten += bytes.size();
-        return true;
+        return static_cast<std::uint32_t>(bytes.size());
     }
     void Close(NativeFile) override {}
 

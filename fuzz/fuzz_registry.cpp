@@ -146,9 +146,9 @@ public:
         return answer;
     }
 
-    long OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask,
-                             std::unique_ptr<RegistryKey>& key) override
+    KeyOpen OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask) override
     {
+        std::unique_ptr<RegistryKey> key;
         const auto found = script_.keys.find(path);
         const long status = found == script_.keys.end() ? RegistryNotFound : found->second.status;
         int handle = 0;
@@ -157,7 +157,7 @@ public:
             key = std::make_unique<Key>(*this, found->second, handle);
         }
         log.push_back({Event::Kind::Open, false, path, accessMask, status, handle, {}, 0});
-        return status;
+        return {status, std::move(key)};
     }
 
     std::vector<Event> log;
@@ -172,8 +172,9 @@ private:
         {}
         ~Key() override { registry_.log.push_back({Event::Kind::Close, false, {}, 0, 0, handle_, {}, 0}); }
 
-        long QueryValue(const std::u16string& name, std::span<std::byte> buffer, std::uint32_t& size) override
+        ValueRead QueryValue(const std::u16string& name, std::span<std::byte> buffer) override
         {
+            auto size = static_cast<std::uint32_t>(buffer.size());
             const auto found = key_.values.find(name);
             long status = RegistryNotFound;
             if (found != key_.values.end()) {
@@ -185,7 +186,7 @@ private:
                 size = status == RegistrySuccess ? static_cast<std::uint32_t>(written) : value.failSize;
             }
             registry_.log.push_back({Event::Kind::Read, false, {}, 0, status, handle_, name, buffer.size()});
-            return status;
+            return {status, size};
         }
 
     private:

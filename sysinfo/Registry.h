@@ -17,16 +17,29 @@ inline constexpr long RegistryMoreData = 234; // ERROR_MORE_DATA
 inline constexpr std::uint32_t KeyRead = 0x20019;         // KEY_READ
 inline constexpr std::uint32_t KeyReadNative64 = 0x20119; // KEY_READ | KEY_WOW64_64KEY
 
+// What reading a value gave: the registry's status (RegistrySuccess,
+// RegistryNotFound, RegistryMoreData when it does not fit, or another code)
+// and the size in bytes the registry reported. Where it reports none (a
+// missing value) the size is the room that was offered.
+struct ValueRead {
+    long status = RegistryNotFound;
+    std::uint32_t size = 0;
+};
+
 // An open key under HKEY_LOCAL_MACHINE; closed when destroyed.
 class RegistryKey {
 public:
     virtual ~RegistryKey() = default;
 
     // Reads the value's bytes into `buffer` without looking at its type.
-    // `size` receives the number of bytes written. Returns the registry's
-    // status: RegistrySuccess, RegistryNotFound, RegistryMoreData (does not
-    // fit) or another code.
-    virtual long QueryValue(const std::u16string& name, std::span<std::byte> buffer, std::uint32_t& size) = 0;
+    virtual ValueRead QueryValue(const std::u16string& name, std::span<std::byte> buffer) = 0;
+};
+
+// What opening a key gave: the registry's status, and the key when it is
+// RegistrySuccess.
+struct KeyOpen {
+    long status = RegistryNotFound;
+    std::unique_ptr<RegistryKey> key;
 };
 
 // Read-only access to HKEY_LOCAL_MACHINE.
@@ -37,10 +50,8 @@ public:
     // True for a 32-bit process on 64-bit Windows. A failed question counts as false.
     virtual bool IsWow64Process() = 0;
 
-    // Opens `path` under HKEY_LOCAL_MACHINE with `accessMask`. On success
-    // `key` holds the open key; the registry's status is returned either way.
-    virtual long OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask,
-                                     std::unique_ptr<RegistryKey>& key) = 0;
+    // Opens `path` under HKEY_LOCAL_MACHINE with `accessMask`.
+    virtual KeyOpen OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask) = 0;
 };
 
 // The access mask every probe uses: the native 64-bit view for a 32-bit

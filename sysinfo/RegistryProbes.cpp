@@ -54,21 +54,25 @@ constexpr std::array<RuntimeKey, 8> RuntimeKeys{{
      u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64"},
 }};
 
-// Opens `path` in the view of the registry view rule, asked afresh.
-long OpenKey(Registry& registry, const std::u16string& path, std::unique_ptr<RegistryKey>& key)
+// Opens `path` in the view of the registry view rule, asked afresh; empty
+// unless the registry reports success and hands out the key.
+std::unique_ptr<RegistryKey> OpenKey(Registry& registry, const std::u16string& path)
 {
-    return registry.OpenLocalMachineKey(path, RegistryView(registry), key);
+    KeyOpen opened = registry.OpenLocalMachineKey(path, RegistryView(registry));
+    if (opened.status != RegistrySuccess) {
+        return nullptr;
+    }
+    return std::move(opened.key);
 }
 
 bool KeyExists(Registry& registry, const std::u16string& path)
 {
-    std::unique_ptr<RegistryKey> key;
-    return OpenKey(registry, path, key) == RegistrySuccess;
+    return OpenKey(registry, path) != nullptr;
 }
 
 // A value read with a fixed room: the status and the bytes the registry
 // reported, never more than the room.
-template <std::size_t Room> struct ValueRead {
+template <std::size_t Room> struct RoomValue {
     std::array<std::byte, Room> bytes{};
     std::size_t size = 0;
     long status = RegistrySuccess;
@@ -76,9 +80,9 @@ template <std::size_t Room> struct ValueRead {
     void From(RegistryKey& key, const std::u16string& name)
     {
         bytes.fill(std::byte{0});
-        std::uint32_t reported = Room;
-        status = key.QueryValue(name, bytes, reported);
-        size = std::min<std::size_t>(reported, Room);
+        const ValueRead read = key.QueryValue(name, bytes);
+        status = read.status;
+        size = std::min<std::size_t>(read.size, Room);
     }
 
     bool Succeeded() const { return status == RegistrySuccess; }
@@ -116,14 +120,14 @@ template <std::size_t Room> struct ValueRead {
 
 DotNetInfo ProbeDotNet(Registry& registry)
 {
-    std::unique_ptr<RegistryKey> key;
-    if (OpenKey(registry, DotNetKey, key) != RegistrySuccess || !key) {
+    const std::unique_ptr<RegistryKey> key = OpenKey(registry, DotNetKey);
+    if (!key) {
         return {DotNetNotInstalled, 0};
     }
 
-    ValueRead<ReleaseRoom> release;
+    RoomValue<ReleaseRoom> release;
     release.From(*key, u"Release");
-    ValueRead<DotNetVersionRoom> version;
+    RoomValue<DotNetVersionRoom> version;
     version.From(*key, u"Version");
 
     if (!version.Succeeded()) {
@@ -134,12 +138,12 @@ DotNetInfo ProbeDotNet(Registry& registry)
 
 std::u16string ProbeInternetExplorer(Registry& registry)
 {
-    std::unique_ptr<RegistryKey> key;
-    if (OpenKey(registry, InternetExplorerKey, key) != RegistrySuccess || !key) {
+    const std::unique_ptr<RegistryKey> key = OpenKey(registry, InternetExplorerKey);
+    if (!key) {
         return InternetExplorerMissing;
     }
 
-    ValueRead<InternetExplorerRoom> value;
+    RoomValue<InternetExplorerRoom> value;
     value.From(*key, u"svcVersion");
     if (value.status == RegistryNotFound) {
         value.From(*key, u"Version");

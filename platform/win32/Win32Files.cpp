@@ -10,7 +10,7 @@ namespace {
 HANDLE ToHandle(NativeFile file)
 {
     // The seam keeps handles as integers; this is the one place they turn back.
-    return reinterpret_cast<HANDLE>(file); // NOLINT(performance-no-int-to-ptr)
+    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(file)); // NOLINT(performance-no-int-to-ptr)
 }
 
 } // namespace
@@ -22,15 +22,16 @@ std::optional<NativeFile> Win32FileSystem::CreateAlways(const std::u16string& na
     if (handle == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
-    return reinterpret_cast<NativeFile>(handle);
+    return NativeFile{reinterpret_cast<std::uintptr_t>(handle)};
 }
 
-bool Win32FileSystem::Write(NativeFile file, std::string_view bytes, std::uint32_t& written)
+std::optional<std::uint32_t> Win32FileSystem::Write(NativeFile file, std::string_view bytes)
 {
     DWORD count = 0;
-    const BOOL ok = WriteFile(ToHandle(file), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr);
-    written = count;
-    return ok != FALSE;
+    if (!WriteFile(ToHandle(file), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) {
+        return std::nullopt;
+    }
+    return count;
 }
 
 void Win32FileSystem::Close(NativeFile file)

@@ -8,7 +8,7 @@ namespace Talvane::Nimlo {
 class Win32FileSystem : public FileSystem {
 public:
     std::optional<NativeFile> CreateAlways(const std::u16string& name) override;
-    bool Write(NativeFile file, std::string_view bytes, std::uint32_t& written) override;
+    std::optional<std::uint32_t> Write(NativeFile file, std::string_view bytes) override;
     void Close(NativeFile file) override;
 };
 

@@ -11,13 +11,12 @@ class Win32RegistryKey : public RegistryKey {
 public:
     explicit Win32RegistryKey(UniqueKey key) : key_(std::move(key)) {}
 
-    long QueryValue(const std::u16string& name, std::span<std::byte> buffer, std::uint32_t& size) override
+    ValueRead QueryValue(const std::u16string& name, std::span<std::byte> buffer) override
     {
         auto bytes = static_cast<DWORD>(buffer.size());
         const LSTATUS status = ::RegQueryValueExW(key_.get(), AsWide(name), nullptr, nullptr,
                                                   reinterpret_cast<BYTE*>(buffer.data()), &bytes);
-        size = bytes;
-        return status;
+        return {status, bytes};
     }
 
 private:
@@ -35,17 +34,15 @@ bool Win32Registry::IsWow64Process()
     return wow64 != FALSE;
 }
 
-long Win32Registry::OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask,
-                                        std::unique_ptr<RegistryKey>& key)
+KeyOpen Win32Registry::OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask)
 {
     UniqueKey opened;
     const LSTATUS status = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, AsWide(path), 0, accessMask, opened.put());
     if (status != ERROR_SUCCESS) {
         opened.release(); // whatever a failed open left there is not a key of ours
-        return status;
+        return {status, nullptr};
     }
-    key = std::make_unique<Win32RegistryKey>(std::move(opened));
-    return status;
+    return {status, std::make_unique<Win32RegistryKey>(std::move(opened))};
 }
 
 } // namespace Talvane::Nimlo

@@ -61,8 +61,7 @@ private:
 class Win32Registry : public Registry {
 public:
     bool IsWow64Process() override;
-    long OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask,
-                             std::unique_ptr<RegistryKey>& key) override;
+    KeyOpen OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask) override;
 };
 
 } // namespace Talvane::Nimlo

@@ -44,8 +44,8 @@ TEST(FileHandleTest, ClosedOnceWhetherClosedOrDestroyed)
     {
         FileHandle file = CreateReportFile(files, u"b");
     }
-    EXPECT_EQ(files.closes.at(100), 1);
-    EXPECT_EQ(files.closes.at(101), 1);
+    EXPECT_EQ(files.closes.at(NativeFile{100}), 1);
+    EXPECT_EQ(files.closes.at(NativeFile{101}), 1);
 }
 
 TEST(FileHandleTest, MovedFromHandleDoesNotClose)
@@ -57,7 +57,7 @@ TEST(FileHandleTest, MovedFromHandleDoesNotClose)
         EXPECT_FALSE(first.IsOpen()); // NOLINT(bugprone-use-after-move): the moved-from owner must be empty
         EXPECT_TRUE(second.IsOpen());
     }
-    EXPECT_EQ(files.closes.at(100), 1);
+    EXPECT_EQ(files.closes.at(NativeFile{100}), 1);
 }
 
 TEST(FileHandleTest, NoFileMeansNullHandleAndNoPlatformCall)

@@ -74,7 +74,7 @@ TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxNothingOpened)
     EXPECT_EQ(services.desktop.openFilesAtMessage, 0u);
     EXPECT_TRUE(services.desktop.opened.empty());
     for (const auto& [file, count] : services.files.closes) {
-        EXPECT_EQ(count, 1) << file;
+        EXPECT_EQ(count, 1) << static_cast<std::uintptr_t>(file);
     }
 }
 

@@ -83,9 +83,9 @@ public:
         return on64BitWindows_;
     }
 
-    long OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask,
-                             std::unique_ptr<RegistryKey>& key) override
+    KeyOpen OpenLocalMachineKey(const std::u16string& path, std::uint32_t accessMask) override
     {
+        std::unique_ptr<RegistryKey> key;
         const bool nativeView = !on64BitWindows_ || (accessMask & 0x100u) != 0;
         auto& tree = trees_[TreeIndex(nativeView ? View::Native : View::Redirected)];
         const auto found = tree.find(path);
@@ -99,7 +99,7 @@ public:
             key = std::make_unique<FakeKey>(*this, found->second, handle);
         }
         opens.push_back({path, accessMask, status, handle});
-        return status;
+        return {status, std::move(key)};
     }
 
     // Handles opened successfully and not closed exactly once.
@@ -170,11 +170,12 @@ private:
         FakeKey(FakeRegistry& registry, const Key& key, int handle) : registry_(registry), key_(key), handle_(handle) {}
         ~FakeKey() override { ++registry_.closes[handle_]; }
 
-        long QueryValue(const std::u16string& name, std::span<std::byte> buffer, std::uint32_t& size) override
+        ValueRead QueryValue(const std::u16string& name, std::span<std::byte> buffer) override
         {
+            auto size = static_cast<std::uint32_t>(buffer.size());
             const long status = Query(name, buffer, size);
             registry_.reads.push_back({handle_, name, buffer.size(), status});
-            return status;
+            return {status, size};
         }
 
     private:

@@ -21,24 +21,22 @@ public:
         if (refuseCreate) {
             return std::nullopt;
         }
-        const NativeFile file = nextFile++;
+        const NativeFile file{nextFile++};
         names[file] = name;
         files[name].clear();
         open.push_back(file);
         return file;
     }
 
-    bool Write(NativeFile file, std::string_view bytes, std::uint32_t& written) override
+    std::optional<std::uint32_t> Write(NativeFile file, std::string_view bytes) override
     {
         log.push_back("write");
         if (failWrite) {
-            written = 0;
-            return false;
+            return std::nullopt;
         }
         const std::size_t count = shortWrite ? bytes.size() / 2 : bytes.size();
         files[names.at(file)].append(bytes.substr(0, count));
-        written = static_cast<std::uint32_t>(count);
-        return true;
+        return static_cast<std::uint32_t>(count);
     }
 
     void Close(NativeFile file) override
@@ -51,7 +49,7 @@ public:
     bool refuseCreate = false;
     bool failWrite = false;
     bool shortWrite = false;
-    NativeFile nextFile = 100;
+    std::uintptr_t nextFile = 100;
     std::vector<std::string> log;
     std::map<NativeFile, std::u16string> names;
     std::map<std::u16string, std::string> files;

@@ -60,6 +60,33 @@ TEST(CollectSystemProfileTest, QueriesInOrderThenProbes)
     }
 }
 
+TEST(CollectSystemProfileTest, RegistryProbesRunInTheirOrder)
+{
+    // .NET, then Internet Explorer, then the eight C++ runtimes in their table
+    // order: the run reads the registry in a fixed sequence.
+    FakeWmiService wmi = Machine();
+    FakeRegistry registry(false);
+    CollectSystemProfile(wmi, registry, 1);
+
+    std::vector<std::u16string> opened;
+    for (const FakeRegistry::Open& open : registry.opens) {
+        opened.push_back(open.path);
+    }
+    const std::vector<std::u16string> expected{
+        u"Software\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full",
+        u"Software\\Microsoft\\Internet Explorer",
+        u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0",
+        u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D",
+        u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86",
+        u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64",
+        u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86",
+        u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64",
+        u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86",
+        u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64",
+    };
+    EXPECT_EQ(opened, expected);
+}
+
 TEST(CollectSystemProfileTest, QueryErrorEndsTheCollectionAndReleasesTheResultSet)
 {
     FakeWmiService wmi = Machine();

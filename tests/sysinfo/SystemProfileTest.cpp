@@ -1,5 +1,7 @@
 #include "sysinfo/SystemProfile.h"
 
+#include <type_traits>
+
 #include <gtest/gtest.h>
 
 #include "fakes/Profiles.h"
@@ -31,17 +33,42 @@ TEST(SystemProfileTest, EachPartComesBackFromItsOwnAccessor)
     EXPECT_EQ(profile.ComputerName(), profile.Memory().Name());
 }
 
-TEST(SystemProfileTest, AccessorsHandOutCopies)
+// Records are copied, never shared: each accessor hands out a value of its
+// own, not a reference into the profile (checked when this compiles).
+TEST(SystemProfileTest, AccessorsReturnValuesNotReferences)
 {
     const SystemProfile profile = Testing::AllPassProfile();
+    static_assert(std::is_same_v<decltype(profile.Cpu()), CpuInfo>);
+    static_assert(std::is_same_v<decltype(profile.Disks()), std::vector<DiskInfo>>);
+    static_assert(std::is_same_v<decltype(profile.Memory()), MemoryInfo>);
+    static_assert(std::is_same_v<decltype(profile.Os()), OSInfo>);
+    static_assert(std::is_same_v<decltype(profile.VideoMemory()), VideoMemoryInfo>);
+    static_assert(std::is_same_v<decltype(profile.DotNet()), DotNetInfo>);
+    static_assert(std::is_same_v<decltype(profile.InternetExplorerVersion()), std::u16string>);
+    static_assert(std::is_same_v<decltype(profile.Runtimes()), std::vector<RuntimeStatus>>);
+    static_assert(std::is_same_v<decltype(profile.ComputerName()), std::u16string>);
+    SUCCEED();
+}
 
-    std::vector<DiskInfo> disks = profile.Disks();
-    disks.clear();
-    std::vector<RuntimeStatus> runtimes = profile.Runtimes();
+TEST(SystemProfileTest, KeepsItsOwnCopyOfWhatItWasBuiltFrom)
+{
+    std::vector<DiskInfo> disks{{100.0, u"C:"}};
+    std::vector<RuntimeStatus> runtimes = Testing::Runtimes({true});
+    std::u16string internetExplorer = u"11.0";
+    std::u16string name = u"HOST";
+    const SystemProfile profile(CpuInfo{2.6, 4}, disks, MemoryInfo{8.0, name}, OSInfo{6, 1, 1, u"7", false},
+                                VideoMemoryInfo{64}, internetExplorer, DotNetInfo{u"4.8", 528040}, runtimes, name);
+
+    disks[0].freeSpaceGB = 0.0;
+    disks.push_back({1.0, u"D:"});
     runtimes[0].installed = false;
+    internetExplorer = u"6.0";
+    name = u"OTHER";
 
-    EXPECT_EQ(profile.Disks().size(), 2u);
+    EXPECT_EQ(profile.Disks(), (std::vector<DiskInfo>{{100.0, u"C:"}}));
     EXPECT_TRUE(profile.Runtimes()[0].installed);
+    EXPECT_EQ(profile.InternetExplorerVersion(), u"11.0");
+    EXPECT_EQ(profile.ComputerName(), u"HOST");
 }
 
 TEST(SystemProfileTest, EmptyProfileIsValid)
