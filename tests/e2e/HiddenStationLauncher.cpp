@@ -48,7 +48,7 @@ int wmain(int argc, wchar_t** argv)
         std::fwprintf(stderr, L"usage: HiddenStationLauncher.exe SECONDS PROGRAM [ARGUMENTS...]\n");
         return NotStarted;
     }
-    const DWORD seconds = static_cast<DWORD>(std::wcstoul(argv[1], nullptr, 10));
+    const auto seconds = static_cast<DWORD>(std::wcstoul(argv[1], nullptr, 10));
 
     const HWINSTA station = CreateWindowStationW(L"NimloUnattended", 0, WINSTA_ALL_ACCESS, nullptr);
     if (station == nullptr) {
