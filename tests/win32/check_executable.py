@@ -12,7 +12,10 @@
 
 Prints every import with its minimums.
 
-Usage: check_executable.py SystemAssessment.exe ReportTemplate.html windows-api-minimums.tsv
+Usage: check_executable.py SystemAssessment.exe ReportTemplate.html windows-api-minimums.tsv VERSION
+
+VERSION is the project version in four parts (17.0.0.0): the version
+resource's file and product versions and the manifest's assembly version.
 """
 import csv
 import re
@@ -119,7 +122,7 @@ def check_imports(pe, minimums):
     check(True, f"{count} imported functions checked against the table")
 
 
-def check_resources(pe, template_path):
+def check_resources(pe, template_path, version_text):
     template = open(template_path, "rb").read()
     html = resource(pe, 23, 101)
     check(list(html) == [1033], f"RT_HTML 101 in language 1033 only (found {sorted(html)})")
@@ -130,6 +133,8 @@ def check_resources(pe, template_path):
     check('level="asInvoker"' in manifest and 'uiAccess="false"' in manifest,
           "manifest asks for asInvoker without UI access")
     check(all(f'Id="{guid}"' in manifest for guid in SUPPORTED_OS), "manifest lists Windows Vista, 7, 8, 8.1 and 10")
+    check(re.search(r'<assemblyIdentity [^>]*version="' + re.escape(version_text) + '"', manifest) is not None,
+          f"manifest: assembly version {version_text}")
 
     strings = {}
     for info in getattr(pe, "FileInfo", [[]])[0] if getattr(pe, "FileInfo", None) else []:
@@ -137,15 +142,22 @@ def check_resources(pe, template_path):
             strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
     check(strings.get("ProductName") == "Dravik System Assessment", "version info: product name")
     check(strings.get("CompanyName") == "Talvane", "version info: company")
+    check(strings.get("FileVersion") == version_text and strings.get("ProductVersion") == version_text,
+          f"version info: file and product version texts {version_text}")
+    parts = [int(part) for part in version_text.split(".")]
+    packed = ((parts[0] << 16) | parts[1], (parts[2] << 16) | parts[3])
     fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
-    check(bool(fixed) and fixed[0].ProductVersionMS >> 16 == 17, "version info: product version 17")
+    check(bool(fixed) and (fixed[0].FileVersionMS, fixed[0].FileVersionLS) == packed and
+          (fixed[0].ProductVersionMS, fixed[0].ProductVersionLS) == packed,
+          f"version info: fixed file and product version {version_text}")
+    check(parts[0] == 17, "version info: made for Dravik 17")
 
 
-def main(exe_path, template_path, minimums_path):
+def main(exe_path, template_path, minimums_path, version_text):
     pe = pefile.PE(exe_path)
     check_header(pe)
     check_imports(pe, read_minimums(minimums_path))
-    check_resources(pe, template_path)
+    check_resources(pe, template_path, version_text)
     if failures:
         print(f"{len(failures)} failed", file=sys.stderr)
         return 1
@@ -153,6 +165,6 @@ def main(exe_path, template_path, minimums_path):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
     sys.exit(main(*sys.argv[1:]))
