@@ -54,6 +54,7 @@ if [ "$signing" = yes ]; then
         -n "Dravik System Assessment")
     [ -n "${RELEASE_SIGN_TIMESTAMP_URL:-}" ] && sign+=(-ts "$RELEASE_SIGN_TIMESTAMP_URL")
     "${sign[@]}" -in "$exe" -out "$dist/SystemAssessment.exe" >/dev/null || die "osslsigncode could not sign the release"
+    chmod 0755 "$dist/SystemAssessment.exe"
     (cd "$dist" && sha256sum SystemAssessment.exe unsigned/SystemAssessment.exe >SHA256SUMS)
 else
     cp "$exe" "$dist/SystemAssessment.exe"

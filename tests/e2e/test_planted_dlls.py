@@ -37,6 +37,7 @@ USUALLY_HIJACKED = {
     "winnsi.dll", "wsock32.dll", "cryptsvc.dll", "wldp.dll", "edputil.dll", "urlmon.dll", "iertutil.dll", "srvcli.dll", "samcli.dll", "devobj.dll",
     "cfgmgr32.dll", "powrprof.dll", "umpdc.dll", "kernel.appcore.dll", "clbcatq.dll", "sxs.dll", "duser.dll", "xmllite.dll", "linkinfo.dll",
     "ntshrui.dll", "cscapi.dll", "slc.dll", "sppc.dll", "wintrust.dll", "crypt32.dll", "gpapi.dll", "shfolder.dll", "winsta.dll", "msctf.dll",
+    "libgcc_s_dw2-1.dll",  # the C runtime start-up code asks for it by name (only when it is already loaded)
 }
 
 # HKLM\System\CurrentControlSet\Control\Session Manager\KnownDLLs of Windows

@@ -1,0 +1,159 @@
+"""The release as scripts/build-release.sh makes it, from clean clones.
+
+- Two clones of the same commit at different paths give the same
+  dist/SystemAssessment.exe, byte for byte, and dist/SHA256SUMS matches it.
+- The executable is stripped, its PE timestamp is the last commit's time
+  (SOURCE_DATE_EPOCH when that is set), and neither clone's path nor this
+  machine's name is in it.
+- Without a certificate the release is unsigned and the script says so.
+- With a throwaway self-signed code-signing certificate (made here with
+  openssl) the release is signed: osslsigncode verifies it against that
+  certificate, SHA256SUMS names the signed and the unsigned file, and the
+  signed file with its signature removed is the reproducible build but for
+  the PE checksum and the padding that signing adds.
+
+The clones are of HEAD: what is committed is what is released.
+
+usage: test_release.py REPOSITORY
+"""
+
+import hashlib
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+import pefile
+
+UNSIGNED_LINE = "Unsigned: set RELEASE_SIGN_PFX and RELEASE_SIGN_PASSWORD to sign it."
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def run(command, cwd=None, env=None):
+    result = subprocess.run(command, cwd=cwd, env=env, capture_output=True, text=True)
+    if result.returncode != 0:
+        sys.exit(f"{' '.join(map(str, command))} failed ({result.returncode}):\n{result.stdout}{result.stderr}")
+    return result
+
+
+def release_env(**extra):
+    env = {k: v for k, v in os.environ.items()
+           if not k.startswith("RELEASE_SIGN_") and k != "SOURCE_DATE_EPOCH"}
+    env.update(extra)
+    return env
+
+
+def build_release(clone, **extra):
+    """Runs the release command in `clone`; its messages."""
+    return run(["bash", "scripts/build-release.sh"], cwd=clone, env=release_env(**extra)).stderr
+
+
+def sha256(path):
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+def sums(dist):
+    """{file: digest} of dist/SHA256SUMS, which must be in sha256sum's format."""
+    entries = {}
+    for line in (dist / "SHA256SUMS").read_text().splitlines():
+        digest, name = line.split("  ", 1)
+        entries[name] = digest
+    return entries
+
+
+def without_signing_traces(data):
+    """The bytes with the PE checksum zeroed and trailing zero padding cut."""
+    pe = pefile.PE(data=data)
+    offset = pe.OPTIONAL_HEADER.get_field_absolute_offset("CheckSum")
+    data = bytearray(data)
+    data[offset:offset + 4] = b"\0\0\0\0"
+    return bytes(data).rstrip(b"\0")
+
+
+def check_executable(exe, clones, epoch):
+    data = exe.read_bytes()
+    pe = pefile.PE(data=data)
+    check(pe.FILE_HEADER.PointerToSymbolTable == 0 and pe.FILE_HEADER.NumberOfSymbols == 0,
+          "stripped: no symbol table")
+    names = [section.Name.rstrip(b"\0").decode(errors="replace") for section in pe.sections]
+    check(not any(name.startswith((".debug", ".stab", "/")) for name in names), f"no debug sections ({names})")
+    check(pe.FILE_HEADER.TimeDateStamp == epoch, f"PE timestamp {pe.FILE_HEADER.TimeDateStamp} is {epoch}")
+    leaks = [str(clone) for clone in clones] + [socket.gethostname(), "/work/", "/tmp/"]
+    for leak in leaks:
+        found = leak.encode() in data or leak.encode("utf-16-le") in data
+        check(not found, f"{leak!r} is not in the executable")
+
+
+def check_signing(clone, unsigned, work):
+    key, cert, pfx = work / "key.pem", work / "cert.pem", work / "cert.pfx"
+    run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "2",
+         "-subj", "/CN=Throwaway Code Signing", "-addext", "extendedKeyUsage=codeSigning",
+         "-addext", "keyUsage=digitalSignature"])
+    run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cert, "-out", pfx, "-passout", "pass:throwaway"])
+    messages = build_release(clone, RELEASE_SIGN_PFX=str(pfx), RELEASE_SIGN_PASSWORD="throwaway")
+    check(UNSIGNED_LINE not in messages and "Signed with the certificate in" in messages,
+          "the signed release says it is signed")
+    dist = clone / "dist"
+    signed = dist / "SystemAssessment.exe"
+    kept = dist / "unsigned" / "SystemAssessment.exe"
+    check(kept.read_bytes() == unsigned, "the unsigned build is kept as dist/unsigned/SystemAssessment.exe")
+    check(signed.read_bytes() != unsigned, "the signed file differs from the unsigned one")
+    check(sums(dist) == {"SystemAssessment.exe": sha256(signed), "unsigned/SystemAssessment.exe": sha256(kept)},
+          "SHA256SUMS covers the signed file and names the unsigned one")
+    verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed], capture_output=True,
+                            text=True)
+    check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
+          f"osslsigncode verifies the signature against the throwaway certificate\n{verify.stdout[-400:]}")
+    check("Dravik System Assessment" in verify.stdout, "the signature names the product")
+    removed = work / "removed.exe"
+    run(["osslsigncode", "remove-signature", "-in", signed, "-out", removed])
+    check(without_signing_traces(removed.read_bytes()) == without_signing_traces(unsigned),
+          "with its signature removed the signed file is the reproducible build")
+
+
+def main(repository):
+    repository = Path(repository).resolve()
+    epoch = int(run(["git", "-C", repository, "log", "-1", "--format=%ct"]).stdout)
+    with tempfile.TemporaryDirectory(prefix="nimlo-release-") as temporary:
+        work = Path(temporary)
+        clones = [work / "a" / "SystemAssessment", work / "second-clone" / "somewhere" / "else"]
+        for clone in clones:
+            clone.parent.mkdir(parents=True)
+            run(["git", "clone", "--quiet", "--no-hardlinks", repository, clone])
+
+        messages = [build_release(clone) for clone in clones]
+        check(all(m.count(UNSIGNED_LINE) == 1 for m in messages), "without a certificate the release says it is unsigned")
+        exes = [clone / "dist" / "SystemAssessment.exe" for clone in clones]
+        first, second = (exe.read_bytes() for exe in exes)
+        check(first == second, f"both clones give the same bytes ({sha256(exes[0])}, {sha256(exes[1])})")
+        for clone, exe in zip(clones, exes):
+            check(sums(clone / "dist") == {"SystemAssessment.exe": sha256(exe)}, f"SHA256SUMS of {clone} matches")
+            run(["sha256sum", "--check", "--quiet", "SHA256SUMS"], cwd=clone / "dist")
+        check_executable(exes[0], clones, epoch)
+        print(f"release: {len(first)} bytes, SHA-256 {sha256(exes[0])}")
+
+        check_signing(clones[0], first, work)
+
+        build_release(clones[1], SOURCE_DATE_EPOCH="1234567890")
+        check(pefile.PE(str(exes[1])).FILE_HEADER.TimeDateStamp == 1234567890,
+              "SOURCE_DATE_EPOCH, when set, is the PE timestamp")
+    if failures:
+        print(f"{len(failures)} failed", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    sys.exit(main(sys.argv[1]))
