@@ -88,7 +88,9 @@ def check_executable(exe, clones, epoch):
     names = [section.Name.rstrip(b"\0").decode(errors="replace") for section in pe.sections]
     check(not any(name.startswith((".debug", ".stab", "/")) for name in names), f"no debug sections ({names})")
     check(pe.FILE_HEADER.TimeDateStamp == epoch, f"PE timestamp {pe.FILE_HEADER.TimeDateStamp} is {epoch}")
-    leaks = [str(clone) for clone in clones] + [socket.gethostname(), "/work/", "/tmp/"]
+    leaks = [str(clone) for clone in clones] + ["/work/", "/tmp/"]
+    if len(socket.gethostname()) >= 6:  # shorter names turn up in any binary by chance
+        leaks.append(socket.gethostname())
     for leak in leaks:
         found = leak.encode() in data or leak.encode("utf-16-le") in data
         check(not found, f"{leak!r} is not in the executable")
@@ -112,8 +114,9 @@ def check_signing(clone, unsigned, work):
           "SHA256SUMS covers the signed file and names the unsigned one")
     verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed], capture_output=True,
                             text=True)
-    check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
-          f"osslsigncode verifies the signature against the throwaway certificate\n{verify.stdout[-400:]}")
+    verified = verify.returncode == 0 and "Signature verification: ok" in verify.stdout
+    check(verified, "osslsigncode verifies the signature against the throwaway certificate" +
+          ("" if verified else "\n" + verify.stdout[-600:] + verify.stderr[-600:]))
     check("Dravik System Assessment" in verify.stdout, "the signature names the product")
     removed = work / "removed.exe"
     run(["osslsigncode", "remove-signature", "-in", signed, "-out", removed])
