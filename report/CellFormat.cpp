@@ -1,5 +1,6 @@
 #include "report/CellFormat.h"
 
+#include "report/Markup.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -22,7 +23,7 @@ std::string FormatCell(const std::u16string& text)
     }
     std::string cell;
     for (const std::u16string& item : SplitItems(text)) {
-        cell += "<div class=list-div>" + ToUtf8(item) + "</div>\n";
+        cell.append(Markup::ItemStart).append(ToUtf8(item)).append(Markup::ItemEnd);
     }
     return cell;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "report/Markup.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -136,8 +137,8 @@ std::string FillReport(const std::string& reportTemplate, const std::string& rep
     page = ReplaceAll(std::move(page), "{{OEM_NAME}}", ToUtf8(OemName));
     page = ReplaceAll(std::move(page), "{{OEM_PRODUCT_NAME}}", ToUtf8(OemProductName));
     page = ReplaceAll(std::move(page), "{{MAJOR_VERSION}}", ToUtf8(MajorVersion));
-    page = ReplaceAll(std::move(page), "{{CHECKBOX_ON}}", "<input type=checkbox disabled=disabled checked=checked>");
-    page = ReplaceAll(std::move(page), "{{CHECKBOX_OFF}}", "<input type=checkbox disabled=disabled>");
+    page = ReplaceAll(std::move(page), "{{CHECKBOX_ON}}", std::string(Markup::CheckboxOn));
+    page = ReplaceAll(std::move(page), "{{CHECKBOX_OFF}}", std::string(Markup::CheckboxOff));
     return page;
 }
 

@@ -71,17 +71,17 @@ RoleAssessment AssessClientRole(const SystemProfile& profile)
     rows.push_back(CheckDotNetRuntime(profile.DotNet()));
     rows.push_back(CheckBrowser(profile.InternetExplorerVersion()));
     rows.push_back(CheckCppRuntimes(ClientRuntimes(), profile.Runtimes()));
-    return {u"Client", std::move(rows)};
+    return {ClientRoleTitle, std::move(rows)};
 }
 
 RoleAssessment AssessWebServerRole(const SystemProfile& profile)
 {
-    return AssessServerRole(profile, u"Web Server or 32-bit Application Server", 4, 8, WebServerRuntimes());
+    return AssessServerRole(profile, WebServerRoleTitle, 4, 8, WebServerRuntimes());
 }
 
 RoleAssessment AssessAppServer64Role(const SystemProfile& profile)
 {
-    return AssessServerRole(profile, u"64-bit Application Server", 6, 12, AppServer64Runtimes());
+    return AssessServerRole(profile, AppServer64RoleTitle, 6, 12, AppServer64Runtimes());
 }
 
 } // namespace Talvane::Nimlo
