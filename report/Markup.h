@@ -24,13 +24,13 @@ inline constexpr std::string_view HeaderRow =
 inline constexpr std::string_view SectionEnd = "</table></div></div>\n";
 
 // One row per requirement; every row but the last has the bottom border.
-inline constexpr std::string_view RowStart = "<tr class='";     // then "bottom-border" or nothing
+inline constexpr std::string_view RowStart = "<tr class='"; // then "bottom-border" or nothing
 inline constexpr std::string_view RowClassEnd = "'>\n";
 inline constexpr std::string_view BorderedRowClass = "bottom-border";
 inline constexpr std::string_view HardwareCellStart = "<td class='text' width='150px'>";
 inline constexpr std::string_view RequirementsCellStart = "<td class='text' width='400px'>";
 inline constexpr std::string_view StatusCellStart = "<td class='text "; // then "pass" or "fail"
-inline constexpr std::string_view StatusClassEnd = "' width='100px'>"; // then "PASS" or "FAIL"
+inline constexpr std::string_view StatusClassEnd = "' width='100px'>";  // then "PASS" or "FAIL"
 inline constexpr std::string_view SystemCellStart = "<td class='text row-header' width='150px'>";
 inline constexpr std::string_view MessageCellStart = "<td class='text'>";
 inline constexpr std::string_view CellEnd = "</td>\n";

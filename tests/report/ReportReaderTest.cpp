@@ -1,0 +1,177 @@
+#include "report/ReportReader.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "fakes/Profiles.h"
+#include "fakes/RandomProfiles.h"
+#include "report/CellFormat.h"
+#include "report/ReportBody.h"
+#include "report/ReportTemplate.h"
+#include "requirements/RoleBuilders.h"
+#include "text/Utf8.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+const std::string Template(EmbeddedReportTemplate);
+
+ReportContent ReadOrFail(const ReportReader& reader, std::string_view page)
+{
+    ReportReading reading = reader.Read(page);
+    EXPECT_TRUE(reading.content.has_value()) << reading.problem;
+    return reading.content.value_or(ReportContent{});
+}
+
+std::string PageOf(const SystemProfile& profile)
+{
+    return FillReport(Template, RenderReportBody(profile), profile.ComputerName());
+}
+
+// What the reader must give for one cell text: a "~" list as its items, any
+// other text as one item, with the check boxes as the filled page has them.
+std::vector<ReportItem> ExpectedItems(const std::u16string& text)
+{
+    const std::vector<std::u16string> pieces =
+        text.find(u'~') == std::u16string::npos ? std::vector<std::u16string>{text} : SplitItems(text);
+    std::vector<ReportItem> items;
+    for (const std::u16string& piece : pieces) {
+        const std::string utf8 = ToUtf8(piece);
+        if (utf8.starts_with("{{CHECKBOX_ON}}")) {
+            items.push_back({utf8.substr(15), true});
+        } else if (utf8.starts_with("{{CHECKBOX_OFF}}")) {
+            items.push_back({utf8.substr(16), false});
+        } else {
+            items.push_back({utf8, std::nullopt});
+        }
+    }
+    return items;
+}
+
+ReportContent ExpectedContent(const SystemProfile& profile)
+{
+    ReportContent content{ToUtf8(profile.ComputerName()), {}};
+    for (const RoleAssessment& role :
+         {AssessClientRole(profile), AssessWebServerRole(profile), AssessAppServer64Role(profile)}) {
+        ReportRole read{ToUtf8(role.Title()), true, {}};
+        for (const RequirementResult& row : role.Results()) {
+            read.meets = read.meets && row.passed;
+            read.rows.push_back({ToUtf8(row.Hardware()), row.passed, ExpectedItems(row.Requirements()),
+                                 ExpectedItems(row.System()), ExpectedItems(row.Message())});
+        }
+        content.roles.push_back(read);
+    }
+    return content;
+}
+
+TEST(ReportReaderTest, RandomMachinesComeBackAsTheyWereRendered)
+{
+    const ReportReader reader(Template);
+    Testing::RandomProfiles profiles(20261208);
+    for (int i = 0; i < 400; ++i) {
+        const SystemProfile profile = profiles.Next();
+        const std::string page = PageOf(profile);
+        const ReportContent read = ReadOrFail(reader, page);
+        ASSERT_EQ(read, ExpectedContent(profile)) << "machine " << i << ":\n" << page;
+    }
+}
+
+TEST(ReportReaderTest, GoldenPagesReadBackToKnownValues)
+{
+    const ReportReader reader(Template);
+
+    const ReportContent pass = ReadOrFail(reader, EmbeddedGoldenAllPass);
+    EXPECT_EQ(pass.computerName, "SRV-Z\xC3\x9CRICH");
+    ASSERT_EQ(pass.roles.size(), 3u);
+    EXPECT_EQ(pass.roles[0].title, "Client");
+    EXPECT_EQ(pass.roles[1].title, "Web Server or 32-bit Application Server");
+    EXPECT_EQ(pass.roles[2].title, "64-bit Application Server");
+    EXPECT_EQ(pass.roles[0].rows.size(), 8u);
+    EXPECT_EQ(pass.roles[1].rows.size(), 7u);
+    EXPECT_EQ(pass.roles[2].rows.size(), 7u);
+    for (const ReportRole& role : pass.roles) {
+        EXPECT_TRUE(role.meets) << role.title;
+    }
+    const ReportRow& runtimes = pass.roles[0].rows.back();
+    EXPECT_EQ(runtimes.hardware, "Required C++ Runtimes *");
+    ASSERT_EQ(runtimes.system.size(), 8u);
+    EXPECT_EQ(runtimes.system[0], (ReportItem{"Microsoft Visual C++ 2008 Redistributable x86", true}));
+    EXPECT_EQ(runtimes.message, (std::vector<ReportItem>{{"All required runtimes were found on this system.", {}}}));
+
+    const ReportContent fail = ReadOrFail(reader, EmbeddedGoldenAllFail);
+    EXPECT_EQ(fail.computerName, "WS-\xC3\x85SA");
+    for (const ReportRole& role : fail.roles) {
+        EXPECT_FALSE(role.meets) << role.title;
+        for (const ReportRow& row : role.rows) {
+            EXPECT_FALSE(row.passed) << role.title << ": " << row.hardware;
+        }
+    }
+    EXPECT_EQ(fail.roles[2].rows.back().system[7],
+              (ReportItem{"Microsoft Visual C++ 2015 Redistributable x64", false}));
+
+    const ReportContent empty = ReadOrFail(reader, EmbeddedGoldenEmpty);
+    EXPECT_EQ(empty.computerName, "");
+    EXPECT_EQ(empty, ExpectedContent(Testing::EmptyProfile()));
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
+{
+    const ReportReader reader(Template);
+    const std::string good(EmbeddedGoldenAllFail);
+    const std::size_t third = good.rfind("<div class='container'>");
+    const std::size_t bodyEnd = good.find("\r\n    </div>", third);
+    const std::string section = good.substr(third, bodyEnd - third);
+
+    struct Case {
+        const char* name;
+        std::string page;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"another HTML page", "<!DOCTYPE html>\n<html><body>Hello</body></html>", "line 1: expected the head"},
+        {"an empty file", "", "expected the head"},
+        {"cut short in the body", good.substr(0, good.size() / 2), "does not end with the report's footnote"},
+        {"cut short in the header", good.substr(0, good.find("WS-") + 2), "the page header"},
+        {"a fourth section", good.substr(0, bodyEnd) + section + good.substr(bodyEnd), "a fourth role section"},
+        {"a role missing", Replaced(good, section, ""), "expected a role section"},
+        {"roles out of order", Replaced(good, ">64-bit Application Server: <", ">Client: <"),
+         "is \"Client\", not \"64-bit"},
+        {"a verdict that its rows contradict",
+         Replaced(good, "<span class='fail'>This system does not meet the requirements.",
+                  "<span class='pass'>This system meets the requirements."),
+         "does not agree with its rows"},
+        {"a status whose label contradicts its class",
+         Replaced(good, "<td class='text fail' width='100px'>FAIL", "<td class='text fail' width='100px'>PASS"),
+         "the status matching its class"},
+        {"a row without its message cell", Replaced(good, "<td class='text'>", "<td>"), "the message cell"},
+        {"text after the last section",
+         Replaced(good, "\r\n    </div>\r\n\r\n    <p", "<p>\r\n    </div>\r\n\r\n    <p"),
+         "goes on after the third role section"},
+    };
+    for (const Case& c : cases) {
+        const ReportReading reading = reader.Read(c.page);
+        EXPECT_FALSE(reading.content.has_value()) << c.name;
+        EXPECT_NE(reading.problem.find(c.problem), std::string::npos) << c.name << ": " << reading.problem;
+    }
+}
+
+TEST(ReportReaderTest, EveryPageCutShortIsRejected)
+{
+    const ReportReader reader(Template);
+    const std::string good(EmbeddedGoldenAllPass);
+    for (std::size_t length = 0; length < good.size(); ++length) {
+        ASSERT_FALSE(reader.Read(std::string_view(good).substr(0, length)).content.has_value()) << length;
+    }
+    EXPECT_TRUE(reader.Read(good).content.has_value());
+}
+
+} // namespace
+} // namespace Talvane::Nimlo
