@@ -386,11 +386,27 @@ def browser_seeds():
     ]
 
 
+# ---------------------------------------------------------------- fuzz_reader
+
+def reader_seeds():
+    """The golden pages, whole and cut short, and a page that is not a report."""
+    golden = os.path.join(HERE, "..", "tests", "golden")
+    seeds = []
+    for name in ("AllPass", "AllFail", "Empty"):
+        with open(os.path.join(golden, name + ".html"), "rb") as f:
+            page = f.read()
+        seeds.append((name.lower(), page))
+        seeds.append((name.lower() + "-cut", page[: len(page) * 2 // 3]))
+    seeds.append(("other-html", b"<!DOCTYPE html>\n<html><body>Hello</body></html>"))
+    return seeds
+
+
 if __name__ == "__main__":
     write("fuzz_text", text_seeds())
     write("fuzz_wmi", wmi_seeds())
     write("fuzz_registry", registry_seeds())
     write("fuzz_report", report_seeds())
     write("fuzz_browser", browser_seeds())
+    write("fuzz_reader", reader_seeds())
     for target in sorted(os.listdir(os.path.join(HERE, "corpus"))):
         print(target, len(os.listdir(os.path.join(HERE, "corpus", target))))

@@ -4,7 +4,7 @@
 #   scripts/run-fuzzers.sh [seconds-per-target] [target...]
 #
 #   seconds-per-target  how long each target runs (default 600)
-#   target              fuzz_text fuzz_wmi fuzz_registry fuzz_report fuzz_browser
+#   target              fuzz_text fuzz_wmi fuzz_registry fuzz_report fuzz_browser fuzz_reader
 #                       (default: all of them)
 #
 # Builds the `fuzz` preset (clang-14 with libFuzzer, AddressSanitizer and
@@ -28,7 +28,7 @@ set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$ROOT/scripts/lib/build.sh"
 
-ALL_TARGETS=(fuzz_text fuzz_wmi fuzz_registry fuzz_report fuzz_browser)
+ALL_TARGETS=(fuzz_text fuzz_wmi fuzz_registry fuzz_report fuzz_browser fuzz_reader)
 
 seconds=${1:-600}
 if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
