@@ -14,7 +14,6 @@ namespace {
 // to find where they go; no template holds them.
 constexpr std::string_view NameMark = "\x01\x02name\x02\x01";
 constexpr std::string_view BodyMark = "\x01\x02body\x02\x01";
-constexpr std::size_t RoleCount = 3;
 
 // Thrown inside the reader only: the first thing that did not match.
 struct Mismatch {

@@ -1,0 +1,82 @@
+#include "summary/CsvReport.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "text/HtmlText.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+constexpr std::string_view Bom = "\xEF\xBB\xBF";
+constexpr std::string_view LineEnd = "\r\n";
+
+std::string Line(const std::vector<std::string>& fields)
+{
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        line += (i == 0 ? "" : ",") + CsvField(fields[i]);
+    }
+    return line.append(LineEnd);
+}
+
+std::string Items(const std::vector<ReportItem>& items)
+{
+    std::string cell;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::string text = DecodeEntities(items[i].text);
+        std::replace(text.begin(), text.end(), '\r', ' ');
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        if (items[i].checkbox) {
+            text = (*items[i].checkbox ? "[x] " : "[ ] ") + text;
+        }
+        cell += (i == 0 ? "" : "\n") + text;
+    }
+    return cell;
+}
+
+} // namespace
+
+std::string CsvField(std::string_view text)
+{
+    std::string field(text);
+    if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos) {
+        field.insert(field.begin(), '\'');
+    }
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        return field;
+    }
+    std::string quoted = "\"";
+    for (const char c : field) {
+        quoted.push_back(c);
+        if (c == '"') {
+            quoted.push_back('"');
+        }
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+std::string CsvStart()
+{
+    return std::string(Bom) + Line({"computer", "report file", "role", "role verdict", "requirement", "status",
+                                    "requirements", "system", "message"});
+}
+
+std::string CsvLines(const ReportContent& content, std::string_view reportFile)
+{
+    const std::string computer = DecodeEntities(content.computerName);
+    std::string lines;
+    for (const ReportRole& role : content.roles) {
+        const std::string title = DecodeEntities(role.title);
+        const char* verdict = role.meets ? "meets" : "does not meet";
+        for (const ReportRow& row : role.rows) {
+            lines +=
+                Line({computer, std::string(reportFile), title, verdict, DecodeEntities(row.hardware),
+                      row.passed ? "PASS" : "FAIL", Items(row.requirements), Items(row.system), Items(row.message)});
+        }
+    }
+    return lines;
+}
+
+} // namespace Talvane::Nimlo

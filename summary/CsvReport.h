@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "report/ReportReader.h"
+
+namespace Talvane::Nimlo {
+
+// The CSV of a fleet, RFC 4180: UTF-8 with a byte order mark (so Excel shows
+// localized computer names), CR LF after every line, a header line, then one
+// line per machine, role and requirement.
+//
+// Cells hold the text as it shows: entities decoded. A cell of several items
+// has one item per line (items joined by a line feed; a line break inside an
+// item becomes a space, so each line is one item), and a check box item
+// begins with "[x] " when ticked and "[ ] " when not. A cell that Excel
+// would take for a formula (it begins with = + - @ or a tab) gets a leading
+// apostrophe: machine-supplied texts must not run as formulas.
+
+// The byte order mark and the header line.
+std::string CsvStart();
+
+// The lines of one report; `reportFile` as it is to be shown.
+std::string CsvLines(const ReportContent& content, std::string_view reportFile);
+
+// One field, quoted where RFC 4180 needs it.
+std::string CsvField(std::string_view text);
+
+} // namespace Talvane::Nimlo
