@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release: dist/SystemAssessment.exe, exactly the bytes the
-# end-to-end tests run, and dist/SHA256SUMS. Installs what a fresh Debian
-# machine lacks.
+# end-to-end tests run, dist/SystemAssessmentSummary.exe (the fleet summary for
+# Windows) and dist/SHA256SUMS. Installs what a fresh Debian machine lacks.
 #
 #   scripts/build-release.sh
 #
@@ -14,8 +14,8 @@
 #   RELEASE_SIGN_PFX             a PKCS#12 file with the code-signing key
 #   RELEASE_SIGN_PASSWORD        its password
 #   RELEASE_SIGN_TIMESTAMP_URL   an RFC 3161 time-stamping server (optional)
-# The unsigned build is then kept as dist/unsigned/SystemAssessment.exe, and
-# SHA256SUMS names both.
+# The unsigned builds are then kept in dist/unsigned/, and SHA256SUMS names
+# the signed and the unsigned files.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$ROOT/scripts/lib/build.sh"
@@ -41,27 +41,36 @@ fi
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 umask 022
 
-exe=$(build_release_program)
+mapfile -t programs < <(build_release_programs)
+[ ${#programs[@]} -eq 2 ] || die "the release build did not make both programs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$ROOT/build/release/CMakeCache.txt")
 
 dist=$ROOT/dist
 rm -rf "$dist"
 mkdir -p "$dist"
+names=()
+for program in "${programs[@]}"; do
+    name=$(basename "$program")
+    names+=("$name")
+    if [ "$signing" = yes ]; then
+        mkdir -p "$dist/unsigned"
+        cp "$program" "$dist/unsigned/$name"
+        sign=(osslsigncode sign -pkcs12 "$RELEASE_SIGN_PFX" -pass "$RELEASE_SIGN_PASSWORD" -h sha256
+            -n "Dravik System Assessment")
+        [ -n "${RELEASE_SIGN_TIMESTAMP_URL:-}" ] && sign+=(-ts "$RELEASE_SIGN_TIMESTAMP_URL")
+        "${sign[@]}" -in "$program" -out "$dist/$name" >/dev/null || die "osslsigncode could not sign $name"
+        chmod 0755 "$dist/$name"
+    else
+        cp "$program" "$dist/$name"
+    fi
+done
 if [ "$signing" = yes ]; then
-    mkdir -p "$dist/unsigned"
-    cp "$exe" "$dist/unsigned/SystemAssessment.exe"
-    sign=(osslsigncode sign -pkcs12 "$RELEASE_SIGN_PFX" -pass "$RELEASE_SIGN_PASSWORD" -h sha256
-        -n "Dravik System Assessment")
-    [ -n "${RELEASE_SIGN_TIMESTAMP_URL:-}" ] && sign+=(-ts "$RELEASE_SIGN_TIMESTAMP_URL")
-    "${sign[@]}" -in "$exe" -out "$dist/SystemAssessment.exe" >/dev/null || die "osslsigncode could not sign the release"
-    chmod 0755 "$dist/SystemAssessment.exe"
-    (cd "$dist" && sha256sum SystemAssessment.exe unsigned/SystemAssessment.exe >SHA256SUMS)
+    (cd "$dist" && sha256sum "${names[@]}" "${names[@]/#/unsigned/}" >SHA256SUMS)
 else
-    cp "$exe" "$dist/SystemAssessment.exe"
-    (cd "$dist" && sha256sum SystemAssessment.exe >SHA256SUMS)
+    (cd "$dist" && sha256sum "${names[@]}" >SHA256SUMS)
 fi
 
-say "Release $version: $dist/SystemAssessment.exe ($(stat -c %s "$dist/SystemAssessment.exe") bytes)"
+say "Release $version: $dist/SystemAssessment.exe ($(stat -c %s "$dist/SystemAssessment.exe") bytes), $dist/SystemAssessmentSummary.exe"
 sed 's/^/    /' "$dist/SHA256SUMS" >&2
 if [ "$signing" = yes ]; then
     echo "Signed with the certificate in $RELEASE_SIGN_PFX${RELEASE_SIGN_TIMESTAMP_URL:+, time-stamped by $RELEASE_SIGN_TIMESTAMP_URL}." >&2

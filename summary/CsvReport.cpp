@@ -15,7 +15,10 @@ std::string Line(const std::vector<std::string>& fields)
 {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        line += (i == 0 ? "" : ",") + CsvField(fields[i]);
+        if (i > 0) {
+            line += ',';
+        }
+        line += CsvField(fields[i]);
     }
     return line.append(LineEnd);
 }
@@ -24,13 +27,16 @@ std::string Items(const std::vector<ReportItem>& items)
 {
     std::string cell;
     for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) {
+            cell += '\n';
+        }
+        if (items[i].checkbox) {
+            cell += *items[i].checkbox ? "[x] " : "[ ] ";
+        }
         std::string text = DecodeEntities(items[i].text);
         std::replace(text.begin(), text.end(), '\r', ' ');
         std::replace(text.begin(), text.end(), '\n', ' ');
-        if (items[i].checkbox) {
-            text = (*items[i].checkbox ? "[x] " : "[ ] ") + text;
-        }
-        cell += (i == 0 ? "" : "\n") + text;
+        cell += text;
     }
     return cell;
 }

@@ -8,15 +8,17 @@ build_preset() {
         die "the $preset build failed"
 }
 
-# Builds SystemAssessment.exe as it is shipped (preset release: win32 threads,
-# stripped) and prints its path. It is linked afresh every time, so that the
-# PE timestamp is the SOURCE_DATE_EPOCH of this build.
-build_release_program() {
-    local exe=$ROOT/build/release/platform/win32/SystemAssessment.exe
-    say "Building SystemAssessment.exe (MinGW-w64, 32-bit, static)"
-    rm -f "$exe"
-    build_preset release --target SystemAssessment
-    echo "$exe"
+# Builds SystemAssessment.exe and SystemAssessmentSummary.exe as they are
+# shipped (preset release: win32 threads, stripped) and prints their paths, one
+# a line. They are linked afresh every time, so that the PE timestamp is the
+# SOURCE_DATE_EPOCH of this build.
+build_release_programs() {
+    local exes=("$ROOT/build/release/platform/win32/SystemAssessment.exe"
+        "$ROOT/build/release/summary/SystemAssessmentSummary.exe")
+    say "Building SystemAssessment.exe and SystemAssessmentSummary.exe (MinGW-w64, 32-bit, static)"
+    rm -f "${exes[@]}"
+    build_preset release --target SystemAssessment SystemAssessmentSummary
+    printf '%s\n' "${exes[@]}"
 }
 
 # Makes the release in dist/ (scripts/build-release.sh) and prints the path of

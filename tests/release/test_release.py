@@ -1,8 +1,9 @@
 """The release as scripts/build-release.sh makes it, from clean clones.
 
 - Two clones of the same commit at different paths give the same
-  dist/SystemAssessment.exe, byte for byte, and dist/SHA256SUMS matches it.
-- The executable is stripped, its PE timestamp is the last commit's time
+  dist/SystemAssessment.exe and dist/SystemAssessmentSummary.exe, byte for
+  byte, and dist/SHA256SUMS matches them.
+- The executables are stripped, its PE timestamp is the last commit's time
   (SOURCE_DATE_EPOCH when that is set), and neither clone's path nor this
   machine's name is in it.
 - Without a certificate the release is unsigned and the script says so.
@@ -28,6 +29,7 @@ from pathlib import Path
 import pefile
 
 UNSIGNED_LINE = "Unsigned: set RELEASE_SIGN_PFX and RELEASE_SIGN_PASSWORD to sign it."
+PROGRAMS = ("SystemAssessment.exe", "SystemAssessmentSummary.exe")
 
 failures = []
 
@@ -97,6 +99,7 @@ def check_executable(exe, clones, epoch):
 
 
 def check_signing(clone, unsigned, work):
+    """`unsigned`: {program: bytes} of the reproducible build."""
     key, cert, pfx = work / "key.pem", work / "cert.pem", work / "cert.pfx"
     run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-days", "2",
          "-subj", "/CN=Throwaway Code Signing", "-addext", "extendedKeyUsage=codeSigning",
@@ -106,22 +109,25 @@ def check_signing(clone, unsigned, work):
     check(UNSIGNED_LINE not in messages and "Signed with the certificate in" in messages,
           "the signed release says it is signed")
     dist = clone / "dist"
-    signed = dist / "SystemAssessment.exe"
-    kept = dist / "unsigned" / "SystemAssessment.exe"
-    check(kept.read_bytes() == unsigned, "the unsigned build is kept as dist/unsigned/SystemAssessment.exe")
-    check(signed.read_bytes() != unsigned, "the signed file differs from the unsigned one")
-    check(sums(dist) == {"SystemAssessment.exe": sha256(signed), "unsigned/SystemAssessment.exe": sha256(kept)},
-          "SHA256SUMS covers the signed file and names the unsigned one")
-    verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed], capture_output=True,
-                            text=True)
-    verified = verify.returncode == 0 and "Signature verification: ok" in verify.stdout
-    check(verified, "osslsigncode verifies the signature against the throwaway certificate" +
-          ("" if verified else "\n" + verify.stdout[-600:] + verify.stderr[-600:]))
-    check("Dravik System Assessment" in verify.stdout, "the signature names the product")
-    removed = work / "removed.exe"
-    run(["osslsigncode", "remove-signature", "-in", signed, "-out", removed])
-    check(without_signing_traces(removed.read_bytes()) == without_signing_traces(unsigned),
-          "with its signature removed the signed file is the reproducible build")
+    expected_sums = {}
+    for program in PROGRAMS:
+        signed = dist / program
+        kept = dist / "unsigned" / program
+        expected_sums[program] = sha256(signed)
+        expected_sums["unsigned/" + program] = sha256(kept)
+        check(kept.read_bytes() == unsigned[program], f"the unsigned build is kept as dist/unsigned/{program}")
+        check(signed.read_bytes() != unsigned[program], f"the signed {program} differs from the unsigned one")
+        verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed], capture_output=True,
+                                text=True)
+        verified = verify.returncode == 0 and "Signature verification: ok" in verify.stdout
+        check(verified, f"osslsigncode verifies the signature of {program} against the throwaway certificate" +
+              ("" if verified else "\n" + verify.stdout[-600:] + verify.stderr[-600:]))
+        check("Dravik System Assessment" in verify.stdout, f"the signature of {program} names the product")
+        removed = work / ("removed-" + program)
+        run(["osslsigncode", "remove-signature", "-in", signed, "-out", removed])
+        check(without_signing_traces(removed.read_bytes()) == without_signing_traces(unsigned[program]),
+              f"with its signature removed the signed {program} is the reproducible build")
+    check(sums(dist) == expected_sums, "SHA256SUMS covers the signed files and names the unsigned ones")
 
 
 def main(repository):
@@ -136,19 +142,22 @@ def main(repository):
 
         messages = [build_release(clone) for clone in clones]
         check(all(m.count(UNSIGNED_LINE) == 1 for m in messages), "without a certificate the release says it is unsigned")
-        exes = [clone / "dist" / "SystemAssessment.exe" for clone in clones]
-        first, second = (exe.read_bytes() for exe in exes)
-        check(first == second, f"both clones give the same bytes ({sha256(exes[0])}, {sha256(exes[1])})")
-        for clone, exe in zip(clones, exes):
-            check(sums(clone / "dist") == {"SystemAssessment.exe": sha256(exe)}, f"SHA256SUMS of {clone} matches")
+        built = [{program: (clone / "dist" / program).read_bytes() for program in PROGRAMS} for clone in clones]
+        for program in PROGRAMS:
+            first, second = built[0][program], built[1][program]
+            check(first == second, f"both clones give the same {program} ({hashlib.sha256(first).hexdigest()}, "
+                                   f"{hashlib.sha256(second).hexdigest()})")
+            check_executable(clones[0] / "dist" / program, clones, epoch)
+            print(f"{program}: {len(first)} bytes, SHA-256 {hashlib.sha256(first).hexdigest()}")
+        for clone in clones:
+            check(sums(clone / "dist") == {program: sha256(clone / "dist" / program) for program in PROGRAMS},
+                  f"SHA256SUMS of {clone} matches")
             run(["sha256sum", "--check", "--quiet", "SHA256SUMS"], cwd=clone / "dist")
-        check_executable(exes[0], clones, epoch)
-        print(f"release: {len(first)} bytes, SHA-256 {sha256(exes[0])}")
 
-        check_signing(clones[0], first, work)
+        check_signing(clones[0], built[0], work)
 
         build_release(clones[1], SOURCE_DATE_EPOCH="1234567890")
-        check(pefile.PE(str(exes[1])).FILE_HEADER.TimeDateStamp == 1234567890,
+        check(pefile.PE(str(clones[1] / "dist" / PROGRAMS[0])).FILE_HEADER.TimeDateStamp == 1234567890,
               "SOURCE_DATE_EPOCH, when set, is the PE timestamp")
     if failures:
         print(f"{len(failures)} failed", file=sys.stderr)
