@@ -36,6 +36,13 @@ std::string Text(const std::string& text)
     return EscapeHtml(text);
 }
 
+// The last part of a path, either separator.
+std::string FileName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 } // namespace
 
 std::string RenderOverview(const std::vector<MachineEntry>& machines, const FleetCounts& counts)
@@ -72,7 +79,7 @@ std::string RenderOverview(const std::vector<MachineEntry>& machines, const Flee
             }
             page += "</ul></td>";
         }
-        page += "<td><a href=\"" + Text(machine.href) + "\">" + Text(machine.reportFile) + "</a></td></tr>\n";
+        page += "<td><a href=\"" + Text(machine.href) + "\">" + Text(FileName(machine.reportFile)) + "</a></td></tr>\n";
     }
     page += "</table>\n</body>\n</html>\n";
     return page;

@@ -6,7 +6,7 @@
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" xvfb xdotool chromium imagemagick
 ensure_wine
 build_shipped_program >/dev/null # dist/SystemAssessment.exe: what is shipped is what is tested
-build_preset mingw --target OpenRecorder
+build_preset mingw --target OpenRecorder CanaryDll HiddenStationLauncher ImportsOnly make_reports
 for arch in win32 win64; do
     make_prefix "$CACHE_DIR/wine-base-$arch" "$arch"
 done

@@ -310,6 +310,18 @@ def dismiss(failures, xvfb, title, what, shot):
     return act
 
 
+def chromium(*args):
+    """Headless Chromium with a fresh profile and no network of its own."""
+    profile = tempfile.mkdtemp(prefix="nimlo-chromium-")
+    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+               "--disable-background-networking", "--disable-component-update", "--disable-sync",
+               "--user-data-dir=" + profile, *args]
+    try:
+        return subprocess.run(command, capture_output=True, timeout=180, env=dict(os.environ, HOME=profile))
+    finally:
+        subprocess.run(["rm", "-rf", profile])
+
+
 def keep_artifact(name, data):
     path = artifacts_dir() / name
     path.write_bytes(data)

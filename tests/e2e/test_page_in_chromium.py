@@ -10,9 +10,6 @@ usage: test_page_in_chromium.py
 """
 
 import html.parser
-import os
-import subprocess
-import tempfile
 
 import expected
 import harness
@@ -63,17 +60,6 @@ class Dom(html.parser.HTMLParser):
             self.cell["cells"][-1] += data
 
 
-def chromium(*args):
-    profile = tempfile.mkdtemp(prefix="nimlo-chromium-")
-    command = ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-               "--disable-background-networking", "--disable-component-update", "--disable-sync",
-               "--user-data-dir=" + profile, *args]
-    try:
-        return subprocess.run(command, capture_output=True, timeout=180, env=dict(os.environ, HOME=profile))
-    finally:
-        subprocess.run(["rm", "-rf", profile])
-
-
 def main():
     failures = harness.Failures()
     with harness.Prefix("win64") as prefix:
@@ -83,12 +69,12 @@ def main():
         failures.equal(result.status, 0, "exit status")
         page = result.report_path
         url = "file://" + str(page).replace(" ", "%20")
-        dumped = chromium("--dump-dom", url)
+        dumped = harness.chromium("--dump-dom", url)
         failures.equal(dumped.returncode, 0, f"chromium --dump-dom: {dumped.stderr[-2000:]!r}")
         shot = harness.artifacts_dir() / "report.png"
         if shot.exists():
             shot.unlink()
-        taken = chromium("--screenshot=" + str(shot), "--window-size=1280,2400", url)
+        taken = harness.chromium("--screenshot=" + str(shot), "--window-size=1280,2400", url)
         failures.check(taken.returncode == 0 and shot.is_file() and shot.stat().st_size > 10000,
                        f"screenshot {shot}: {taken.stderr[-2000:]!r}")
         harness.keep_artifact("report.html", result.report_bytes())
