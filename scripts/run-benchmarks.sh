@@ -7,7 +7,12 @@
 #   2. SystemAssessment.exe end to end under Wine, against a do-nothing Windows
 #      program built the same way, both timed in the same run and prefix;
 #   3. the size of SystemAssessment.exe;
-#   4. the peak heap of one native run of the whole pipeline (valgrind massif).
+#   4. the peak heap of one native run of the whole pipeline (valgrind massif);
+#   5. the fleet summary: 10,000 report pages from the real renderer, varied
+#      machines, summarized into a CSV and an overview (time, reports per
+#      second, peak RSS with /usr/bin/time -v, files opened), and its peak RSS
+#      for 20,000 pages and for pages of 5 MB, which must not grow with them
+#      beyond a page or two.
 # Installs what a fresh Debian machine lacks.
 #
 #   scripts/run-benchmarks.sh        10 end-to-end runs of each program
@@ -24,7 +29,7 @@ runs=${1:-10}
 [[ $runs =~ ^[1-9][0-9]*$ ]] || die "the number of runs must be a positive whole number, not '$runs'"
 bench_repetitions=10
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" libbenchmark-dev valgrind
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" libbenchmark-dev valgrind time strace
 ensure_wine
 
 say "Building the pipeline benchmarks (preset bench)"
@@ -121,6 +126,40 @@ typical_b=$(peak_heap typical)
 disks_b=$(peak_heap 26)
 ms_print "$work/massif.typical" | sed -n '/^    KB/,/^Number of snapshots/p'
 
+# 5. The fleet summary. The pages are in the page cache once written, so the
+# time is the summary's own work, not the disk's.
+heading "Fleet summary"
+build_preset native --target make_reports
+make_reports=$ROOT/build/native/tests/make_reports
+summary=$ROOT/build/bench/summary/SystemAssessmentSummary
+"$make_reports" "$work/fleet" random 10000 7 || die "make_reports failed"
+"$make_reports" "$work/fleet2" random 20000 8 || die "make_reports failed"
+"$make_reports" "$work/large" large 20 || die "make_reports failed"
+fleet_bytes=$(du -sb "$work/fleet" | cut -f1)
+# Runs the summary once under /usr/bin/time -v; prints "seconds peak-KiB".
+summarize() {
+    local folder=$1
+    /usr/bin/time -v "$summary" --csv "$work/fleet.csv" --html "$work/overview.html" "$folder" \
+        >/dev/null 2>"$work/time.log" || { tail -5 "$work/time.log" >&2; die "the summary of $folder failed"; }
+    awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i] }
+        /Maximum resident set size/ { kb = $2 } END { printf "%.3f %d\n", s, kb }' "$work/time.log"
+}
+summarize "$work/fleet" >/dev/null # warm-up
+: >"$work/summary.times"
+for ((i = 1; i <= 5; i++)); do
+    read -r seconds kib < <(summarize "$work/fleet")
+    echo "$seconds" >>"$work/summary.times"
+    printf 'run %d: %s s, peak RSS %s KiB\n' "$i" "$seconds" "$kib"
+done
+summary_s=$(median <"$work/summary.times")
+summary_rate=$(awk -v s="$summary_s" 'BEGIN { printf "%d", 10000 / s }')
+read -r _ summary_kib < <(summarize "$work/fleet")
+read -r _ summary2_kib < <(summarize "$work/fleet2")
+read -r _ large_kib < <(summarize "$work/large")
+opened=$(strace -f -e trace=open,openat -o "$work/strace.log" "$summary" --csv "$work/fleet.csv" \
+    --html "$work/overview.html" "$work/fleet" >/dev/null 2>&1; grep -c '\.html", O_RDONLY' "$work/strace.log" || true)
+echo "10000 pages, $fleet_bytes bytes; the CSV has $(wc -l <"$work/fleet.csv") lines"
+
 heading "Summary"
 printf '%-62s %s\n' \
     "pipeline, typical profile (median of $bench_repetitions):" "$typical_us us" \
@@ -133,4 +172,10 @@ printf '%-62s %s\n' \
     "SystemAssessment.exe size (stripped, as released):" "$exe_bytes bytes" \
     "native pipeline peak heap, typical profile:" "$typical_b bytes" \
     "native pipeline peak heap, 26 disks:" "$disks_b bytes" \
-    "  of which the C++ runtime's start-up heap:" "$idle_b bytes"
+    "  of which the C++ runtime's start-up heap:" "$idle_b bytes" \
+    "fleet summary, 10,000 reports (median of 5):" "$summary_s s" \
+    "fleet summary, reports per second:" "$summary_rate" \
+    "fleet summary, peak RSS, 10,000 reports:" "$summary_kib KiB" \
+    "fleet summary, peak RSS, 20,000 reports:" "$summary2_kib KiB" \
+    "fleet summary, peak RSS, 20 reports of 5 MB:" "$large_kib KiB" \
+    "fleet summary, report files opened for 10,000 reports:" "$opened"

@@ -69,20 +69,17 @@ std::string CsvStart()
                                     "requirements", "system", "message"});
 }
 
-std::string CsvLines(const ReportContent& content, std::string_view reportFile)
+void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_view reportFile)
 {
     const std::string computer = DecodeEntities(content.computerName);
-    std::string lines;
     for (const ReportRole& role : content.roles) {
         const std::string title = DecodeEntities(role.title);
         const char* verdict = role.meets ? "meets" : "does not meet";
         for (const ReportRow& row : role.rows) {
-            lines +=
-                Line({computer, std::string(reportFile), title, verdict, DecodeEntities(row.hardware),
-                      row.passed ? "PASS" : "FAIL", Items(row.requirements), Items(row.system), Items(row.message)});
+            out << Line({computer, std::string(reportFile), title, verdict, DecodeEntities(row.hardware),
+                         row.passed ? "PASS" : "FAIL", Items(row.requirements), Items(row.system), Items(row.message)});
         }
     }
-    return lines;
 }
 
 } // namespace Talvane::Nimlo

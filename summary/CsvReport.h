@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,8 @@ namespace Talvane::Nimlo {
 // The byte order mark and the header line.
 std::string CsvStart();
 
-// The lines of one report; `reportFile` as it is to be shown.
-std::string CsvLines(const ReportContent& content, std::string_view reportFile);
+// Writes the lines of one report, one at a time; `reportFile` as it is to be shown.
+void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_view reportFile);
 
 // One field, quoted where RFC 4180 needs it.
 std::string CsvField(std::string_view text);

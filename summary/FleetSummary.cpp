@@ -19,19 +19,44 @@ std::string Folded(const std::string& name)
     return folded;
 }
 
+// FNV-1a, 64 bits: the same name gives the same key on every platform.
+std::uint64_t NameKey(const std::string& name)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : Folded(name)) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    }
+    return hash;
+}
+
+// At most ShownTextLimit bytes, cut before a UTF-8 sequence that would not fit.
+std::string Shortened(const std::string& text)
+{
+    if (text.size() <= ShownTextLimit) {
+        return text;
+    }
+    std::size_t end = ShownTextLimit - 3;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end) + "...";
+}
+
 } // namespace
 
 MachineEntry SummarizeReport(const ReportContent& content, std::string reportFile, std::string href)
 {
     MachineEntry machine;
-    machine.computerName = DecodeEntities(content.computerName);
+    const std::string name = DecodeEntities(content.computerName);
+    machine.computerName = Shortened(name);
+    machine.nameKey = NameKey(name);
     machine.reportFile = std::move(reportFile);
     machine.href = std::move(href);
     for (std::size_t i = 0; i < RoleCount && i < content.roles.size(); ++i) {
         machine.roles[i].meets = content.roles[i].meets;
         for (const ReportRow& row : content.roles[i].rows) {
             if (!row.passed) {
-                machine.roles[i].failedLabels.push_back(DecodeEntities(row.hardware));
+                machine.roles[i].failedLabels.push_back(Shortened(DecodeEntities(row.hardware)));
             }
         }
     }
@@ -40,15 +65,14 @@ MachineEntry SummarizeReport(const ReportContent& content, std::string reportFil
 
 void SortAndMarkDuplicates(std::vector<MachineEntry>& machines)
 {
-    std::vector<std::string> keys;
     std::sort(machines.begin(), machines.end(), [](const MachineEntry& a, const MachineEntry& b) {
-        return std::tuple(Folded(a.computerName), a.computerName, a.reportFile) <
-               std::tuple(Folded(b.computerName), b.computerName, b.reportFile);
+        return std::tuple(Folded(a.computerName), a.nameKey, a.computerName, a.reportFile) <
+               std::tuple(Folded(b.computerName), b.nameKey, b.computerName, b.reportFile);
     });
     for (std::size_t i = 0; i < machines.size(); ++i) {
-        const std::string key = Folded(machines[i].computerName);
-        const bool samePrevious = i > 0 && Folded(machines[i - 1].computerName) == key;
-        const bool sameNext = i + 1 < machines.size() && Folded(machines[i + 1].computerName) == key;
+        const std::uint64_t key = machines[i].nameKey;
+        const bool samePrevious = i > 0 && machines[i - 1].nameKey == key;
+        const bool sameNext = i + 1 < machines.size() && machines[i + 1].nameKey == key;
         machines[i].duplicate = samePrevious || sameNext;
     }
 }
@@ -58,9 +82,9 @@ FleetCounts CountFleet(const std::vector<MachineEntry>& machines, std::size_t re
     FleetCounts counts;
     counts.reportsRead = machines.size();
     counts.reportsRejected = rejected;
-    std::set<std::string> names;
+    std::set<std::uint64_t> names;
     for (const MachineEntry& machine : machines) {
-        names.insert(Folded(machine.computerName));
+        names.insert(machine.nameKey);
         for (std::size_t i = 0; i < RoleCount; ++i) {
             counts.meeting[i] += machine.roles[i].meets ? 1u : 0u;
         }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,16 @@ struct RoleOutcome {
 };
 
 // What the summary keeps of one report once its rows are written out: all
-// text as it shows (entities decoded), none of it escaped yet.
+// text as it shows (entities decoded), none of it escaped yet, and none of it
+// longer than ShownTextLimit bytes (a real computer name has 63 at most), so
+// what is kept does not grow with what a page holds.
+inline constexpr std::size_t ShownTextLimit = 256;
+
 struct MachineEntry {
-    std::string computerName;
-    std::string reportFile; // as it was found, UTF-8
-    std::string href;       // the link to the report from the overview's folder
+    std::string computerName;  // shortened to ShownTextLimit, with "..." where it was cut
+    std::uint64_t nameKey = 0; // the whole name, without case, hashed: which reports are one machine
+    std::string reportFile;    // as it was found, UTF-8
+    std::string href;          // the link to the report from the overview's folder
     std::array<RoleOutcome, RoleCount> roles;
     bool duplicate = false; // another report has the same computer name
 };

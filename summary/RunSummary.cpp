@@ -101,7 +101,7 @@ int RunSummary(const std::vector<std::string>& arguments, std::string_view repor
             continue;
         }
         if (csv != nullptr) {
-            *csv << CsvLines(*reading.content, name);
+            WriteCsvLines(*csv, *reading.content, name);
         }
         machines.push_back(SummarizeReport(*reading.content, name, RelativeHref(overviewFolder, file)));
     }

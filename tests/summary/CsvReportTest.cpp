@@ -1,5 +1,7 @@
 #include "summary/CsvReport.h"
 
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "fakes/Profiles.h"
@@ -64,7 +66,9 @@ TEST(CsvReportTest, OneLinePerRoleAndRequirementWithItemsOnLinesOfTheirOwn)
                       {{"two\r\nlines", std::nullopt}}};
     const ReportContent content{"HOST&amp;CO", {{"Client", false, {runtimes, browser}}, {"Web", true, {}}}};
 
-    const std::string lines = CsvLines(content, "reports/host.html");
+    std::ostringstream out;
+    WriteCsvLines(out, content, "reports/host.html");
+    const std::string lines = out.str();
     EXPECT_EQ(Count(lines, "\r\n"), 2u) << lines;
     EXPECT_EQ(
         lines,

@@ -26,6 +26,23 @@ TEST(FleetSummaryTest, FailedLabelsAreKeptAsText)
     EXPECT_EQ(entry.roles[2].failedLabels, (std::vector<std::string>{"Disk"}));
 }
 
+TEST(FleetSummaryTest, WhatIsKeptDoesNotGrowWithThePage)
+{
+    const std::string longName = std::string(300, 'N') + "\xC3\x9C";
+    const MachineEntry first = SummarizeReport(Machine(longName, true), "1", "1");
+    EXPECT_EQ(first.computerName.size(), 256u);
+    EXPECT_TRUE(first.computerName.ends_with("NNN..."));
+    // Names that agree in what is shown are still told apart by the whole name.
+    std::vector<MachineEntry> machines{first, SummarizeReport(Machine(std::string(300, 'N') + "X", true), "2", "2")};
+    SortAndMarkDuplicates(machines);
+    EXPECT_FALSE(machines[0].duplicate);
+    EXPECT_EQ(CountFleet(machines, 0).machines, 2u);
+    // A cut never splits a UTF-8 sequence.
+    const MachineEntry wide =
+        SummarizeReport(Machine(std::string(128, 'a') + std::string(200, '\xC3'), true), "3", "3");
+    EXPECT_LE(wide.computerName.size(), 256u);
+}
+
 TEST(FleetSummaryTest, SortedByNameWithoutCaseAndDuplicatesMarked)
 {
     std::vector<MachineEntry> machines;

@@ -2,6 +2,8 @@
 // benchmark:
 //
 //   make_reports FOLDER random COUNT [SEED]   COUNT machines of every kind
+//   make_reports FOLDER large COUNT           COUNT machines whose caption and
+//                                             computer name are 1 MiB each
 //   make_reports FOLDER samples               a small fleet to look at: machines
 //                                             that pass and fail, a duplicate
 //                                             name, and one whose computer name
@@ -62,7 +64,7 @@ std::vector<std::pair<std::string, SystemProfile>> Samples()
 
 int Usage()
 {
-    std::fputs("usage: make_reports FOLDER random COUNT [SEED] | make_reports FOLDER samples\n", stderr);
+    std::fputs("usage: make_reports FOLDER random COUNT [SEED] | large COUNT | samples\n", stderr);
     return 1;
 }
 
@@ -86,10 +88,22 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    if (mode != "random" || argc < 4 || argc > 5) {
+    if ((mode != "random" && mode != "large") || argc < 4 || argc > 5) {
         return Usage();
     }
     const unsigned long count = std::strtoul(argv[3], nullptr, 10);
+    if (mode == "large") {
+        const std::u16string huge(std::size_t{1} << 20, u'X');
+        for (unsigned long i = 0; i < count; ++i) {
+            char name[48];
+            std::snprintf(name, sizeof name, "large-%05lu.html", i);
+            const std::u16string computer = u"LARGE-" + std::u16string(huge.begin(), huge.end() - 6);
+            if (!WritePage(folder / name, Machine(computer, 2.0, 8.0, 10, 0, false, huge, true))) {
+                return 2;
+            }
+        }
+        return 0;
+    }
     Testing::RandomProfiles profiles(argc == 5 ? static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)) : 1u);
     for (unsigned long i = 0; i < count; ++i) {
         char name[48];
