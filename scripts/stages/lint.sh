@@ -1,6 +1,7 @@
 # Static checks over the whole tree, native and Windows sources alike:
-# clang-format (the code must already be formatted), clang-tidy and cppcheck.
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" clang-format clang-tidy cppcheck
+# clang-format (the code must already be formatted), clang-tidy and cppcheck;
+# and the Ansible playbook (syntax check and ansible-lint).
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" clang-format clang-tidy cppcheck ansible ansible-lint
 
 cd "$ROOT"
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
@@ -54,3 +55,9 @@ cppcheck --project=build/mingw/compile_commands.json --platform=win32W --library
     die "cppcheck: Windows sources"
 cppcheck --project=build/release/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" \
     --file-filter='*app/Main.cpp' || die "cppcheck: the program's entry point"
+
+say "ansible-playbook --syntax-check and ansible-lint: deploy/ansible"
+ansible-playbook --syntax-check -i deploy/ansible/inventory.example.yml deploy/ansible/assess.yml >/dev/null ||
+    die "the playbook deploy/ansible/assess.yml does not pass the syntax check"
+ansible-lint --offline --nocolor deploy/ansible/assess.yml deploy/ansible/inventory.example.yml ||
+    die "ansible-lint found problems in deploy/ansible"
