@@ -108,16 +108,15 @@ std::vector<ReportItem> ReadItems(std::string_view cell)
 {
     std::vector<ReportItem> items;
     std::string_view rest = cell;
-    while (!rest.empty() && rest.starts_with(Markup::ItemStart)) {
-        rest.remove_prefix(Markup::ItemStart.size());
-        const std::size_t end = rest.find(Markup::ItemEnd);
+    while (rest.starts_with(Markup::ItemStart)) {
+        const std::size_t end = rest.find(Markup::ItemEnd, Markup::ItemStart.size());
         if (end == std::string_view::npos) {
-            break;
+            break; // a block that does not end: the cell is no list
         }
-        items.push_back(ReadItem(rest.substr(0, end)));
+        items.push_back(ReadItem(rest.substr(Markup::ItemStart.size(), end - Markup::ItemStart.size())));
         rest.remove_prefix(end + Markup::ItemEnd.size());
     }
-    if (cell.empty() || !rest.empty()) {
+    if (items.empty() || !rest.empty()) {
         return {ReadItem(cell)};
     }
     return items;

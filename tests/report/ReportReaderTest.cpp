@@ -163,6 +163,21 @@ TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
     }
 }
 
+// Found by fuzz_reader: a cell holding only the start of a block came back
+// with no item at all.
+TEST(ReportReaderTest, ACellThatOnlyLooksLikeAListIsOneItem)
+{
+    const ReportReader reader(Template);
+    for (const std::string cell : {"<div class=list-div>", "<div class=list-div>a", "<div class=list-div>a</div>\nb"}) {
+        const std::string page = Replaced(std::string(EmbeddedGoldenAllPass),
+                                          "<td class='text' width='400px'><div class=list-div>Minimum: 1.00 GHz</div>\n"
+                                          "<div class=list-div>Recommended: 2.00 GHz</div>\n",
+                                          "<td class='text' width='400px'>" + cell);
+        const ReportContent content = ReadOrFail(reader, page);
+        EXPECT_EQ(content.roles[0].rows[1].requirements, (std::vector<ReportItem>{{cell, std::nullopt}})) << cell;
+    }
+}
+
 TEST(ReportReaderTest, EveryPageCutShortIsRejected)
 {
     const ReportReader reader(Template);
