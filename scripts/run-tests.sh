@@ -27,8 +27,14 @@ passed=0
 for stage in "${stages[@]}"; do
     say "Stage: $stage"
     stage_start=$SECONDS
+    # Not in an `||` list: there bash would ignore `set -e` inside the stage,
+    # and a failing command would not fail the stage unless it came last.
+    set +e
     # shellcheck source=/dev/null
-    (source "$ROOT/scripts/stages/$stage.sh") || die "stage '$stage' failed"
+    (set -e; source "$ROOT/scripts/stages/$stage.sh")
+    status=$?
+    set -e
+    [ "$status" -eq 0 ] || die "stage '$stage' failed"
     say "Stage $stage passed in $((SECONDS - stage_start)) s"
     passed=$((passed + 1))
 done

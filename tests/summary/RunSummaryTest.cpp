@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/Profiles.h"
+#include "summary/ReportFiles.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -34,7 +35,8 @@ protected:
         std::ifstream in(root_ / relative, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    std::string Path(const fs::path& relative) const { return (root_ / relative).string(); }
+    // As the summary names it: with the platform's separators.
+    std::string Path(const fs::path& relative) const { return PathToUtf8((root_ / relative).make_preferred()); }
 
     int Run(const std::vector<std::string>& arguments)
     {
