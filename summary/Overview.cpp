@@ -73,7 +73,7 @@ std::string RenderOverview(const std::vector<MachineEntry>& machines, const Flee
                 page += "<td class=\"pass\">meets</td>";
                 continue;
             }
-            page += "<td class=\"fail\">falls short<ul class=\"failed\">";
+            page += R"(<td class="fail">falls short<ul class="failed">)";
             for (const std::string& label : role.failedLabels) {
                 page += "<li>" + Text(label) + "</li>";
             }

@@ -143,7 +143,7 @@ TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
         {"a fourth section", good.substr(0, bodyEnd) + section + good.substr(bodyEnd), "a fourth role section"},
         {"a role missing", Replaced(good, section, ""), "expected a role section"},
         {"roles out of order", Replaced(good, ">64-bit Application Server: <", ">Client: <"),
-         "is \"Client\", not \"64-bit"},
+         R"(is "Client", not "64-bit)"},
         {"a verdict that its rows contradict",
          Replaced(good, "<span class='fail'>This system does not meet the requirements.",
                   "<span class='pass'>This system meets the requirements."),

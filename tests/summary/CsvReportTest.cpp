@@ -28,7 +28,7 @@ TEST(CsvReportTest, FieldsAreQuotedWhereTheyMustBeAndFormulasDisarmed)
         {"plain", "plain"},
         {"", ""},
         {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {R"(say "hi")", R"("say ""hi""")"},
         {"two\nlines", "\"two\nlines\""},
         {"cr\r", "\"cr\r\""},
         {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},

@@ -55,6 +55,7 @@ TEST(FleetSummaryTest, SortedByNameWithoutCaseAndDuplicatesMarked)
     }
     SortAndMarkDuplicates(machines);
     std::vector<std::string> order;
+    order.reserve(machines.size());
     for (const MachineEntry& machine : machines) {
         order.push_back(machine.computerName + (machine.duplicate ? " (duplicate)" : ""));
     }
