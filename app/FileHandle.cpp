@@ -19,6 +19,16 @@ void FileHandle::Write(const std::string& bytes)
     }
 }
 
+void FileHandle::Flush()
+{
+    if (!file_) {
+        throw std::runtime_error("Handle is null!");
+    }
+    if (!files_->Flush(*file_)) {
+        throw std::runtime_error("Failed to write file");
+    }
+}
+
 void FileHandle::Close()
 {
     if (file_) {
@@ -26,11 +36,6 @@ void FileHandle::Close()
         file_.reset();
         files_->Close(file);
     }
-}
-
-FileHandle CreateReportFile(FileSystem& files, const std::u16string& name)
-{
-    return FileHandle(files, files.CreateAlways(name));
 }
 
 } // namespace Talvane::Nimlo

@@ -25,15 +25,15 @@ public:
     // "Failed to write file" when the write fails or comes up short.
     void Write(const std::string& bytes);
 
+    // Hands what was written to the storage. Throws "Handle is null!" when
+    // no file is held and "Failed to write file" when the platform fails.
+    void Flush();
+
     void Close();
 
 private:
     FileSystem* files_;
     std::optional<NativeFile> file_;
 };
-
-// Creates (or truncates) `name` for writing. A refused creation gives a
-// handle that holds no file; nothing is thrown here.
-FileHandle CreateReportFile(FileSystem& files, const std::u16string& name);
 
 } // namespace Talvane::Nimlo

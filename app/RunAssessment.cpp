@@ -3,7 +3,7 @@
 #include <exception>
 #include <new>
 
-#include "app/FileHandle.h"
+#include "app/PendingReport.h"
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
 #include "text/Utf8.h"
@@ -20,9 +20,9 @@ std::string BuildPage(RunServices& services)
 
 void WritePage(FileSystem& files, const std::string& page)
 {
-    FileHandle file = CreateReportFile(files, ReportFileName);
-    file.Write(page);
-    file.Close();
+    PendingReport report(files);
+    report.Write(page);
+    report.Commit(ReportFileName);
 }
 
 // Says why nothing was assessed, where a user can see it. Putting the reason
@@ -73,7 +73,7 @@ int RunAssessment(RunServices& services)
     try {
         WritePage(services.Files(), page);
     } catch (...) {
-        // The file handle is gone by now, so the file is closed before the user sees this.
+        // The new file is closed and removed by now, and the earlier report is as it was.
         TellWriteFailed(services.Shell());
         return ExitWriteFailed;
     }

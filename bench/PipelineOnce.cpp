@@ -12,13 +12,17 @@ using namespace Talvane::Nimlo;
 
 class DiscardingFiles : public FileSystem {
 public:
-    std::optional<NativeFile> CreateAlways(const std::u16string&) override { return NativeFile{1}; }
+    NewFile CreateNew(const std::u16string&) override { return {NativeFile{1}, false}; }
     std::optional<std::uint32_t> Write(NativeFile, std::string_view bytes) override
     {
         bytesWritten += bytes.size();
         return static_cast<std::uint32_t>(bytes.size());
     }
+    bool Flush(NativeFile) override { return true; }
     void Close(NativeFile) override {}
+    bool Rename(const std::u16string&, const std::u16string&) override { return true; }
+    bool Remove(const std::u16string&) override { return true; }
+    std::optional<std::uint64_t> UnforeseeableNumber() override { return 1; }
 
     std::size_t bytesWritten = 0;
 };

@@ -1,6 +1,8 @@
 #include "platform/win32/Win32Files.h"
 
 #include <windows.h>
+// After windows.h: RtlGenRandom, exported by advapi32 as SystemFunction036 (XP on).
+#include <ntsecapi.h>
 
 #include "platform/win32/WideString.h"
 
@@ -15,14 +17,15 @@ HANDLE ToHandle(NativeFile file)
 
 } // namespace
 
-std::optional<NativeFile> Win32FileSystem::CreateAlways(const std::u16string& name)
+NewFile Win32FileSystem::CreateNew(const std::u16string& name)
 {
-    const HANDLE handle = CreateFileW(AsWide(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(AsWide(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return std::nullopt;
+        const DWORD error = GetLastError();
+        return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS};
     }
-    return NativeFile{reinterpret_cast<std::uintptr_t>(handle)};
+    return {NativeFile{reinterpret_cast<std::uintptr_t>(handle)}, false};
 }
 
 std::optional<std::uint32_t> Win32FileSystem::Write(NativeFile file, std::string_view bytes)
@@ -34,9 +37,35 @@ std::optional<std::uint32_t> Win32FileSystem::Write(NativeFile file, std::string
     return count;
 }
 
+bool Win32FileSystem::Flush(NativeFile file)
+{
+    return FlushFileBuffers(ToHandle(file)) != FALSE;
+}
+
 void Win32FileSystem::Close(NativeFile file)
 {
     CloseHandle(ToHandle(file));
+}
+
+bool Win32FileSystem::Rename(const std::u16string& from, const std::u16string& to)
+{
+    // A rename within the folder: the entry `to` is replaced, whatever it is
+    // a link to, and the target of a link keeps its bytes.
+    return MoveFileExW(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool Win32FileSystem::Remove(const std::u16string& name)
+{
+    return DeleteFileW(AsWide(name)) != FALSE;
+}
+
+std::optional<std::uint64_t> Win32FileSystem::UnforeseeableNumber()
+{
+    std::uint64_t number = 0;
+    if (!RtlGenRandom(&number, sizeof number)) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 } // namespace Talvane::Nimlo

@@ -1,5 +1,6 @@
 #include "app/RunAssessment.h"
 
+#include <map>
 #include <new>
 #include <stdexcept>
 
@@ -22,9 +23,9 @@ TEST(RunAssessmentTest, WritesThePageClosesItThenOpensIt)
     FakeRunServices services(Testing::AllPassProfile());
     EXPECT_EQ(RunAssessment(services), 0);
 
-    EXPECT_EQ(services.files.log, (std::vector<std::string>{"create", "write", "close"}));
-    ASSERT_EQ(services.files.names.size(), 1u);
-    EXPECT_EQ(services.files.names.begin()->second, u"System Assessment Results.html");
+    EXPECT_EQ(services.files.log, (std::vector<std::string>{"number", "create", "write", "flush", "close", "rename"}));
+    ASSERT_EQ(services.files.files.size(), 1u);
+    EXPECT_EQ(services.files.files.begin()->first, u"System Assessment Results.html");
     ASSERT_EQ(services.desktop.opened, (std::vector<std::u16string>{u"System Assessment Results.html"}));
     EXPECT_EQ(services.desktop.openFilesAtOpen, 0u);
     EXPECT_TRUE(services.desktop.messages.empty());
@@ -51,19 +52,19 @@ TEST(RunAssessmentTest, SectionsInRoleOrder)
 
 struct WriteFailure {
     const char* name;
-    bool refuseCreate;
-    bool failWrite;
-    bool shortWrite;
+    bool Testing::FakeFileSystem::*failure;
 };
 
 class RunAssessmentWriteFailureTest : public testing::TestWithParam<WriteFailure> {};
 
-TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxNothingOpened)
+// Whichever step fails, the earlier report stays exactly as it was, the new
+// file is gone before the user is told, and nothing is opened.
+TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxEarlierReportKeptNothingLeft)
 {
     FakeRunServices services(Testing::AllPassProfile());
-    services.files.refuseCreate = GetParam().refuseCreate;
-    services.files.failWrite = GetParam().failWrite;
-    services.files.shortWrite = GetParam().shortWrite;
+    const std::map<std::u16string, std::string> before{{ReportFileName, "<html>the earlier report</html>"}};
+    services.files.files = before;
+    services.files.*GetParam().failure = true;
 
     EXPECT_EQ(RunAssessment(services), -1);
 
@@ -72,6 +73,8 @@ TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxNothingOpened)
               u"Failed to write assessment results to disk. Please run this application as administrator");
     EXPECT_EQ(services.desktop.messages[0].caption, u"Assessmnet Write Failure");
     EXPECT_EQ(services.desktop.openFilesAtMessage, 0u);
+    EXPECT_EQ(services.desktop.filesAtMessage, before);
+    EXPECT_EQ(services.files.files, before);
     EXPECT_TRUE(services.desktop.opened.empty());
     for (const auto& [file, count] : services.files.closes) {
         EXPECT_EQ(count, 1) << static_cast<std::uintptr_t>(file);
@@ -79,9 +82,13 @@ TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxNothingOpened)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RunAssessmentWriteFailureTest,
-                         testing::Values(WriteFailure{"CannotCreate", true, false, false},
-                                         WriteFailure{"WriteFails", false, true, false},
-                                         WriteFailure{"ShortWrite", false, false, true}),
+                         testing::Values(WriteFailure{"NoUnforeseeableNumber", &Testing::FakeFileSystem::noNumbers},
+                                         WriteFailure{"CannotCreate", &Testing::FakeFileSystem::refuseCreate},
+                                         WriteFailure{"EveryNameTaken", &Testing::FakeFileSystem::takeEveryName},
+                                         WriteFailure{"WriteFails", &Testing::FakeFileSystem::failWrite},
+                                         WriteFailure{"ShortWrite", &Testing::FakeFileSystem::shortWrite},
+                                         WriteFailure{"FlushFails", &Testing::FakeFileSystem::failFlush},
+                                         WriteFailure{"RenameFails", &Testing::FakeFileSystem::failRename}),
                          [](const testing::TestParamInfo<WriteFailure>& p) { return p.param.name; });
 
 TEST(RunAssessmentTest, ErrorBeforeWritingIsReportedAndNothingWritten)

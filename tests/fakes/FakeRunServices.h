@@ -12,20 +12,25 @@
 
 namespace Talvane::Nimlo::Testing {
 
-// An in-memory file system that records every call in order.
+// An in-memory file system that records every call in order. `files` holds
+// every file by name, those a test puts there beforehand included; each step
+// of a write can be made to fail.
 class FakeFileSystem : public FileSystem {
 public:
-    std::optional<NativeFile> CreateAlways(const std::u16string& name) override
+    NewFile CreateNew(const std::u16string& name) override
     {
         log.push_back("create");
         if (refuseCreate) {
-            return std::nullopt;
+            return {};
+        }
+        if (files.count(name) != 0 || takeEveryName) {
+            return {std::nullopt, true};
         }
         const NativeFile file{nextFile++};
         names[file] = name;
         files[name].clear();
         open.push_back(file);
-        return file;
+        return {file, false};
     }
 
     std::optional<std::uint32_t> Write(NativeFile file, std::string_view bytes) override
@@ -39,6 +44,12 @@ public:
         return static_cast<std::uint32_t>(count);
     }
 
+    bool Flush(NativeFile) override
+    {
+        log.push_back("flush");
+        return !failFlush;
+    }
+
     void Close(NativeFile file) override
     {
         log.push_back("close");
@@ -46,15 +57,48 @@ public:
         ++closes[file];
     }
 
+    bool Rename(const std::u16string& from, const std::u16string& to) override
+    {
+        log.push_back("rename");
+        if (failRename || files.count(from) == 0) {
+            return false;
+        }
+        files[to] = std::move(files.at(from));
+        files.erase(from);
+        return true;
+    }
+
+    bool Remove(const std::u16string& name) override
+    {
+        log.push_back("remove");
+        removed.push_back(name);
+        return files.erase(name) != 0;
+    }
+
+    std::optional<std::uint64_t> UnforeseeableNumber() override
+    {
+        log.push_back("number");
+        if (noNumbers) {
+            return std::nullopt;
+        }
+        return nextNumber++;
+    }
+
     bool refuseCreate = false;
+    bool takeEveryName = false;
     bool failWrite = false;
     bool shortWrite = false;
+    bool failFlush = false;
+    bool failRename = false;
+    bool noNumbers = false;
     std::uintptr_t nextFile = 100;
+    std::uint64_t nextNumber = 0x1234;
     std::vector<std::string> log;
     std::map<NativeFile, std::u16string> names;
     std::map<std::u16string, std::string> files;
     std::map<NativeFile, int> closes;
     std::vector<NativeFile> open;
+    std::vector<std::u16string> removed;
 };
 
 struct ShownMessage {
@@ -90,6 +134,7 @@ public:
         }
         messages.push_back({text, caption});
         openFilesAtMessage = files_.open.size();
+        filesAtMessage = files_.files;
     }
 
     bool visible = true;
@@ -99,6 +144,7 @@ public:
     std::vector<ShownMessage> messages;
     std::size_t openFilesAtOpen = 0;
     std::size_t openFilesAtMessage = 0;
+    std::map<std::u16string, std::string> filesAtMessage;
     std::string contentAtOpen;
 
 private:

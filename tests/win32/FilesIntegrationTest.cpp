@@ -67,36 +67,67 @@ bool CanOpen(const std::u16string& path, DWORD access)
     return true;
 }
 
+TEST(FilesIntegrationTest, ANameThatIsTakenIsNeitherOpenedNorTouched)
+{
+    const TemporaryFile existing;
+    existing.Fill("earlier bytes");
+
+    Win32FileSystem files;
+    const NewFile created = files.CreateNew(existing.Path());
+    EXPECT_FALSE(created.file.has_value());
+    EXPECT_TRUE(created.nameTaken);
+    EXPECT_EQ(existing.Content(), "earlier bytes");
+}
+
 TEST(FilesIntegrationTest, ALongerExistingFileIsReplacedByExactlyTheNewBytes)
 {
     const TemporaryFile report;
     report.Fill(std::string(100000, 'x'));
+    TemporaryFile pending;
+    DeleteFileW(AsWide(pending.Path()));
 
     Win32FileSystem files;
-    const std::optional<NativeFile> file = files.CreateAlways(report.Path());
-    ASSERT_TRUE(file.has_value());
-    EXPECT_EQ(files.Write(*file, "<!DOCTYPE html>"), std::optional<std::uint32_t>(15));
-    files.Close(*file);
+    const NewFile created = files.CreateNew(pending.Path());
+    ASSERT_TRUE(created.file.has_value());
+    EXPECT_EQ(files.Write(*created.file, "<!DOCTYPE html>"), std::optional<std::uint32_t>(15));
+    EXPECT_TRUE(files.Flush(*created.file));
+    files.Close(*created.file);
+    EXPECT_TRUE(files.Rename(pending.Path(), report.Path()));
 
     EXPECT_EQ(report.Content(), "<!DOCTYPE html>");
+    EXPECT_EQ(GetFileAttributesW(AsWide(pending.Path())), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(FilesIntegrationTest, OthersMayReadButNotWriteWhileItIsOpen)
 {
-    const TemporaryFile report;
+    TemporaryFile report;
+    DeleteFileW(AsWide(report.Path()));
     Win32FileSystem files;
-    const std::optional<NativeFile> file = files.CreateAlways(report.Path());
-    ASSERT_TRUE(file.has_value());
+    const NewFile created = files.CreateNew(report.Path());
+    ASSERT_TRUE(created.file.has_value());
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_READ));
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_WRITE));
-    files.Close(*file);
+    files.Close(*created.file);
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_WRITE));
+    EXPECT_TRUE(files.Remove(report.Path()));
+    EXPECT_FALSE(CanOpen(report.Path(), GENERIC_READ));
 }
 
 TEST(FilesIntegrationTest, AFileThatCannotBeCreatedGivesNoHandle)
 {
     Win32FileSystem files;
-    EXPECT_FALSE(files.CreateAlways(u"Z:\\no such directory here\\report.html").has_value());
+    const NewFile created = files.CreateNew(u"Z:\\no such directory here\\report.html");
+    EXPECT_FALSE(created.file.has_value());
+    EXPECT_FALSE(created.nameTaken);
+}
+
+TEST(FilesIntegrationTest, UnforeseeableNumbersDiffer)
+{
+    Win32FileSystem files;
+    const std::optional<std::uint64_t> first = files.UnforeseeableNumber();
+    const std::optional<std::uint64_t> second = files.UnforeseeableNumber();
+    ASSERT_TRUE(first.has_value() && second.has_value());
+    EXPECT_NE(*first, *second);
 }
 
 } // namespace
