@@ -16,21 +16,12 @@ usage: test_unattended.py win32|win64
 """
 
 import sys
-import time
 
 import harness
 
-LIMIT = 60  # seconds the launcher gives the program; a box would wait for ever
 QUICK = 20  # seconds a run may take here, the emulated start of Wine included
-
-
-def run_unattended(prefix, directory, **options):
-    program = harness.windows_path(harness.env_path("NIMLO_E2E_EXE"))
-    started = time.monotonic()
-    result = prefix.run(directory, program=harness.env_path("NIMLO_E2E_LAUNCHER"), args=(str(LIMIT), program),
-                        **options)
-    result.seconds = time.monotonic() - started
-    return result
+LIMIT = harness.UNATTENDED_LIMIT
+run_unattended = harness.run_unattended
 
 
 def check_quick_and_silent(failures, xvfb, result, what):
