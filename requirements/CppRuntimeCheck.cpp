@@ -1,4 +1,5 @@
 #include "requirements/CppRuntimeCheck.h"
+#include "requirements/RoleLabels.h"
 
 namespace Talvane::Nimlo {
 
@@ -25,7 +26,7 @@ RequirementResult CheckCppRuntimes(const std::vector<std::u16string>& required,
 
     const std::u16string message = passed ? u"All required runtimes were found on this system."
                                           : u"The following runtimes were not found on this system:~" + missing;
-    return {u"Required C++ Runtimes *", passed, requirements, system, message};
+    return {CppRuntimesLabel, passed, requirements, system, message};
 }
 
 } // namespace Talvane::Nimlo

@@ -1,5 +1,6 @@
 #include "requirements/DiskSpaceCheck.h"
 
+#include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
@@ -23,7 +24,7 @@ RequirementResult CheckDiskSpace(const std::vector<DiskInfo>& disks, const std::
     const std::u16string message = passed
                                        ? u"This system meets the required " + required + u" GB of free space."
                                        : u"This system does not meet the required " + required + u" GB of free space.";
-    return {u"Free Hard Disk Space", passed, required + u" GB or greater", system, message};
+    return {DiskSpaceLabel, passed, required + u" GB or greater", system, message};
 }
 
 } // namespace Talvane::Nimlo

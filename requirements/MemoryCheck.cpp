@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
@@ -30,7 +31,7 @@ RequirementResult CheckMemory(const MemoryInfo& memory, std::uint32_t minimumGB,
     const std::u16string requirements =
         u"Minimum: " + FormatInteger(minimumGB) + u" GB~Recommended: " + FormatInteger(recommendedGB) + u" GB~";
     const std::u16string system = FormatFixed(memory.totalPhysicalMemoryGB, 2) + u" GB RAM";
-    return {u"Memory", passed, requirements, system, message};
+    return {MemoryLabel, passed, requirements, system, message};
 }
 
 } // namespace Talvane::Nimlo

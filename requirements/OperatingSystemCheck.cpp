@@ -1,5 +1,6 @@
 #include "requirements/OperatingSystemCheck.h"
 
+#include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
@@ -34,7 +35,7 @@ RequirementResult CheckServerOperatingSystem(const OSInfo& os)
     } else {
         message = os.Caption() + u"(" + version + u") is not supported.";
     }
-    return {u"Server Operating System", passed, requirements, system, message};
+    return {ServerOperatingSystemLabel, passed, requirements, system, message};
 }
 
 RequirementResult CheckClientOperatingSystem(const OSInfo& os)
@@ -48,7 +49,7 @@ RequirementResult CheckClientOperatingSystem(const OSInfo& os)
                                         u"Windows Server 2016~";
     const bool passed = IsSupportedWindowsVersion(os);
     const std::u16string message = system + (passed ? u" is supported." : u" is not supported.");
-    return {u"Operating System", passed, requirements, system, message};
+    return {OperatingSystemLabel, passed, requirements, system, message};
 }
 
 } // namespace Talvane::Nimlo

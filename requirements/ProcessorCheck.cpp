@@ -1,5 +1,6 @@
 #include "requirements/ProcessorCheck.h"
 
+#include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
@@ -30,7 +31,7 @@ RequirementResult CheckServerProcessor(const CpuInfo& cpu)
         FormatFixed(ServerMinimumGHz, 1) + u" GHz " + FormatInteger(ServerMinimumCores) + u" Core.";
     const std::u16string message = passed ? u"\tThis system meets the recommended " + thresholds
                                           : u"This system does not meet the minimum " + thresholds;
-    return {u"CPU", passed, requirements, DescribeProcessor(cpu), message};
+    return {ProcessorLabel, passed, requirements, DescribeProcessor(cpu), message};
 }
 
 RequirementResult CheckClientProcessor(const CpuInfo& cpu)
@@ -48,7 +49,7 @@ RequirementResult CheckClientProcessor(const CpuInfo& cpu)
     } else {
         message = u"This system does not meet the minimum " + FormatFixed(ClientMinimumGHz, 1) + u" GHz.";
     }
-    return {u"CPU", passed, requirements, DescribeProcessor(cpu), message};
+    return {ProcessorLabel, passed, requirements, DescribeProcessor(cpu), message};
 }
 
 } // namespace Talvane::Nimlo

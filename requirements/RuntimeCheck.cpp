@@ -1,5 +1,6 @@
 #include "requirements/RuntimeCheck.h"
 
+#include "requirements/RoleLabels.h"
 #include "text/NumberParse.h"
 
 namespace Talvane::Nimlo {
@@ -17,7 +18,7 @@ RequirementResult CheckDotNetRuntime(const DotNetInfo& dotNet)
     if (passed) {
         message = u".Net 4.6+ runtime or higher is installed.";
     }
-    return {u".Net Runtime", passed, u".Net 4.6.0+", u".Net " + dotNet.Version(), message};
+    return {DotNetLabel, passed, u".Net 4.6.0+", u".Net " + dotNet.Version(), message};
 }
 
 std::uint64_t BrowserMajorVersion(const std::u16string& versionText)
@@ -34,7 +35,7 @@ RequirementResult CheckBrowser(const std::u16string& versionText)
     if (passed) {
         message = u"Microsoft Internet Explorer 11 or higher is installed.";
     }
-    return {u"Browser", passed, u"Microsoft Internet Explorer 11+", u"Microsoft Internet Explorer " + versionText,
+    return {BrowserLabel, passed, u"Microsoft Internet Explorer 11+", u"Microsoft Internet Explorer " + versionText,
             message};
 }
 

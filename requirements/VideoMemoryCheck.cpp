@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
@@ -28,7 +29,7 @@ RequirementResult CheckVideoMemory(const VideoMemoryInfo& video)
     }
     const std::u16string requirements =
         u"Minimum: " + FormatInteger(MinimumMB) + u" MB~Recommended: " + FormatInteger(RecommendedMB) + u" MB~";
-    return {u"Video Memory", passed, requirements, FormatInteger(ram) + u" MB", message};
+    return {VideoMemoryLabel, passed, requirements, FormatInteger(ram) + u" MB", message};
 }
 
 } // namespace Talvane::Nimlo

@@ -37,6 +37,13 @@ TEST(RoleBuildersTest, RowsInOrderForEveryProfile)
         const RoleAssessment app = AssessAppServer64Role(profile);
         EXPECT_EQ(app.Title(), u"64-bit Application Server");
         EXPECT_EQ(Labels(app), ServerLabels);
+
+        // The table the renderer, the reader and the summary go by.
+        const RoleAssessment roles[] = {client, web, app};
+        for (std::size_t i = 0; i < RoleCount; ++i) {
+            EXPECT_EQ(roles[i].Title(), RoleTitles[i]);
+            EXPECT_EQ(Labels(roles[i]), std::vector<std::u16string>(RowLabels(i).begin(), RowLabels(i).end()));
+        }
     }
 }
 

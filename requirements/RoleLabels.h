@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+// The roles a page shows and the rows of each, in their order: what the role
+// builders produce, the renderer writes, the reader expects and the summary
+// counts. Names only: the rules that judge each row live with the checks.
+namespace Talvane::Nimlo {
+
+inline constexpr char16_t ClientRoleTitle[] = u"Client";
+inline constexpr char16_t WebServerRoleTitle[] = u"Web Server or 32-bit Application Server";
+inline constexpr char16_t AppServer64RoleTitle[] = u"64-bit Application Server";
+// The roles in the order the report shows them.
+inline constexpr const char16_t* RoleTitles[] = {ClientRoleTitle, WebServerRoleTitle, AppServer64RoleTitle};
+inline constexpr std::size_t RoleCount = std::size(RoleTitles);
+
+// The hardware label of each requirement row.
+inline constexpr char16_t OperatingSystemLabel[] = u"Operating System";
+inline constexpr char16_t ServerOperatingSystemLabel[] = u"Server Operating System";
+inline constexpr char16_t ProcessorLabel[] = u"CPU";
+inline constexpr char16_t MemoryLabel[] = u"Memory";
+inline constexpr char16_t DiskSpaceLabel[] = u"Free Hard Disk Space";
+inline constexpr char16_t VideoMemoryLabel[] = u"Video Memory";
+inline constexpr char16_t DotNetLabel[] = u".Net Runtime";
+inline constexpr char16_t BrowserLabel[] = u"Browser";
+inline constexpr char16_t CppRuntimesLabel[] = u"Required C++ Runtimes *";
+
+inline constexpr std::array<const char16_t*, 8> ClientRowLabels = {OperatingSystemLabel, ProcessorLabel,   MemoryLabel,
+                                                                   DiskSpaceLabel,       VideoMemoryLabel, DotNetLabel,
+                                                                   BrowserLabel,         CppRuntimesLabel};
+inline constexpr std::array<const char16_t*, 7> ServerRowLabels = {ServerOperatingSystemLabel,
+                                                                   ProcessorLabel,
+                                                                   MemoryLabel,
+                                                                   DiskSpaceLabel,
+                                                                   DotNetLabel,
+                                                                   BrowserLabel,
+                                                                   CppRuntimesLabel};
+
+// The row labels of the role at `index` (in RoleTitles' order).
+constexpr std::span<const char16_t* const> RowLabels(std::size_t index)
+{
+    return index == 0 ? std::span<const char16_t* const>(ClientRowLabels)
+                      : std::span<const char16_t* const>(ServerRowLabels);
+}
+
+// Every row of every role, counted once per role: the width of a fleet's
+// per-requirement tallies.
+inline constexpr std::size_t MostRowsOfARole = ClientRowLabels.size();
+
+} // namespace Talvane::Nimlo
