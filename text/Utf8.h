@@ -10,6 +10,15 @@ namespace Talvane::Nimlo {
 // the result is always valid UTF-8. Never fails.
 std::string ToUtf8(std::u16string_view text);
 
+// The length of the well-formed UTF-8 sequence that `text` starts with (1 to
+// 4 bytes; no overlong forms, surrogates or code points past U+10FFFF), or 0
+// when it starts with none.
+std::size_t Utf8SequenceLength(std::string_view text);
+
+// The bytes as valid UTF-8: each byte that starts no well-formed sequence
+// becomes U+FFFD, everything else is kept as it is.
+std::string ValidUtf8(std::string_view bytes);
+
 // Widens ASCII text unit by unit. Bytes above 0x7F, which no caller should
 // pass, become U+FFFD rather than being reinterpreted.
 std::u16string WidenAscii(std::string_view text);

@@ -45,5 +45,33 @@ TEST(WidenAsciiTest, WidensAsciiAndReplacesOtherBytes)
     EXPECT_EQ(WidenAscii(""), u"");
 }
 
+TEST(ValidUtf8Test, KeepsWellFormedTextAndReplacesEveryStrayByte)
+{
+    struct Case {
+        std::string bytes;
+        std::string valid;
+    };
+    const std::string fffd = "\xEF\xBF\xBD";
+    const Case cases[] = {
+        {"", ""},
+        {"plain ASCII", "plain ASCII"},
+        {"\xC3\x9C \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF",
+         "\xC3\x9C \xE2\x82\xAC \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF"},
+        {"a\xFFz", "a" + fffd + "z"},                    // a byte no sequence starts with
+        {"\xC0\xAF", fffd + fffd},                       // overlong "/"
+        {"\xE0\x80\xAF", fffd + fffd + fffd},            // overlong, three bytes
+        {"\xED\xA0\x80", fffd + fffd + fffd},            // a surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd}, // past U+10FFFF
+        {"\xE2\x82", fffd + fffd},                       // cut short
+        {"\xC3", fffd},
+        {"name\xC3(.html", "name" + fffd + "(.html"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ValidUtf8(c.bytes), c.valid) << c.bytes;
+    }
+    EXPECT_EQ(Utf8SequenceLength("\xF0\x9F\x98\x80rest"), 4u);
+    EXPECT_EQ(Utf8SequenceLength(""), 0u);
+}
+
 } // namespace
 } // namespace Talvane::Nimlo
