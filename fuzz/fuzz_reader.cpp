@@ -3,16 +3,19 @@
 // page at all.
 //
 // Properties: it never crashes or hangs; it either rejects the bytes with a
-// problem that names a line, or gives three roles with the report's titles in
-// order, each verdict agreeing with its rows and every row whole (each cell
-// read, no item empty of its check box flag where the page had one); and a
-// page it accepts stays accepted, with the same content, when it is read again.
+// problem that names a line and a column, or gives three roles with the
+// report's titles in order, each with the rows of its labels, each verdict
+// agreeing with its rows and every row whole (each cell read, no item empty
+// of its check box flag where the page had one); a page it accepts stays
+// accepted, with the same content, when it is read again; and what carries
+// no meaning changes nothing: a byte order mark put in front, CR LF for LF,
+// white space after the end, and (on a page it accepts) no charset line.
 #include <cstddef>
 #include <cstdint>
 
 #include "FuzzSupport.h"
 #include "report/ReportReader.h"
-#include "requirements/RoleBuilders.h"
+#include "requirements/RoleLabels.h"
 #include "text/Utf8.h"
 
 extern const std::string_view EmbeddedReportTemplate;
@@ -28,6 +31,10 @@ void CheckContent(const ReportContent& content, std::string_view page)
     for (std::size_t i = 0; i < content.roles.size(); ++i) {
         const ReportRole& role = content.roles[i];
         FUZZ_CHECK(role.title == ToUtf8(RoleTitles[i]), role.title);
+        FUZZ_CHECK(role.rows.size() == RowLabels(i).size(), role.title);
+        for (std::size_t row = 0; row < role.rows.size() && row < RowLabels(i).size(); ++row) {
+            FUZZ_CHECK(role.rows[row].hardware == ToUtf8(RowLabels(i)[row]), role.rows[row].hardware);
+        }
         bool allPassed = true;
         for (const ReportRow& row : role.rows) {
             allPassed = allPassed && row.passed;
@@ -39,20 +46,59 @@ void CheckContent(const ReportContent& content, std::string_view page)
     }
 }
 
+// The page with a CR put before every LF that has none.
+std::string WithCrLf(std::string_view page)
+{
+    std::string crlf;
+    crlf.reserve(page.size() + page.size() / 8);
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (page[i] == '\n' && (i == 0 || page[i - 1] != '\r')) {
+            crlf += '\r';
+        }
+        crlf += page[i];
+    }
+    return crlf;
+}
+
+void CheckSameReading(const ReportReading& original, const ReportReading& variant, const char* what)
+{
+    FUZZ_CHECK(variant.content.has_value() == original.content.has_value(),
+               std::string(what) + " changes the verdict: " + variant.problem + " / " + original.problem);
+    FUZZ_CHECK(variant.content == original.content, std::string(what) + " changes the content");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const ReportReader reader(EmbeddedReportTemplate);
+    static const ReportReader reader = ReportReader::ForTemplate(EmbeddedReportTemplate).reader.value();
     const std::string_view page(reinterpret_cast<const char*>(data), size);
     const ReportReading reading = reader.Read(page);
+
+    if (!page.starts_with("\xEF\xBB\xBF")) {
+        CheckSameReading(reading, reader.Read("\xEF\xBB\xBF" + std::string(page)), "a byte order mark");
+    }
+    CheckSameReading(reading, reader.Read(WithCrLf(page)), "CR LF for LF");
+    CheckSameReading(reading, reader.Read(std::string(page) + "\r\n \t\n"), "white space after the end");
+
     if (!reading.content) {
-        FUZZ_CHECK(reading.problem.starts_with("line "), reading.problem);
+        FUZZ_CHECK(reading.problem.starts_with("line ") && reading.problem.find(", column ") != std::string::npos,
+                   reading.problem);
         return 0;
     }
     FUZZ_CHECK(reading.problem.empty(), reading.problem);
     CheckContent(*reading.content, page);
     const ReportReading again = reader.Read(std::string(page));
     FUZZ_CHECK(again.content == reading.content, "a second reading differs");
+    constexpr std::string_view Charset = "<meta charset=\"utf-8\">";
+    if (const std::size_t at = page.find(Charset); at != std::string_view::npos && at < 200) {
+        std::string without(page);
+        const std::size_t lineStart = without.rfind('\n', at) + 1;
+        const std::size_t lineEnd = without.find('\n', at);
+        if (lineEnd != std::string::npos) {
+            without.erase(lineStart, lineEnd + 1 - lineStart);
+            CheckSameReading(reading, reader.Read(without), "no charset line");
+        }
+    }
     return 0;
 }

@@ -397,6 +397,11 @@ def reader_seeds():
             page = f.read()
         seeds.append((name.lower(), page))
         seeds.append((name.lower() + "-cut", page[: len(page) * 2 // 3]))
+        # The same page as an editor, a copy tool or a checkout may leave it.
+        lf = page.replace(b"\r\n", b"\n")
+        seeds.append((name.lower() + "-lf", lf))
+        seeds.append((name.lower() + "-bom-crlf", b"\xef\xbb\xbf" + lf.replace(b"\n", b"\r\n") + b"\r\n"))
+        seeds.append((name.lower() + "-no-charset", page.replace(b'    <meta charset="utf-8">\r\n', b"", 1)))
     seeds.append(("other-html", b"<!DOCTYPE html>\n<html><body>Hello</body></html>"))
     return seeds
 

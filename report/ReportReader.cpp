@@ -4,7 +4,8 @@
 
 #include "report/Markup.h"
 #include "report/ReportTemplate.h"
-#include "requirements/RoleBuilders.h"
+#include "requirements/RoleLabels.h"
+#include "text/HtmlText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -15,25 +16,116 @@ namespace {
 constexpr std::string_view NameMark = "\x01\x02name\x02\x01";
 constexpr std::string_view BodyMark = "\x01\x02body\x02\x01";
 
-// Thrown inside the reader only: the first thing that did not match.
-struct Mismatch {
-    std::string problem;
-};
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+// The line a page may hold or not, once its line ends are LF; it goes right
+// after the line that opens the head.
+constexpr std::string_view CharsetLine = "    <meta charset=\"utf-8\">\n";
+constexpr std::string_view HeadLine = "<head>\n";
 
-// A position in the page, with what it expects next.
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The text with every CR that ends a line taken out, so CR LF and LF read the same.
+std::string WithLfLineEnds(std::string_view text)
+{
+    std::string lf;
+    lf.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') {
+            lf += text[i];
+        }
+    }
+    return lf;
+}
+
+void TrimBlanksAtEnd(std::string& text)
+{
+    std::size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1])) {
+        --end;
+    }
+    text.resize(end);
+}
+
+// A short, printable excerpt: what does not print is escaped, so a byte
+// order mark or a CR shows as what it is.
+std::string Shown(std::string_view text)
+{
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    constexpr std::size_t Longest = 60;
+    std::string shown;
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && count < Longest; ++count) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (text.substr(i).starts_with(ByteOrderMark)) {
+            shown += "\\uFEFF";
+            i += ByteOrderMark.size();
+        } else if (byte == '\n' || byte == '\r' || byte == '\t') {
+            shown += byte == '\n' ? "\\n" : byte == '\r' ? "\\r" : "\\t";
+            ++i;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            shown += std::string("\\x") + Hex[byte >> 4] + Hex[byte & 0xF];
+            ++i;
+        } else if (byte < 0x80) {
+            shown += static_cast<char>(byte);
+            ++i;
+        } else {
+            const std::size_t length = Utf8SequenceLength(text.substr(i));
+            if (length == 0) {
+                shown += std::string("\\x") + Hex[byte >> 4] + Hex[byte & 0xF];
+                ++i;
+            } else {
+                shown += text.substr(i, length);
+                i += length;
+            }
+        }
+    }
+    return i < text.size() ? shown + "..." : shown;
+}
+
+std::size_t CommonPrefix(std::string_view a, std::string_view b)
+{
+    return static_cast<std::size_t>(
+        std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first - a.begin());
+}
+
+// A position in the page (byte order mark taken off, line ends LF), with what
+// it expects next. The first difference is kept; after it, every step does
+// nothing and the reading ends at its next check.
 class Cursor {
 public:
-    Cursor(std::string_view page, std::size_t at, std::size_t end) : page_(page), at_(at), end_(end) {}
+    Cursor(std::string_view text, bool hadByteOrderMark) : text_(text), hadByteOrderMark_(hadByteOrderMark) {}
 
-    bool AtEnd() const { return at_ == end_; }
-    bool LooksAt(std::string_view text) const { return Rest().substr(0, text.size()) == text; }
+    bool Failed() const { return !problem_.empty(); }
+    const std::string& Problem() const { return problem_; }
+    std::size_t Position() const { return at_; }
+    bool AtEnd() const { return at_ == text_.size(); }
+    bool LooksAt(std::string_view text) const { return !Failed() && Rest().starts_with(text); }
+    std::size_t Matching(std::string_view text) const { return CommonPrefix(Rest(), text); }
 
-    void Expect(std::string_view text, std::string_view what)
+    bool Expect(std::string_view text, std::string_view what)
     {
+        if (Failed()) {
+            return false;
+        }
         if (!LooksAt(text)) {
-            Fail("expected " + std::string(what) + " \"" + Shown(text) + "\", found \"" + Shown(Rest()) + "\"");
+            const std::size_t same = Matching(text);
+            const std::string_view found = Rest().substr(same);
+            std::string problem = "expected ";
+            problem.append(what).append(" \"").append(Shown(text.substr(same))).append("\", found ");
+            if (found.empty()) {
+                problem.append("the end of the page (cut short?)");
+            } else {
+                problem.append("\"").append(Shown(found)).append("\"");
+            }
+            FailAt(at_ + same, problem);
+            return false;
         }
         at_ += text.size();
+        return true;
     }
 
     // Takes one of the two texts; true for the first.
@@ -44,101 +136,110 @@ public:
             at_ += isFirst ? first.size() : second.size();
             return isFirst;
         }
-        Fail("expected " + std::string(what) + " \"" + Shown(first) + "\" or \"" + Shown(second) + "\", found \"" +
-             Shown(Rest()) + "\"");
+        if (!Failed()) {
+            FailAt(at_, "expected " + std::string(what) + " \"" + Shown(first) + "\" or \"" + Shown(second) +
+                            "\", found \"" + Shown(Rest()) + "\"");
+        }
+        return false;
     }
 
     // Everything up to the next `end`, which is passed over.
     std::string_view Until(std::string_view end, std::string_view what)
     {
+        if (Failed()) {
+            return {};
+        }
         const std::size_t found = Rest().find(end);
         if (found == std::string_view::npos) {
-            Fail("the end of " + std::string(what) + " \"" + Shown(end) + "\" is missing (cut short?)");
+            FailAt(text_.size(), "the end of " + std::string(what) + " \"" + Shown(end) + "\" is missing (cut short?)");
+            return {};
         }
         const std::string_view text = Rest().substr(0, found);
         at_ += found + end.size();
         return text;
     }
 
-    [[noreturn]] void Fail(const std::string& problem) const
+    void FailAt(std::size_t at, const std::string& problem)
     {
-        const auto line = 1 + std::count(page_.begin(), page_.begin() + static_cast<std::ptrdiff_t>(at_), '\n');
-        throw Mismatch{"line " + std::to_string(line) + ": " + problem};
+        if (!Failed()) {
+            problem_ = Where(at) + ": " + problem;
+        }
     }
 
 private:
-    std::string_view Rest() const { return page_.substr(at_, end_ - at_); }
+    std::string_view Rest() const { return text_.substr(at_); }
 
-    // A short, printable excerpt.
-    static std::string Shown(std::string_view text)
+    // The line and column (in characters) of `at` in the page as it was given.
+    std::string Where(std::size_t at) const
     {
-        std::string shown;
-        for (const char c : text.substr(0, 60)) {
-            if (c == '\n') {
-                shown += "\\n";
-            } else if (c == '\r') {
-                shown += "\\r";
-            } else if (static_cast<unsigned char>(c) < 0x20) {
-                shown += '?';
-            } else {
-                shown += c;
-            }
+        const std::string_view before = text_.substr(0, at);
+        const std::size_t lineStart = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+        const auto line = 1 + std::count(before.begin(), before.end(), '\n');
+        auto column = 1 + std::count_if(before.begin() + static_cast<std::ptrdiff_t>(lineStart), before.end(),
+                                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+        if (line == 1 && hadByteOrderMark_) {
+            ++column;
         }
-        return text.size() > 60 ? shown + "..." : shown;
+        return "line " + std::to_string(line) + ", column " + std::to_string(column);
     }
 
-    std::string_view page_;
-    std::size_t at_;
-    std::size_t end_;
+    std::string_view text_;
+    bool hadByteOrderMark_;
+    std::size_t at_ = 0;
+    std::string problem_;
 };
 
 ReportItem ReadItem(std::string_view text)
 {
     if (text.starts_with(Markup::CheckboxOn)) {
-        return {std::string(text.substr(Markup::CheckboxOn.size())), true};
+        return {DecodeEntities(text.substr(Markup::CheckboxOn.size())), true};
     }
     if (text.starts_with(Markup::CheckboxOff)) {
-        return {std::string(text.substr(Markup::CheckboxOff.size())), false};
+        return {DecodeEntities(text.substr(Markup::CheckboxOff.size())), false};
     }
-    return {std::string(text), std::nullopt};
+    return {DecodeEntities(text), std::nullopt};
 }
 
 // A cell's content as its items: blocks when it is made of nothing else.
 std::vector<ReportItem> ReadItems(std::string_view cell)
 {
-    std::vector<ReportItem> items;
+    std::vector<std::string_view> blocks;
     std::string_view rest = cell;
     while (rest.starts_with(Markup::ItemStart)) {
         const std::size_t end = rest.find(Markup::ItemEnd, Markup::ItemStart.size());
         if (end == std::string_view::npos) {
             break; // a block that does not end: the cell is no list
         }
-        items.push_back(ReadItem(rest.substr(Markup::ItemStart.size(), end - Markup::ItemStart.size())));
+        blocks.push_back(rest.substr(Markup::ItemStart.size(), end - Markup::ItemStart.size()));
         rest.remove_prefix(end + Markup::ItemEnd.size());
     }
-    if (items.empty() || !rest.empty()) {
+    if (blocks.empty() || !rest.empty()) {
         return {ReadItem(cell)};
     }
+    std::vector<ReportItem> items;
+    items.reserve(blocks.size());
+    std::transform(blocks.begin(), blocks.end(), std::back_inserter(items), ReadItem);
     return items;
 }
 
-// The row's start; true when it is the last row (it has no bottom border).
-bool ReadRowStart(Cursor& page)
+// Row `index` of `count`; every row but the last has the bottom border.
+ReportRow ReadRow(Cursor& page, const std::string& role, std::size_t index, std::size_t count, std::string_view label)
 {
-    page.Expect(Markup::RowStart, "a row");
-    const bool bordered = page.LooksAt(Markup::BorderedRowClass);
-    if (bordered) {
-        page.Expect(Markup::BorderedRowClass, "the row's border");
+    const std::string place =
+        "row " + std::to_string(index + 1) + " of " + std::to_string(count) + " of \"" + role + "\"";
+    page.Expect(Markup::RowStart, "a row (" + place + ")");
+    if (index + 1 < count) {
+        page.Expect(Markup::BorderedRowClass, "the border of " + place);
     }
-    page.Expect(Markup::RowClassEnd, "the end of the row's class");
-    return !bordered;
-}
+    page.Expect(Markup::RowClassEnd, "the end of the class of " + place);
 
-ReportRow ReadRow(Cursor& page)
-{
     ReportRow row;
     page.Expect(Markup::HardwareCellStart, "the hardware cell");
-    row.hardware = std::string(page.Until(Markup::CellEnd, "the hardware cell"));
+    const std::size_t labelAt = page.Position();
+    row.hardware = DecodeEntities(page.Until(Markup::CellEnd, "the hardware cell"));
+    if (!page.Failed() && row.hardware != label) {
+        page.FailAt(labelAt, place + " is \"" + Shown(row.hardware) + "\", not \"" + std::string(label) + "\"");
+    }
     page.Expect(Markup::RequirementsCellStart, "the requirements cell");
     row.requirements = ReadItems(page.Until(Markup::CellEnd, "the requirements cell"));
     page.Expect(Markup::StatusCellStart, "the status cell");
@@ -159,10 +260,12 @@ ReportRole ReadRole(Cursor& page, std::size_t index)
     ReportRole role;
     page.Expect(Markup::SectionStart, "a role section");
     page.Expect(Markup::HeadingStart, "the role's heading");
-    role.title = std::string(page.Until(Markup::VerdictStart, "the role's title"));
+    const std::size_t titleAt = page.Position();
+    role.title = DecodeEntities(page.Until(Markup::VerdictStart, "the role's title"));
     const std::string expectedTitle = ToUtf8(RoleTitles[index]);
-    if (role.title != expectedTitle) {
-        page.Fail("section " + std::to_string(index + 1) + " is \"" + role.title + "\", not \"" + expectedTitle + "\"");
+    if (!page.Failed() && role.title != expectedTitle) {
+        page.FailAt(titleAt, "section " + std::to_string(index + 1) + " is \"" + Shown(role.title) + "\", not \"" +
+                                 expectedTitle + "\"");
     }
     role.meets = page.Either(Markup::PassClass, Markup::FailClass, "the verdict's class");
     page.Expect(Markup::VerdictClassEnd, "the verdict");
@@ -170,65 +273,86 @@ ReportRole ReadRole(Cursor& page, std::size_t index)
     page.Expect(Markup::HeadingEnd, "the end of the heading");
     page.Expect(Markup::TableStart, "the table");
     page.Expect(Markup::HeaderRow, "the table's header row");
-    for (bool last = page.LooksAt(Markup::SectionEnd); !last;) {
-        last = ReadRowStart(page);
-        role.rows.push_back(ReadRow(page));
+
+    const auto labels = RowLabels(index);
+    for (std::size_t i = 0; i < labels.size() && !page.Failed(); ++i) {
+        role.rows.push_back(ReadRow(page, expectedTitle, i, labels.size(), ToUtf8(labels[i])));
     }
-    page.Expect(Markup::SectionEnd, "the end of the section");
+    const std::size_t endAt = page.Position();
+    page.Expect(Markup::SectionEnd, "the end of the section after its " + std::to_string(labels.size()) + " rows");
 
     const bool allPassed =
         std::all_of(role.rows.begin(), role.rows.end(), [](const ReportRow& row) { return row.passed; });
-    if (allPassed != role.meets) {
-        page.Fail("the verdict of \"" + role.title + "\" does not agree with its rows");
+    if (!page.Failed() && allPassed != role.meets) {
+        page.FailAt(endAt, "the verdict of \"" + expectedTitle + "\" does not agree with its rows");
     }
     return role;
 }
 
 } // namespace
 
-ReportReader::ReportReader(std::string_view reportTemplate)
+ReaderMaking ReportReader::ForTemplate(std::string_view reportTemplate)
 {
     const std::u16string name(NameMark.begin(), NameMark.end());
     const std::string skeleton = FillReport(std::string(reportTemplate), std::string(BodyMark), name);
     const std::size_t namePos = skeleton.find(NameMark);
     const std::size_t bodyPos = skeleton.find(BodyMark);
     if (namePos == std::string::npos || bodyPos == std::string::npos || bodyPos < namePos) {
-        problem_ = "the report template has no place for the computer name before the body";
-        return;
+        return {std::nullopt, "the report template has no place for the computer name before the body"};
     }
-    head_ = skeleton.substr(0, namePos);
-    afterName_ = skeleton.substr(namePos + NameMark.size(), bodyPos - namePos - NameMark.size());
-    tail_ = skeleton.substr(bodyPos + BodyMark.size());
+    ReportReader reader;
+    std::string_view head = std::string_view(skeleton).substr(0, namePos);
+    if (head.starts_with(ByteOrderMark)) {
+        head.remove_prefix(ByteOrderMark.size());
+    }
+    reader.head_ = WithLfLineEnds(head);
+    if (const std::size_t charset = reader.head_.find(CharsetLine); charset != std::string::npos) {
+        reader.head_.erase(charset, CharsetLine.size());
+    }
+    reader.headMeta_ = reader.head_;
+    if (const std::size_t headLine = reader.head_.find(HeadLine); headLine != std::string::npos) {
+        reader.headMeta_.insert(headLine + HeadLine.size(), CharsetLine);
+    }
+    reader.afterName_ = WithLfLineEnds(skeleton.substr(namePos + NameMark.size(), bodyPos - namePos - NameMark.size()));
+    reader.tail_ = WithLfLineEnds(skeleton.substr(bodyPos + BodyMark.size()));
+    TrimBlanksAtEnd(reader.tail_);
+    return {std::move(reader), {}};
 }
 
 ReportReading ReportReader::Read(std::string_view page) const
 {
-    if (!problem_.empty()) {
-        return {std::nullopt, problem_};
+    const bool hadByteOrderMark = page.starts_with(ByteOrderMark);
+    if (hadByteOrderMark) {
+        page.remove_prefix(ByteOrderMark.size());
     }
-    try {
-        Cursor header(page, 0, page.size());
-        header.Expect(head_, "the head of a System Assessment report");
-        ReportContent content;
-        content.computerName = std::string(header.Until(afterName_, "the page header"));
+    std::string text = WithLfLineEnds(page);
+    TrimBlanksAtEnd(text);
 
-        const std::size_t bodyStart = head_.size() + content.computerName.size() + afterName_.size();
-        if (page.size() < bodyStart + tail_.size() || !page.ends_with(tail_)) {
-            Cursor(page, page.size(), page.size())
-                .Fail("the page does not end with the report's footnote (cut short?)");
-        }
-        Cursor body(page, bodyStart, page.size() - tail_.size());
-        for (std::size_t i = 0; i < RoleCount; ++i) {
-            content.roles.push_back(ReadRole(body, i));
-        }
-        if (!body.AtEnd()) {
-            body.Fail(body.LooksAt(Markup::SectionStart) ? "a fourth role section"
-                                                         : "the body goes on after the third role section");
-        }
-        return {std::move(content), {}};
-    } catch (const Mismatch& mismatch) {
-        return {std::nullopt, mismatch.problem};
+    Cursor cursor(text, hadByteOrderMark);
+    if (cursor.LooksAt(headMeta_)) {
+        cursor.Expect(headMeta_, "the head of a System Assessment report");
+    } else {
+        // The message names the difference from the nearer of the two.
+        const bool nearerMeta = cursor.Matching(headMeta_) > cursor.Matching(head_);
+        cursor.Expect(nearerMeta ? headMeta_ : head_, "the head of a System Assessment report");
     }
+    ReportContent content;
+    content.computerName = DecodeEntities(cursor.Until(afterName_, "the page header"));
+    for (std::size_t i = 0; i < RoleCount && !cursor.Failed(); ++i) {
+        content.roles.push_back(ReadRole(cursor, i));
+    }
+    if (cursor.LooksAt(Markup::SectionStart)) {
+        cursor.FailAt(cursor.Position(), "a fourth role section");
+    }
+    cursor.Expect(tail_, "the end of the report after its third role section");
+    if (!cursor.Failed() && !cursor.AtEnd()) {
+        cursor.FailAt(cursor.Position(), "the page goes on after its end: \"" +
+                                             Shown(std::string_view(text).substr(cursor.Position())) + "\"");
+    }
+    if (cursor.Failed()) {
+        return {std::nullopt, cursor.Problem()};
+    }
+    return {std::move(content), {}};
 }
 
 } // namespace Talvane::Nimlo

@@ -7,8 +7,10 @@
 
 namespace Talvane::Nimlo {
 
-// One item of a cell, as the page holds it (UTF-8, entities and all). The
-// items of the C++ runtime row's system cell begin with a check box: then
+struct ReaderMaking;
+
+// One item of a cell as the page shows it: UTF-8, entities decoded. The items
+// of the C++ runtime row's system cell begin with a check box: then
 // `checkbox` says whether it is ticked and `text` is what follows it.
 struct ReportItem {
     std::string text;
@@ -35,8 +37,8 @@ struct ReportRole {
     bool operator==(const ReportRole&) const = default;
 };
 
-// What a report page says: the computer name of its header and the three
-// roles in their order.
+// What a report page says, as it shows (entities decoded): the computer name
+// of its header and the three roles in their order, each with its rows.
 struct ReportContent {
     std::string computerName;
     std::vector<ReportRole> roles;
@@ -44,31 +46,43 @@ struct ReportContent {
     bool operator==(const ReportContent&) const = default;
 };
 
-// The content, or why the page is not a report: the first thing that did not
-// match, with its line.
+// The content, or why the page is not a report: the first difference, with
+// its line and column in the page as given.
 struct ReportReading {
     std::optional<ReportContent> content;
     std::string problem;
 };
 
-// Reads report pages back. A cell comes back as its items: a list as one item
-// per block, any other text as one item (a text that looks exactly like a
-// list of blocks comes back as that list; the page cannot tell them apart).
-// A page is taken only whole: everything from the head of the template to its
-// footnote, three sections with the three role titles in order, every row
-// complete, and verdicts that agree with their rows.
+// Reads report pages back. A page is taken exactly when the program could
+// have written it: the template's markup around the computer name and the
+// body, the three roles in their order, each with its rows under their fixed
+// labels in their fixed order, and verdicts that agree with their rows; the
+// texts of the cells are free. What carries no meaning is let pass: a UTF-8
+// byte order mark, CR LF or LF line ends (mixed, cell texts included), the
+// line `<meta charset="utf-8">` present or not, white space after the end.
+// A cell comes back as its items: a list as one item per block, any other
+// text as one item (a text that looks exactly like a list of blocks comes back
+// as that list; the page cannot tell them apart).
 class ReportReader {
 public:
-    // `reportTemplate`: the template the pages were filled from.
-    explicit ReportReader(std::string_view reportTemplate);
+    // The reader for pages filled from `reportTemplate`.
+    static ReaderMaking ForTemplate(std::string_view reportTemplate);
 
     ReportReading Read(std::string_view page) const;
 
 private:
-    std::string head_;      // the page up to the computer name
+    ReportReader() = default;
+
+    std::string head_;      // the page up to the computer name, without the charset line
+    std::string headMeta_;  // the same with it
     std::string afterName_; // from the computer name to the report body
-    std::string tail_;      // after the report body
-    std::string problem_;   // set when the template has no place for the name or the body
+    std::string tail_;      // after the report body, without white space at its end
+};
+
+// A reader, or why none can be made from the template.
+struct ReaderMaking {
+    std::optional<ReportReader> reader;
+    std::string problem;
 };
 
 } // namespace Talvane::Nimlo

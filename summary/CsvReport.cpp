@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "text/HtmlText.h"
-
 namespace Talvane::Nimlo {
 namespace {
 
@@ -33,7 +31,7 @@ std::string Items(const std::vector<ReportItem>& items)
         if (items[i].checkbox) {
             cell += *items[i].checkbox ? "[x] " : "[ ] ";
         }
-        std::string text = DecodeEntities(items[i].text);
+        std::string text = items[i].text;
         std::replace(text.begin(), text.end(), '\r', ' ');
         std::replace(text.begin(), text.end(), '\n', ' ');
         cell += text;
@@ -71,12 +69,10 @@ std::string CsvStart()
 
 void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_view reportFile)
 {
-    const std::string computer = DecodeEntities(content.computerName);
     for (const ReportRole& role : content.roles) {
-        const std::string title = DecodeEntities(role.title);
         const char* verdict = role.meets ? "meets" : "does not meet";
         for (const ReportRow& row : role.rows) {
-            out << Line({computer, std::string(reportFile), title, verdict, DecodeEntities(row.hardware),
+            out << Line({content.computerName, std::string(reportFile), role.title, verdict, row.hardware,
                          row.passed ? "PASS" : "FAIL", Items(row.requirements), Items(row.system), Items(row.message)});
         }
     }

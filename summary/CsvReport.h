@@ -12,7 +12,7 @@ namespace Talvane::Nimlo {
 // localized computer names), CR LF after every line, a header line, then one
 // line per machine, role and requirement.
 //
-// Cells hold the text as it shows: entities decoded. A cell of several items
+// Cells hold the text as the page shows it (as the reader hands it out). A cell of several items
 // has one item per line (items joined by a line feed; a line break inside an
 // item becomes a space, so each line is one item), and a check box item
 // begins with "[x] " when ticked and "[ ] " when not. A cell that Excel

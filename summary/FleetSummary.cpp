@@ -4,8 +4,7 @@
 #include <set>
 #include <tuple>
 
-#include "requirements/RoleBuilders.h"
-#include "text/HtmlText.h"
+#include "requirements/RoleLabels.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -47,7 +46,7 @@ std::string Shortened(const std::string& text)
 MachineEntry SummarizeReport(const ReportContent& content, std::string reportFile, std::string href)
 {
     MachineEntry machine;
-    const std::string name = DecodeEntities(content.computerName);
+    const std::string& name = content.computerName;
     machine.computerName = Shortened(name);
     machine.nameKey = NameKey(name);
     machine.reportFile = std::move(reportFile);
@@ -56,7 +55,7 @@ MachineEntry SummarizeReport(const ReportContent& content, std::string reportFil
         machine.roles[i].meets = content.roles[i].meets;
         for (const ReportRow& row : content.roles[i].rows) {
             if (!row.passed) {
-                machine.roles[i].failedLabels.push_back(Shortened(DecodeEntities(row.hardware)));
+                machine.roles[i].failedLabels.push_back(Shortened(row.hardware));
             }
         }
     }

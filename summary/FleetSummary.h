@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "report/ReportReader.h"
-#include "requirements/RoleBuilders.h"
+#include "requirements/RoleLabels.h"
 
 namespace Talvane::Nimlo {
 

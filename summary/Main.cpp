@@ -36,12 +36,14 @@ int wmain(int argc, wchar_t** argv)
     for (int i = 1; i < argc; ++i) {
         arguments.push_back(ToUtf8(argv[i]));
     }
-    return Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, std::cout, std::cerr);
+    const auto files = Talvane::Nimlo::MakePlatformFleetFiles();
+    return Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr);
 }
 #else
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, std::cout, std::cerr);
+    const auto files = Talvane::Nimlo::MakePlatformFleetFiles();
+    return Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr);
 }
 #endif

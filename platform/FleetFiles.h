@@ -1,0 +1,86 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace Talvane::Nimlo {
+
+// What a name leads to. `Other` is what holds no bytes of its own to read: a
+// device, a FIFO, a socket, a terminal, a reserved device name on Windows.
+enum class EntryType { Missing, Regular, Folder, Other };
+
+// Which file a name leads to, the same for every name of one file: device and
+// inode, or on Windows the volume's serial number and the file index.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+struct Entry {
+    EntryType type = EntryType::Missing;
+    bool isLink = false;    // the name itself is a symbolic link (or another name surrogate)
+    FileIdentity identity;  // of what it leads to, where it leads to something
+    std::uint64_t size = 0; // of a regular file
+    std::string problem;    // why it could not be examined ("a link that loops"); empty when it could
+};
+
+struct FolderListing {
+    std::vector<std::filesystem::path> names; // the entries' names, in no order
+    std::string problem;                      // why it could not be listed; empty when it could
+};
+
+struct FileContents {
+    std::optional<std::string> bytes;
+    std::string problem; // why not, when there are none
+};
+
+// The file operations the fleet summary needs: reading a tree of reports it
+// cannot trust, and writing its outputs whole.
+class FleetFiles {
+public:
+    virtual ~FleetFiles() = default;
+
+    // What `path` leads to, links followed.
+    virtual Entry Examine(const std::filesystem::path& path) = 0;
+
+    virtual FolderListing List(const std::filesystem::path& folder) = 0;
+
+    // The bytes of a regular file of at most `limit` bytes. Anything else is
+    // refused without a read that could wait (a FIFO, a device), and a file
+    // that grows past `limit` while it is read is refused too.
+    virtual FileContents Read(const std::filesystem::path& file, std::uint64_t limit) = 0;
+
+    // Where the symbolic link `path` points, as it is written in the link;
+    // empty when `path` is no link or its target cannot be read.
+    virtual std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& path) = 0;
+
+    // Creates `path` for writing; fails when anything of that name exists.
+    virtual NewFile CreateNew(const std::filesystem::path& path) = 0;
+    // Opens what exists at `path` for writing, as a shell redirection would,
+    // but never creates or truncates anything.
+    virtual std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) = 0;
+    // Writes all of `bytes`; false when the platform fails or writes less.
+    virtual bool Write(NativeFile file, std::string_view bytes) = 0;
+    virtual bool Flush(NativeFile file) = 0;
+    virtual bool Close(NativeFile file) = 0;
+    // Gives `from` the name `to`, replacing the entry `to` itself in one step.
+    virtual bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    virtual bool Remove(const std::filesystem::path& path) = 0;
+    // A number nobody can foresee, for names nobody can have prepared.
+    virtual std::optional<std::uint64_t> UnforeseeableNumber() = 0;
+};
+
+// The file operations of the platform the program runs on.
+std::unique_ptr<FleetFiles> MakePlatformFleetFiles();
+
+} // namespace Talvane::Nimlo

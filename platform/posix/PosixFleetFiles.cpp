@@ -1,0 +1,228 @@
+// The fleet summary's file operations on Linux and other POSIX systems.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "platform/FleetFiles.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+std::string Reason(int error)
+{
+    switch (error) {
+    case ELOOP:
+        return "a link that loops, or too many links in a row";
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    default:
+        return std::strerror(error);
+    }
+}
+
+int Descriptor(NativeFile file)
+{
+    return static_cast<int>(static_cast<std::uintptr_t>(file));
+}
+
+NativeFile Native(int descriptor)
+{
+    return NativeFile{static_cast<std::uintptr_t>(descriptor)};
+}
+
+// Closes a descriptor when it goes, unless it was handed on.
+class OwnedDescriptor final {
+public:
+    explicit OwnedDescriptor(int descriptor) : descriptor_(descriptor) {}
+    OwnedDescriptor(const OwnedDescriptor&) = delete;
+    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
+    ~OwnedDescriptor()
+    {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+    }
+    int Get() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+class PosixFleetFiles final : public FleetFiles {
+public:
+    Entry Examine(const std::filesystem::path& path) override
+    {
+        Entry entry;
+        struct stat name {};
+        if (::lstat(path.c_str(), &name) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) {
+                entry.problem = Reason(errno);
+            }
+            return entry;
+        }
+        entry.isLink = S_ISLNK(name.st_mode);
+        struct stat target {};
+        if (::stat(path.c_str(), &target) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) {
+                entry.problem = Reason(errno);
+            }
+            return entry; // a link that leads nowhere: missing
+        }
+        entry.type = S_ISREG(target.st_mode)   ? EntryType::Regular
+                     : S_ISDIR(target.st_mode) ? EntryType::Folder
+                                               : EntryType::Other;
+        entry.identity = {static_cast<std::uint64_t>(target.st_dev), static_cast<std::uint64_t>(target.st_ino)};
+        entry.size = entry.type == EntryType::Regular ? static_cast<std::uint64_t>(target.st_size) : 0;
+        return entry;
+    }
+
+    FolderListing List(const std::filesystem::path& folder) override
+    {
+        FolderListing listing;
+        DIR* directory = ::opendir(folder.c_str());
+        if (directory == nullptr) {
+            listing.problem = Reason(errno);
+            return listing;
+        }
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(directory);
+            if (entry == nullptr) {
+                if (errno != 0) {
+                    listing.problem = Reason(errno);
+                }
+                break;
+            }
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..") {
+                listing.names.emplace_back(name);
+            }
+        }
+        ::closedir(directory);
+        return listing;
+    }
+
+    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
+    {
+        // Non-blocking, so that a FIFO put in the file's place cannot make the open wait.
+        const OwnedDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (in.Get() < 0) {
+            return {std::nullopt, Reason(errno)};
+        }
+        struct stat status {};
+        if (::fstat(in.Get(), &status) != 0) {
+            return {std::nullopt, Reason(errno)};
+        }
+        if (!S_ISREG(status.st_mode)) {
+            return {std::nullopt, "not a regular file"};
+        }
+        if (static_cast<std::uint64_t>(status.st_size) > limit) {
+            return {std::nullopt, "larger than " + std::to_string(limit) + " bytes"};
+        }
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(status.st_size));
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t count = ::read(in.Get(), buffer, sizeof buffer);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count < 0) {
+                return {std::nullopt, Reason(errno)};
+            }
+            if (count == 0) {
+                return {std::move(bytes), {}};
+            }
+            if (bytes.size() + static_cast<std::size_t>(count) > limit) {
+                return {std::nullopt, "grew past " + std::to_string(limit) + " bytes while it was read"};
+            }
+            bytes.append(buffer, static_cast<std::size_t>(count));
+        }
+    }
+
+    std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& path) override
+    {
+        std::string target(256, '\0');
+        for (;;) {
+            const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+            if (length < 0) {
+                return std::nullopt;
+            }
+            if (static_cast<std::size_t>(length) < target.size()) {
+                target.resize(static_cast<std::size_t>(length));
+                return std::filesystem::path(target);
+            }
+            target.resize(target.size() * 2);
+        }
+    }
+
+    NewFile CreateNew(const std::filesystem::path& path) override
+    {
+        // O_EXCL: nothing of that name, not even a link, is opened.
+        const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (out < 0) {
+            return {std::nullopt, errno == EEXIST};
+        }
+        return {Native(out), false};
+    }
+
+    std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) override
+    {
+        const int out = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (out < 0) {
+            return std::nullopt;
+        }
+        return Native(out);
+    }
+
+    bool Write(NativeFile file, std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const ssize_t count = ::write(Descriptor(file), bytes.data(), bytes.size());
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(count));
+        }
+        return true;
+    }
+
+    bool Flush(NativeFile file) override { return ::fsync(Descriptor(file)) == 0; }
+
+    bool Close(NativeFile file) override { return ::close(Descriptor(file)) == 0; }
+
+    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override
+    {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool Remove(const std::filesystem::path& path) override { return ::unlink(path.c_str()) == 0; }
+
+    std::optional<std::uint64_t> UnforeseeableNumber() override
+    {
+        try {
+            std::random_device device;
+            return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+};
+
+} // namespace
+
+std::unique_ptr<FleetFiles> MakePlatformFleetFiles()
+{
+    return std::make_unique<PosixFleetFiles>();
+}
+
+} // namespace Talvane::Nimlo

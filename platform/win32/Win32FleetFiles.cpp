@@ -1,0 +1,248 @@
+// The fleet summary's file operations on Windows. std::filesystem cannot be
+// asked here: it takes NUL, a FIFO and a reserved name such as "con.html" for
+// files that do not exist, and follows a loop of links until the whole walk
+// stops. The handle of what a name leads to tells instead.
+#include <windows.h>
+// After windows.h: RtlGenRandom, exported by advapi32 as SystemFunction036 (XP on).
+#include <ntsecapi.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/FleetFiles.h"
+#include "platform/ReservedDeviceNames.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+// ERROR_CANT_RESOLVE_FILENAME: a name that leads through too many links.
+constexpr DWORD LinkLoop = 1921;
+
+std::string Reason(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+        return "permission denied";
+    case ERROR_SHARING_VIOLATION:
+        return "in use by another program";
+    case LinkLoop:
+        return "a link that loops, or too many links in a row";
+    default:
+        return "Windows error " + std::to_string(error);
+    }
+}
+
+bool IsMissing(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+           error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME;
+}
+
+bool IsReserved(const std::filesystem::path& path)
+{
+    const std::wstring name = path.filename().native();
+    return IsReservedDeviceName(std::u16string(name.begin(), name.end()));
+}
+
+HANDLE ToHandle(NativeFile file)
+{
+    // The seam keeps handles as integers; this is where they turn back.
+    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(file)); // NOLINT(performance-no-int-to-ptr)
+}
+
+NativeFile ToNative(HANDLE handle)
+{
+    return NativeFile{reinterpret_cast<std::uintptr_t>(handle)};
+}
+
+// Closes a handle when it goes.
+class OwnedHandle final {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle()
+    {
+        if (IsValid()) {
+            CloseHandle(handle_);
+        }
+    }
+    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class Win32FleetFiles final : public FleetFiles {
+public:
+    Entry Examine(const std::filesystem::path& path) override
+    {
+        Entry entry;
+        if (IsReserved(path)) {
+            entry.type = EntryType::Other;
+            return entry;
+        }
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        entry.isLink = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        // No access asked for: nothing is read, and what the name leads to is opened through every link.
+        const OwnedHandle handle(
+            CreateFileW(path.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!handle.IsValid()) {
+            const DWORD error = GetLastError();
+            if (!IsMissing(error)) {
+                entry.problem = Reason(error);
+            }
+            return entry;
+        }
+        if (GetFileType(handle.Get()) != FILE_TYPE_DISK) {
+            entry.type = EntryType::Other;
+            return entry;
+        }
+        BY_HANDLE_FILE_INFORMATION information{};
+        if (!GetFileInformationByHandle(handle.Get(), &information)) {
+            entry.problem = Reason(GetLastError());
+            return entry;
+        }
+        entry.type =
+            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryType::Folder : EntryType::Regular;
+        entry.identity = {information.dwVolumeSerialNumber,
+                          (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+        entry.size = entry.type == EntryType::Regular
+                         ? (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow
+                         : 0;
+        return entry;
+    }
+
+    FolderListing List(const std::filesystem::path& folder) override
+    {
+        FolderListing listing;
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((folder / L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
+                listing.problem = Reason(error);
+            }
+            return listing;
+        }
+        do {
+            const std::wstring_view name = found.cFileName;
+            if (name != L"." && name != L"..") {
+                listing.names.emplace_back(name);
+            }
+        } while (FindNextFileW(search, &found));
+        const DWORD error = GetLastError();
+        if (error != ERROR_NO_MORE_FILES) {
+            listing.problem = Reason(error);
+        }
+        FindClose(search);
+        return listing;
+    }
+
+    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
+    {
+        if (IsReserved(file)) {
+            return {std::nullopt, "not a regular file"};
+        }
+        const OwnedHandle in(CreateFileW(file.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!in.IsValid()) {
+            return {std::nullopt, Reason(GetLastError())};
+        }
+        BY_HANDLE_FILE_INFORMATION information{};
+        if (GetFileType(in.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(in.Get(), &information) ||
+            (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return {std::nullopt, "not a regular file"};
+        }
+        const std::uint64_t size =
+            (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+        if (size > limit) {
+            return {std::nullopt, "larger than " + std::to_string(limit) + " bytes"};
+        }
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(size));
+        char buffer[1 << 16];
+        for (;;) {
+            DWORD count = 0;
+            if (!ReadFile(in.Get(), buffer, sizeof buffer, &count, nullptr)) {
+                return {std::nullopt, Reason(GetLastError())};
+            }
+            if (count == 0) {
+                return {std::move(bytes), {}};
+            }
+            if (bytes.size() + count > limit) {
+                return {std::nullopt, "grew past " + std::to_string(limit) + " bytes while it was read"};
+            }
+            bytes.append(buffer, count);
+        }
+    }
+
+    // Links are not followed by name here: an output that is a link is refused instead.
+    std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path&) override { return std::nullopt; }
+
+    NewFile CreateNew(const std::filesystem::path& path) override
+    {
+        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS};
+        }
+        return {ToNative(handle), false};
+    }
+
+    std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) override
+    {
+        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return std::nullopt;
+        }
+        return ToNative(handle);
+    }
+
+    bool Write(NativeFile file, std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+            DWORD count = 0;
+            if (!WriteFile(ToHandle(file), bytes.data(), chunk, &count, nullptr) || count == 0) {
+                return false;
+            }
+            bytes.remove_prefix(count);
+        }
+        return true;
+    }
+
+    bool Flush(NativeFile file) override { return FlushFileBuffers(ToHandle(file)) != FALSE; }
+
+    bool Close(NativeFile file) override { return CloseHandle(ToHandle(file)) != FALSE; }
+
+    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override
+    {
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+
+    bool Remove(const std::filesystem::path& path) override { return DeleteFileW(path.c_str()) != FALSE; }
+
+    std::optional<std::uint64_t> UnforeseeableNumber() override
+    {
+        std::uint64_t number = 0;
+        if (!RtlGenRandom(&number, sizeof number)) {
+            return std::nullopt;
+        }
+        return number;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<FleetFiles> MakePlatformFleetFiles()
+{
+    return std::make_unique<Win32FleetFiles>();
+}
+
+} // namespace Talvane::Nimlo

@@ -1,0 +1,119 @@
+// What a POSIX file system can put in the summary's way: devices, FIFOs,
+// links that loop or lead nowhere, linked folders, names that are no UTF-8.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "fakes/SummaryFolder.h"
+#include "summary/ReportFiles.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SummaryOnPosixTest : public Testing::SummaryFolderTest {
+protected:
+    // The summary in a thread of its own, waited for a bounded time: a read
+    // that blocks on a FIFO fails the test instead of hanging it.
+    int RunBounded(const std::vector<std::string>& arguments)
+    {
+        auto run = std::async(std::launch::async, [&] { return Run(arguments); });
+        if (run.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            // Let the blocked open go on, so the thread can end with the test.
+            for (const char* fifo : {"reports/fifo.html", "fifo"}) {
+                const int unblock = ::open((root_ / fifo).c_str(), O_WRONLY | O_NONBLOCK);
+                if (unblock >= 0) {
+                    ::close(unblock);
+                }
+            }
+            ADD_FAILURE() << "the summary still waits after 20 s";
+        }
+        return run.get();
+    }
+
+    bool MakeDevice(const fs::path& relative, unsigned minor)
+    {
+        return ::mknod((root_ / relative).c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0;
+    }
+};
+
+TEST_F(SummaryOnPosixTest, WhatHoldsNoPageIsNamedAndNeverWaitedOn)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    ASSERT_EQ(::mkfifo((root_ / "reports/fifo.html").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((root_ / "fifo").c_str(), 0600), 0);
+    const bool zero = MakeDevice("reports/zero-device", 5);
+    fs::create_symlink(zero ? root_ / "reports/zero-device" : fs::path("/dev/zero"), root_ / "reports/zero.html");
+    fs::create_symlink("loop.html", root_ / "reports/loop.html");
+    fs::create_symlink("nowhere.html", root_ / "reports/dangling.html");
+
+    EXPECT_EQ(RunBounded({"--csv", Path("out.csv"), Path("reports"), Path("fifo")}), 2);
+    const std::string messages = err_.str();
+    for (const std::string& expected : {
+             Path("reports/fifo.html") + ": not a regular file (a device, FIFO, socket or terminal); not read",
+             Path("reports/zero.html") + ": not a regular file",
+             Path("fifo") + ": not a regular file",
+             Path("reports/loop.html") + ": a link that loops",
+             Path("reports/dangling.html") + ": a link that leads nowhere",
+         }) {
+        EXPECT_NE(messages.find(expected), std::string::npos) << expected << "\nin:\n" << messages;
+    }
+    EXPECT_EQ(messages.find("zero-device"), std::string::npos) << "not a page name: not ours to read";
+    EXPECT_NE(messages.find("1 reports read, 5 rejected"), std::string::npos) << messages;
+}
+
+TEST_F(SummaryOnPosixTest, LinkedFoldersAreFollowedEachOnce)
+{
+    fs::create_directories(root_ / "elsewhere");
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    Write("elsewhere/b.html", EmbeddedGoldenAllFail);
+    fs::create_directory_symlink(root_ / "elsewhere", root_ / "reports/linked");
+    fs::create_directory_symlink(root_ / "elsewhere", root_ / "reports/sub/again");
+    fs::create_directory_symlink("..", root_ / "reports/sub/up"); // a loop
+
+    EXPECT_EQ(RunBounded({Path("reports")}), 0) << err_.str();
+    EXPECT_NE(err_.str().find("2 reports read, 0 rejected, 2 machines"), std::string::npos) << err_.str();
+    EXPECT_NE(out_.str().find(Path("reports/linked/b.html")), std::string::npos) << "the first way there";
+}
+
+TEST_F(SummaryOnPosixTest, NamesThatAreNoUtf8OrBreakLinesStayInTheirPlace)
+{
+    Write("reports/bad\xFF.html", EmbeddedGoldenAllPass);
+    Write("reports/two\nlines.html", "not a report");
+    EXPECT_EQ(RunBounded({Path("reports")}), 2);
+    const std::string csv = out_.str();
+    EXPECT_NE(csv.find(Path("reports") + "/bad\xEF\xBF\xBD.html"), std::string::npos);
+    EXPECT_EQ(csv.find("\xFF"), std::string::npos);
+    const std::string messages = err_.str();
+    EXPECT_NE(messages.find(Path("reports") + "/two\\nlines.html: not a System Assessment report"), std::string::npos)
+        << messages;
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 2) << "one line each: the file, the closing line";
+}
+
+TEST_F(SummaryOnPosixTest, DevicesAreWrittenIntoAndLinksFollowed)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    if (!MakeDevice("null", 3)) {
+        GTEST_SKIP() << "no device can be made here (mknod needs root)";
+    }
+    Write("target.csv", "earlier");
+    fs::create_symlink("target.csv", root_ / "link.csv");
+
+    EXPECT_EQ(Run({"--csv", Path("null"), Path("reports")}), 0) << err_.str();
+    EXPECT_TRUE(fs::is_character_file(root_ / "null"));
+    EXPECT_EQ(Run({"--csv", Path("link.csv"), "--html", Path("null"), Path("reports")}), 0) << err_.str();
+    EXPECT_TRUE(fs::is_symlink(root_ / "link.csv"));
+    EXPECT_NE(Read("target.csv").find("SRV-Z\xC3\x9CRICH"), std::string::npos);
+    EXPECT_TRUE(fs::is_character_file(root_ / "null"));
+    EXPECT_EQ(Names(""), (std::vector<std::string>{"link.csv", "null", "reports", "target.csv"}));
+}
+
+} // namespace
+} // namespace Talvane::Nimlo
