@@ -27,16 +27,27 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The text with every CR that ends a line taken out, so CR LF and LF read the same.
+// Takes out every CR that ends a line, in place, so CR LF and LF read the same.
+void ToLfLineEnds(std::string& text)
+{
+    std::size_t kept = text.find("\r\n");
+    if (kept == std::string::npos) {
+        return;
+    }
+    std::size_t from = kept + 1; // the LF stays
+    for (std::size_t crlf = text.find("\r\n", from); crlf != std::string::npos; crlf = text.find("\r\n", from)) {
+        std::char_traits<char>::move(text.data() + kept, text.data() + from, crlf - from);
+        kept += crlf - from;
+        from = crlf + 1;
+    }
+    std::char_traits<char>::move(text.data() + kept, text.data() + from, text.size() - from);
+    text.resize(kept + text.size() - from);
+}
+
 std::string WithLfLineEnds(std::string_view text)
 {
-    std::string lf;
-    lf.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') {
-            lf += text[i];
-        }
-    }
+    std::string lf(text);
+    ToLfLineEnds(lf);
     return lf;
 }
 
@@ -321,11 +332,16 @@ ReaderMaking ReportReader::ForTemplate(std::string_view reportTemplate)
 
 ReportReading ReportReader::Read(std::string_view page) const
 {
-    const bool hadByteOrderMark = page.starts_with(ByteOrderMark);
+    return Read(std::string(page));
+}
+
+ReportReading ReportReader::Read(std::string text) const
+{
+    const bool hadByteOrderMark = std::string_view(text).starts_with(ByteOrderMark);
     if (hadByteOrderMark) {
-        page.remove_prefix(ByteOrderMark.size());
+        text.erase(0, ByteOrderMark.size());
     }
-    std::string text = WithLfLineEnds(page);
+    ToLfLineEnds(text);
     TrimBlanksAtEnd(text);
 
     Cursor cursor(text, hadByteOrderMark);

@@ -69,6 +69,8 @@ public:
     static ReaderMaking ForTemplate(std::string_view reportTemplate);
 
     ReportReading Read(std::string_view page) const;
+    // The same for a page the caller hands over: it is read in place.
+    ReportReading Read(std::string page) const;
 
 private:
     ReportReader() = default;
