@@ -78,6 +78,12 @@ public:
     virtual bool Remove(const std::filesystem::path& path) = 0;
     // A number nobody can foresee, for names nobody can have prepared.
     virtual std::optional<std::uint64_t> UnforeseeableNumber() = 0;
+    // Creates the folder `path` in a folder that exists; false when it cannot.
+    virtual bool CreateFolder(const std::filesystem::path& path) = 0;
+
+    // Whether standard error goes to a terminal that a person watches, where
+    // a line can be updated in place.
+    virtual bool StandardErrorIsTerminal() = 0;
 };
 
 // The file operations of the platform the program runs on.

@@ -45,8 +45,14 @@ constexpr std::span<const char16_t* const> RowLabels(std::size_t index)
                       : std::span<const char16_t* const>(ServerRowLabels);
 }
 
-// Every row of every role, counted once per role: the width of a fleet's
-// per-requirement tallies.
-inline constexpr std::size_t MostRowsOfARole = ClientRowLabels.size();
+// Every row of every role, numbered role after role (the Client's 8 rows,
+// then the 7 of each server role): the requirements a fleet is counted by.
+inline constexpr std::size_t RequirementCount = ClientRowLabels.size() + 2 * ServerRowLabels.size();
+
+// The number of the first row of the role at `index` among all requirements.
+constexpr std::size_t FirstRequirement(std::size_t index)
+{
+    return index == 0 ? 0 : ClientRowLabels.size() + (index - 1) * ServerRowLabels.size();
+}
 
 } // namespace Talvane::Nimlo

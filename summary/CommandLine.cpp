@@ -16,17 +16,26 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             onlyPaths = true;
             continue;
         }
-        if (argument != "--csv" && argument != "--html") {
+        std::optional<std::string>* target = nullptr;
+        for (const auto& [name, option] : {std::pair{"--csv", &options.csvFile},
+                                           {"--html", &options.htmlFile},
+                                           {"--machines", &options.machinesFile},
+                                           {"--lists", &options.listsFolder},
+                                           {"--expect", &options.expectFile}}) {
+            if (argument == name) {
+                target = option;
+            }
+        }
+        if (target == nullptr) {
             return {std::nullopt, "unknown option " + argument};
         }
-        std::optional<std::string>& target = argument == "--csv" ? options.csvFile : options.htmlFile;
-        if (target) {
+        if (*target) {
             return {std::nullopt, argument + " is given twice"};
         }
         if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-            return {std::nullopt, argument + " needs a file name"};
+            return {std::nullopt, argument + (argument == "--lists" ? " needs a folder" : " needs a file name")};
         }
-        target = arguments[++i];
+        *target = arguments[++i];
     }
     if (options.paths.empty()) {
         return {std::nullopt, "no report file or folder given"};

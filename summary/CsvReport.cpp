@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "requirements/RoleLabels.h"
+#include "text/Utf8.h"
+
 namespace Talvane::Nimlo {
 namespace {
 
@@ -75,6 +78,42 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
             out << Line({content.computerName, std::string(reportFile), role.title, verdict, row.hardware,
                          row.passed ? "PASS" : "FAIL", Items(row.requirements), Items(row.system), Items(row.message)});
         }
+    }
+}
+
+void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
+{
+    std::vector<std::string> header{"computer", "report file"};
+    for (const char16_t* title : RoleTitles) {
+        header.push_back(ToUtf8(title));
+        header.push_back(ToUtf8(title) + ": falls short of");
+    }
+    out << Bom << Line(header);
+    std::vector<std::string> fields;
+    for (const MachineRecord& machine : fleet.Machines()) {
+        fields.assign({std::string(fleet.ComputerName(machine)), std::string(fleet.ReportFile(machine))});
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            std::string shortfalls;
+            for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
+                if ((machine.failed >> (FirstRequirement(role) + row)) & 1u) {
+                    if (!shortfalls.empty()) {
+                        shortfalls += '\n';
+                    }
+                    shortfalls += ToUtf8(RowLabels(role)[row]);
+                }
+            }
+            fields.push_back(fleet.Meets(machine, role) ? "meets" : "does not meet");
+            fields.push_back(std::move(shortfalls));
+        }
+        out << Line(fields);
+    }
+    for (const std::string& host : fleet.NotAssessed()) {
+        fields.assign({host, ""});
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            fields.push_back("not assessed");
+            fields.push_back("");
+        }
+        out << Line(fields);
     }
 }
 

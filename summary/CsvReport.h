@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "report/ReportReader.h"
+#include "summary/FleetSummary.h"
 
 namespace Talvane::Nimlo {
 
@@ -24,6 +25,12 @@ std::string CsvStart();
 
 // Writes the lines of one report, one at a time; `reportFile` as it is to be shown.
 void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_view reportFile);
+
+// The --machines CSV, with the same conventions: the byte order mark and a
+// header line (computer, report file, then for each role its verdict and the
+// requirements it falls short of), one line per report in the fleet's order,
+// then one per host expected but not assessed (no file, "not assessed").
+void WriteMachinesCsv(std::ostream& out, const Fleet& fleet);
 
 // One field, quoted where RFC 4180 needs it.
 std::string CsvField(std::string_view text);

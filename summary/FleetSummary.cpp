@@ -4,88 +4,170 @@
 #include <set>
 #include <tuple>
 
-#include "requirements/RoleLabels.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
-std::string Folded(const std::string& name)
+char Folded(char c)
 {
-    std::string folded = name;
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return folded;
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// -1, 0 or 1, letters compared without case.
+int CompareFolded(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(Folded(a[i]));
+        const auto y = static_cast<unsigned char>(Folded(b[i]));
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 // FNV-1a, 64 bits: the same name gives the same key on every platform.
-std::uint64_t NameKey(const std::string& name)
+std::uint64_t NameKey(std::string_view name)
 {
     std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (const char c : Folded(name)) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    for (const char c : name) {
+        hash = (hash ^ static_cast<unsigned char>(Folded(c))) * 0x100000001b3ull;
     }
     return hash;
 }
 
 // At most ShownTextLimit bytes, cut before a UTF-8 sequence that would not fit.
-std::string Shortened(const std::string& text)
+std::string Shortened(std::string_view text)
 {
     if (text.size() <= ShownTextLimit) {
-        return text;
+        return std::string(text);
     }
     std::size_t end = ShownTextLimit - 3;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
         --end;
     }
-    return text.substr(0, end) + "...";
+    return std::string(text.substr(0, end)) + "...";
+}
+
+bool FoldedLess(const std::string& a, const std::string& b)
+{
+    return CompareFolded(a, b) < 0;
 }
 
 } // namespace
 
-MachineEntry SummarizeReport(const ReportContent& content, std::string reportFile, std::string href)
+std::string_view ReportName(std::string_view reportFile)
 {
-    MachineEntry machine;
-    const std::string& name = content.computerName;
-    machine.computerName = Shortened(name);
-    machine.nameKey = NameKey(name);
-    machine.reportFile = std::move(reportFile);
-    machine.href = std::move(href);
-    for (std::size_t i = 0; i < RoleCount && i < content.roles.size(); ++i) {
-        machine.roles[i].meets = content.roles[i].meets;
-        for (const ReportRow& row : content.roles[i].rows) {
-            if (!row.passed) {
-                machine.roles[i].failedLabels.push_back(Shortened(row.hardware));
+    const std::size_t slash = reportFile.find_last_of("/\\");
+    std::string_view name = slash == std::string_view::npos ? reportFile : reportFile.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+bool SameHostName(std::string_view a, std::string_view b)
+{
+    return CompareFolded(a, b) == 0;
+}
+
+std::size_t Fleet::Keep(std::string_view text)
+{
+    const std::size_t at = text_.size();
+    text_.append(text);
+    text_.push_back('\0');
+    return at;
+}
+
+std::string_view Fleet::Text(std::size_t at) const
+{
+    return std::string_view(text_.data() + at);
+}
+
+void Fleet::Add(const ReportContent& content, std::string_view reportFile)
+{
+    MachineRecord machine;
+    machine.computer = Keep(Shortened(content.computerName));
+    machine.file = Keep(reportFile);
+    machine.computerKey = NameKey(content.computerName);
+    for (std::size_t role = 0; role < RoleCount && role < content.roles.size(); ++role) {
+        const std::vector<ReportRow>& rows = content.roles[role].rows;
+        for (std::size_t row = 0; row < rows.size() && row < RowLabels(role).size(); ++row) {
+            if (!rows[row].passed) {
+                machine.failed |= 1u << (FirstRequirement(role) + row);
             }
         }
     }
-    return machine;
+    machines_.push_back(machine);
 }
 
-void SortAndMarkDuplicates(std::vector<MachineEntry>& machines)
+void Fleet::Expect(std::vector<std::string> hosts)
 {
-    std::sort(machines.begin(), machines.end(), [](const MachineEntry& a, const MachineEntry& b) {
-        return std::tuple(Folded(a.computerName), a.nameKey, a.computerName, a.reportFile) <
-               std::tuple(Folded(b.computerName), b.nameKey, b.computerName, b.reportFile);
+    expecting_ = true;
+    std::sort(hosts.begin(), hosts.end(), FoldedLess);
+    hosts.erase(std::unique(hosts.begin(), hosts.end(),
+                            [](const std::string& a, const std::string& b) { return SameHostName(a, b); }),
+                hosts.end());
+    expected_ = std::move(hosts);
+}
+
+void Fleet::Finish()
+{
+    std::sort(machines_.begin(), machines_.end(), [this](const MachineRecord& a, const MachineRecord& b) {
+        const int byName = CompareFolded(ComputerName(a), ComputerName(b));
+        if (byName != 0) {
+            return byName < 0;
+        }
+        return std::tuple(a.computerKey, ComputerName(a), ReportFile(a)) <
+               std::tuple(b.computerKey, ComputerName(b), ReportFile(b));
     });
-    for (std::size_t i = 0; i < machines.size(); ++i) {
-        const std::uint64_t key = machines[i].nameKey;
-        const bool samePrevious = i > 0 && machines[i - 1].nameKey == key;
-        const bool sameNext = i + 1 < machines.size() && machines[i + 1].nameKey == key;
-        machines[i].duplicate = samePrevious || sameNext;
+    for (std::size_t i = 0; i < machines_.size(); ++i) {
+        const std::uint64_t key = machines_[i].computerKey;
+        const bool samePrevious = i > 0 && machines_[i - 1].computerKey == key;
+        const bool sameNext = i + 1 < machines_.size() && machines_[i + 1].computerKey == key;
+        machines_[i].duplicate = samePrevious || sameNext;
+    }
+    if (!expecting_) {
+        return;
+    }
+    std::vector<bool> assessed(expected_.size(), false);
+    for (MachineRecord& machine : machines_) {
+        const std::string name(ReportName(ReportFile(machine)));
+        const auto found = std::lower_bound(expected_.begin(), expected_.end(), name, FoldedLess);
+        machine.unexpected = found == expected_.end() || !SameHostName(*found, name);
+        if (!machine.unexpected) {
+            assessed[static_cast<std::size_t>(found - expected_.begin())] = true;
+        }
+    }
+    notAssessed_.clear();
+    for (std::size_t i = 0; i < expected_.size(); ++i) {
+        if (!assessed[i]) {
+            notAssessed_.push_back(expected_[i]);
+        }
     }
 }
 
-FleetCounts CountFleet(const std::vector<MachineEntry>& machines, std::size_t rejected)
+bool Fleet::Meets(const MachineRecord& machine, std::size_t role) const
+{
+    const std::uint32_t rows = ((1u << RowLabels(role).size()) - 1u) << FirstRequirement(role);
+    return (machine.failed & rows) == 0;
+}
+
+FleetCounts Fleet::Counts(std::size_t rejected) const
 {
     FleetCounts counts;
-    counts.reportsRead = machines.size();
+    counts.reportsRead = machines_.size();
     counts.reportsRejected = rejected;
+    counts.expected = expected_.size();
+    counts.notAssessed = notAssessed_.size();
     std::set<std::uint64_t> names;
-    for (const MachineEntry& machine : machines) {
-        names.insert(machine.nameKey);
-        for (std::size_t i = 0; i < RoleCount; ++i) {
-            counts.meeting[i] += machine.roles[i].meets ? 1u : 0u;
+    for (const MachineRecord& machine : machines_) {
+        names.insert(machine.computerKey);
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            counts.meeting[role] += Meets(machine, role) ? 1u : 0u;
+        }
+        for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
+            counts.fallingShort[requirement] += (machine.failed >> requirement) & 1u;
         }
     }
     counts.machines = names.size();
@@ -99,6 +181,10 @@ std::string ClosingLine(const FleetCounts& counts)
     for (std::size_t i = 0; i < RoleCount; ++i) {
         line += (i == 0 ? "; " : ", ") + ToUtf8(RoleTitles[i]) + ": " + std::to_string(counts.meeting[i]) + " of " +
                 std::to_string(counts.reportsRead) + " meet it";
+    }
+    if (counts.expected > 0) {
+        line += "; " + std::to_string(counts.notAssessed) + " of " + std::to_string(counts.expected) +
+                " hosts expected not assessed";
     }
     return line;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report/ReportReader.h"
@@ -11,44 +12,75 @@
 
 namespace Talvane::Nimlo {
 
-// One role of one machine as the overview shows it.
-struct RoleOutcome {
-    bool meets = false;
-    std::vector<std::string> failedLabels; // the hardware labels of the rows that failed, as text
-};
-
-// What the summary keeps of one report once its rows are written out: all
-// text as it shows (entities decoded), none of it escaped yet, and none of it
-// longer than ShownTextLimit bytes (a real computer name has 63 at most), so
-// what is kept does not grow with what a page holds.
+// No computer name is kept longer than this many bytes (a real one has 63 at
+// most), so what is kept does not grow with what a page holds.
 inline constexpr std::size_t ShownTextLimit = 256;
 
-struct MachineEntry {
-    std::string computerName;  // shortened to ShownTextLimit, with "..." where it was cut
-    std::uint64_t nameKey = 0; // the whole name, without case, hashed: which reports are one machine
-    std::string reportFile;    // as it was found, UTF-8
-    std::string href;          // the link to the report from the overview's folder
-    std::array<RoleOutcome, RoleCount> roles;
-    bool duplicate = false; // another report has the same computer name
+// What the summary keeps of one report once its rows are written out: where
+// its texts are in the fleet's text, and a bit per requirement.
+struct MachineRecord {
+    std::size_t computer = 0;      // the computer name as shown, cut to ShownTextLimit with "..."
+    std::size_t file = 0;          // the report file as it was found, UTF-8
+    std::uint64_t computerKey = 0; // the whole computer name without case, hashed: which reports are one machine
+    std::uint32_t failed = 0;      // bit r: the report falls short of requirement r (RoleLabels' numbering)
+    bool duplicate = false;        // another report has the same computer name
+    bool unexpected = false;       // hosts were expected, and this report's name is not one of them
 };
 
 struct FleetCounts {
     std::size_t reportsRead = 0;
     std::size_t reportsRejected = 0;
-    std::size_t machines = 0; // distinct computer names
+    std::size_t machines = 0;    // distinct computer names
+    std::size_t expected = 0;    // hosts expected (none without a list of them)
+    std::size_t notAssessed = 0; // hosts expected that have no report
     std::array<std::size_t, RoleCount> meeting{};
+    std::array<std::size_t, RequirementCount> fallingShort{};
 };
 
-MachineEntry SummarizeReport(const ReportContent& content, std::string reportFile, std::string href);
+// A report's name: its file name without the extension (the host's name in
+// the inventory or the list of computers).
+std::string_view ReportName(std::string_view reportFile);
 
-// Sorts by computer name (letters compared without case, as Windows compares
-// computer names), then by report file, and marks the reports whose computer
-// name another one has too.
-void SortAndMarkDuplicates(std::vector<MachineEntry>& machines);
+// Whether two host names are one, compared as Windows compares them (letters without case).
+bool SameHostName(std::string_view a, std::string_view b);
 
-FleetCounts CountFleet(const std::vector<MachineEntry>& machines, std::size_t rejected);
+// The reports of a fleet, kept compactly: every text in one buffer, so what a
+// report costs is its names and a few numbers, whatever its page held.
+class Fleet {
+public:
+    void Add(const ReportContent& content, std::string_view reportFile);
 
-// "12 reports read, 1 rejected, 11 machines; Client: 9 of 12 meet it, ..."
+    // The hosts that should have a report; without a call, none are expected.
+    void Expect(std::vector<std::string> hosts);
+
+    // Sorts by computer name (letters without case, as Windows compares
+    // computer names), then by report file; marks the reports that share a
+    // computer name and those whose name is not expected; finds the hosts
+    // expected that have no report.
+    void Finish();
+
+    const std::vector<MachineRecord>& Machines() const { return machines_; }
+    std::string_view ComputerName(const MachineRecord& machine) const { return Text(machine.computer); }
+    std::string_view ReportFile(const MachineRecord& machine) const { return Text(machine.file); }
+    bool Meets(const MachineRecord& machine, std::size_t role) const;
+    bool Expecting() const { return expecting_; }
+    const std::vector<std::string>& NotAssessed() const { return notAssessed_; } // sorted
+
+    FleetCounts Counts(std::size_t rejected) const;
+
+private:
+    std::string_view Text(std::size_t at) const;
+    std::size_t Keep(std::string_view text);
+
+    std::string text_; // every text, each ended by a NUL
+    std::vector<MachineRecord> machines_;
+    bool expecting_ = false;
+    std::vector<std::string> expected_;
+    std::vector<std::string> notAssessed_;
+};
+
+// "12 reports read, 1 rejected, 11 machines; Client: 9 of 12 meet it, ...",
+// and with hosts expected "; 2 of 14 hosts expected not assessed".
 std::string ClosingLine(const FleetCounts& counts);
 
 } // namespace Talvane::Nimlo

@@ -1,7 +1,13 @@
 #include "summary/Overview.h"
 
+#include <algorithm>
+#include <array>
+#include <numeric>
+
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
+#include "summary/ListFiles.h"
+#include "summary/ReportFiles.h"
 #include "text/HtmlText.h"
 #include "text/Utf8.h"
 
@@ -17,72 +23,218 @@ constexpr const char* Head = R"(<!DOCTYPE html>
 <style>
 body { font-family: Calibri, sans-serif; margin: 0; background: #ecf0f1; }
 h1 { font-size: 1.4em; font-weight: normal; margin: 0; padding: 10px; background: #95a5a6; }
+h2 { font-size: 1.15em; font-weight: normal; margin: 18px 10px 6px 10px; }
 .counts { padding: 10px; }
 .counts span { margin-right: 2em; }
-table { border-collapse: collapse; width: 100%; background: #d0d5d7; }
-th { text-align: left; border-bottom: 2px solid black; padding: 5px; }
-td { padding: 5px; border-bottom: 1px solid gray; vertical-align: top; }
+.roles { display: flex; flex-wrap: wrap; }
+.role { margin: 0 10px 10px 10px; padding: 0 0 6px 0; background: #d0d5d7; width: 600px; }
+.role h2 { margin: 0; padding: 8px 10px; background: #bdc3c7; }
+.shortfalls { border-collapse: collapse; width: auto; background: none; }
+.shortfalls td { border: none; padding: 3px 10px; }
+.shortfalls .label { width: 230px; white-space: nowrap; }
+.bar { width: 220px; }
+.bar div { height: 14px; background: #c0392b; min-width: 1px; }
+.count, .share { text-align: right; }
+.machines { border-collapse: collapse; width: 100%; background: #d0d5d7; }
+.machines th { text-align: left; border-bottom: 2px solid black; padding: 5px; }
+.machines td { padding: 5px; border-bottom: 1px solid gray; vertical-align: top; }
 .pass { color: green; font-weight: bold; }
 .fail { color: red; font-weight: bold; }
+.missing { color: #7f8c8d; font-weight: bold; }
 .failed { color: black; font-weight: normal; margin: 2px 0 0 0; padding-left: 1.2em; }
-.duplicate { background: #f5d76e; padding: 0 4px; margin-left: 6px; font-size: 0.85em; }
+.duplicate, .unexpected { background: #f5d76e; padding: 0 4px; margin-left: 6px; font-size: 0.85em; }
+.more { padding: 10px; }
+.hosts { columns: 16em; padding: 0 10px; }
 </style>
 </head>
 <body>
 )";
 
-std::string Text(const std::string& text)
+std::string Text(std::string_view text)
 {
     return EscapeHtml(text);
 }
 
+// "25.0 %": tenths, rounded.
+std::string Share(std::size_t count, std::size_t of)
+{
+    const std::size_t tenths = of == 0 ? 0 : (count * 1000 + of / 2) / of;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
 // The last part of a path, either separator.
-std::string FileName(const std::string& path)
+std::string_view FileName(std::string_view path)
 {
     const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
+
+class OverviewPage {
+public:
+    OverviewPage(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+        : fleet_(fleet)
+        , counts_(counts)
+        , places_(places)
+    {}
+
+    std::string Render() &&
+    {
+        page_ = Head;
+        page_ += "<h1>System Assessment Summary for " + Text(ToUtf8(OemProductName)) + " " +
+                 Text(ToUtf8(MajorVersion)) + " by " + Text(ToUtf8(OemName)) + "</h1>\n";
+        Counts();
+        page_ += "<div class=\"roles\">\n";
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            Role(role);
+        }
+        page_ += "</div>\n";
+        NotAssessed();
+        Machines();
+        page_ += "</body>\n</html>\n";
+        return std::move(page_);
+    }
+
+private:
+    // A count, linked to its list file where there are lists.
+    std::string Linked(std::size_t count, const std::string& listName) const
+    {
+        if (!places_.lists || count == 0) {
+            return std::to_string(count);
+        }
+        return "<a href=\"" + Text(RelativeHref(places_.folder, *places_.lists / listName)) + "\">" +
+               std::to_string(count) + "</a>";
+    }
+
+    void Counts()
+    {
+        page_ += "<div class=\"counts\"><span>" + std::to_string(counts_.reportsRead) + " reports read</span><span>" +
+                 std::to_string(counts_.reportsRejected) + " rejected</span><span>" + std::to_string(counts_.machines) +
+                 " machines</span>";
+        if (fleet_.Expecting()) {
+            page_ += "<span>" + std::to_string(counts_.expected) + " hosts expected</span><span>" +
+                     Linked(counts_.notAssessed, std::string(NotAssessedListName)) + " not assessed</span>";
+        }
+        page_ += "</div>\n";
+    }
+
+    void Role(std::size_t role)
+    {
+        const std::size_t read = counts_.reportsRead;
+        page_ += "<div class=\"role\"><h2>" + Text(ToUtf8(RoleTitles[role])) + ": <b>" +
+                 std::to_string(counts_.meeting[role]) + "</b> of " + std::to_string(read) + " reports meet it";
+        if (fleet_.Expecting()) {
+            page_ += " (" + std::to_string(counts_.expected) + " hosts expected)";
+        }
+        page_ += "</h2>\n<table class=\"shortfalls\">\n";
+        const std::size_t falling = read - counts_.meeting[role];
+        Bar("falls short of any", falling, RoleListName(role));
+
+        std::vector<std::size_t> requirements(RowLabels(role).size());
+        std::iota(requirements.begin(), requirements.end(), FirstRequirement(role));
+        std::stable_sort(requirements.begin(), requirements.end(), [this](std::size_t a, std::size_t b) {
+            return counts_.fallingShort[a] > counts_.fallingShort[b];
+        });
+        for (const std::size_t requirement : requirements) {
+            Bar(ToUtf8(RowLabels(role)[requirement - FirstRequirement(role)]), counts_.fallingShort[requirement],
+                RequirementListName(requirement));
+        }
+        page_ += "</table></div>\n";
+    }
+
+    void Bar(const std::string& label, std::size_t count, const std::string& listName)
+    {
+        const std::string share = Share(count, counts_.reportsRead);
+        page_ += "<tr><td class=\"label\">" + Text(label) + "</td><td class=\"bar\"><div style=\"width:" + share +
+                 "%\"></div></td><td class=\"count\">" + Linked(count, listName) + "</td><td class=\"share\">" + share +
+                 " %</td></tr>\n";
+    }
+
+    void NotAssessed()
+    {
+        const std::vector<std::string>& hosts = fleet_.NotAssessed();
+        if (hosts.empty()) {
+            return;
+        }
+        page_ += "<h2>Not assessed: " + Linked(hosts.size(), std::string(NotAssessedListName)) +
+                 " hosts expected have no report</h2>\n<div class=\"hosts\">";
+        const std::size_t start = page_.size();
+        std::size_t shown = 0;
+        for (; shown < hosts.size() && page_.size() - start < OverviewNotAssessedBytes; ++shown) {
+            page_ += Text(ValidUtf8(std::string_view(hosts[shown]).substr(0, ShownTextLimit))) + "<br>\n";
+        }
+        page_ += "</div>\n";
+        More(hosts.size() - shown, "hosts", "not-assessed.txt and the --machines CSV");
+    }
+
+    void Machines()
+    {
+        page_ += "<h2>Reports</h2>\n<table class=\"machines\">\n<tr><th>Computer</th>";
+        for (const char16_t* title : RoleTitles) {
+            page_ += "<th>" + Text(ToUtf8(title)) + "</th>";
+        }
+        page_ += "<th>Report</th></tr>\n";
+        const std::size_t start = page_.size();
+        std::size_t shown = 0;
+        for (const MachineRecord& machine : fleet_.Machines()) {
+            std::string row = Row(machine);
+            if (page_.size() - start + row.size() > OverviewTableBytes) {
+                break;
+            }
+            page_ += row;
+            ++shown;
+        }
+        page_ += "</table>\n";
+        More(fleet_.Machines().size() - shown, "reports", "the CSVs and the lists");
+    }
+
+    std::string Row(const MachineRecord& machine) const
+    {
+        std::string row = "<tr><td>" + Text(fleet_.ComputerName(machine));
+        if (machine.duplicate) {
+            row += "<span class=\"duplicate\">duplicate</span>";
+        }
+        if (machine.unexpected) {
+            row += "<span class=\"unexpected\">not expected</span>";
+        }
+        row += "</td>";
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            if (fleet_.Meets(machine, role)) {
+                row += "<td class=\"pass\">meets</td>";
+                continue;
+            }
+            row += R"(<td class="fail">falls short<ul class="failed">)";
+            for (std::size_t i = 0; i < RowLabels(role).size(); ++i) {
+                if ((machine.failed >> (FirstRequirement(role) + i)) & 1u) {
+                    row += "<li>" + Text(ToUtf8(RowLabels(role)[i])) + "</li>";
+                }
+            }
+            row += "</ul></td>";
+        }
+        const std::string_view file = fleet_.ReportFile(machine);
+        row += "<td><a href=\"" + Text(RelativeHref(places_.folder, PathFromUtf8(std::string(file)))) + "\">" +
+               Text(FileName(file)) + "</a></td></tr>\n";
+        return row;
+    }
+
+    void More(std::size_t hidden, const char* what, const char* where)
+    {
+        if (hidden > 0) {
+            page_ += "<p class=\"more\">" + std::to_string(hidden) + " more " + what + " are not shown here; " + where +
+                     " hold them all.</p>\n";
+        }
+    }
+
+    const Fleet& fleet_;
+    const FleetCounts& counts_;
+    const OverviewPlaces& places_;
+    std::string page_;
+};
 
 } // namespace
 
-std::string RenderOverview(const std::vector<MachineEntry>& machines, const FleetCounts& counts)
+std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
 {
-    std::string page = Head;
-    page += "<h1>System Assessment Summary for " + Text(ToUtf8(OemProductName)) + " " + Text(ToUtf8(MajorVersion)) +
-            " by " + Text(ToUtf8(OemName)) + "</h1>\n";
-    page += "<div class=\"counts\"><span>" + std::to_string(counts.reportsRead) + " reports read</span><span>" +
-            std::to_string(counts.reportsRejected) + " rejected</span><span>" + std::to_string(counts.machines) +
-            " machines</span>";
-    for (std::size_t i = 0; i < RoleCount; ++i) {
-        page += "<span>" + Text(ToUtf8(RoleTitles[i])) + ": " + std::to_string(counts.meeting[i]) + " of " +
-                std::to_string(counts.reportsRead) + " meet it</span>";
-    }
-    page += "</div>\n<table>\n<tr><th>Computer</th>";
-    for (const char16_t* title : RoleTitles) {
-        page += "<th>" + Text(ToUtf8(title)) + "</th>";
-    }
-    page += "<th>Report</th></tr>\n";
-    for (const MachineEntry& machine : machines) {
-        page += "<tr><td>" + Text(machine.computerName);
-        if (machine.duplicate) {
-            page += "<span class=\"duplicate\">duplicate</span>";
-        }
-        page += "</td>";
-        for (const RoleOutcome& role : machine.roles) {
-            if (role.meets) {
-                page += "<td class=\"pass\">meets</td>";
-                continue;
-            }
-            page += R"(<td class="fail">falls short<ul class="failed">)";
-            for (const std::string& label : role.failedLabels) {
-                page += "<li>" + Text(label) + "</li>";
-            }
-            page += "</ul></td>";
-        }
-        page += "<td><a href=\"" + Text(machine.href) + "\">" + Text(FileName(machine.reportFile)) + "</a></td></tr>\n";
-    }
-    page += "</table>\n</body>\n</html>\n";
-    return page;
+    return OverviewPage(fleet, counts, places).Render();
 }
 
 } // namespace Talvane::Nimlo

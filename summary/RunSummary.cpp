@@ -1,16 +1,21 @@
 #include "summary/RunSummary.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
 
 #include "report/ReportReader.h"
 #include "summary/CommandLine.h"
 #include "summary/CsvReport.h"
 #include "summary/FleetSummary.h"
+#include "summary/HostList.h"
+#include "summary/ListFiles.h"
 #include "summary/OutputFile.h"
 #include "summary/Overview.h"
+#include "summary/Progress.h"
 #include "summary/ReportFiles.h"
 
 namespace Talvane::Nimlo {
@@ -20,8 +25,17 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view ProgramName = "SystemAssessmentSummary: ";
 
-// One run, step by step: check the outputs, find the reports, keep the
-// outputs off the inputs, open the outputs, read every report, write.
+// One output file of the command line, from its check to its last byte.
+struct Output {
+    const char* option;
+    std::optional<std::string> name;
+    std::optional<OutputTarget> target;
+    std::unique_ptr<OutputFile> file;
+};
+
+// One run, step by step: check the outputs and read the hosts expected, find
+// the reports, keep the outputs off the inputs, open the outputs, read every
+// report, then write the outputs and the lists.
 class SummaryRun {
 public:
     SummaryRun(const SummaryOptions& options, const ReportReader& reader, FleetFiles& files, std::ostream& out,
@@ -31,11 +45,13 @@ public:
         , files_(files)
         , out_(out)
         , err_(err)
+        , outputs_{Output{"--csv", options.csvFile, {}, {}}, Output{"--html", options.htmlFile, {}, {}},
+                   Output{"--machines", options.machinesFile, {}, {}}}
     {}
 
     int Run()
     {
-        if (!CheckOutputs()) {
+        if (!CheckOutputs() || !CheckListsFolder() || !ReadExpectedHosts()) {
             return SummaryUsageError;
         }
         found_ = FindReports(files_, options_.paths);
@@ -47,19 +63,19 @@ public:
             return SummaryUsageError;
         }
         ReadReports();
-        SortAndMarkDuplicates(machines_);
-        const FleetCounts counts = CountFleet(machines_, rejected_);
-        if (machines_.empty()) {
-            err_ << "no report could be read from the paths given; nothing written\n";
-            err_ << ClosingLine(counts) << "\n";
+        fleet_.Finish();
+        const FleetCounts counts = fleet_.Counts(rejected_);
+        if (fleet_.Machines().empty()) {
+            err_ << "no report could be read from the paths given; nothing written\n" << ClosingLine(counts) << "\n";
             return SummaryRejectedFiles;
         }
-        const bool written = WriteOutputs(counts);
+        const bool outputsWritten = WriteOutputs(counts);
+        const bool listsWritten = WriteLists(counts);
         err_ << ClosingLine(counts) << "\n";
-        if (!written) {
+        if (!outputsWritten || !listsWritten) {
             return SummaryUsageError;
         }
-        return rejected_ > 0 ? SummaryRejectedFiles : SummaryOk;
+        return rejected_ > 0 || counts.notAssessed > 0 ? SummaryRejectedFiles : SummaryOk;
     }
 
 private:
@@ -69,22 +85,59 @@ private:
         return false;
     }
 
+    static std::string Shown(const std::string& name) { return ShownPath(PathFromUtf8(name)); }
+
     bool CheckOutputs()
     {
-        for (const auto& [name, target] :
-             {std::pair{options_.csvFile, &csvTarget_}, {options_.htmlFile, &htmlTarget_}}) {
-            if (!name) {
+        for (Output& output : outputs_) {
+            if (!output.name) {
                 continue;
             }
-            OutputCheck check = CheckOutput(files_, *name);
+            OutputCheck check = CheckOutput(files_, *output.name);
             if (!check.target) {
-                return Fail(ShownPath(PathFromUtf8(*name)) + ": cannot be written: " + check.problem);
+                return Fail(Shown(*output.name) + ": cannot be written: " + check.problem);
             }
-            *target = std::move(check.target);
+            output.target = std::move(check.target);
         }
-        if (csvTarget_ && htmlTarget_ && SameFile(*csvTarget_, *htmlTarget_)) {
-            return Fail("--csv and --html name the same file: " + ShownPath(PathFromUtf8(*options_.htmlFile)));
+        for (std::size_t i = 0; i < outputs_.size(); ++i) {
+            for (std::size_t j = i + 1; j < outputs_.size(); ++j) {
+                if (outputs_[i].target && outputs_[j].target && SameFile(*outputs_[i].target, *outputs_[j].target)) {
+                    return Fail(std::string(outputs_[i].option) + " and " + outputs_[j].option +
+                                " name the same file: " + Shown(*outputs_[j].name));
+                }
+            }
         }
+        return true;
+    }
+
+    bool CheckListsFolder()
+    {
+        if (!options_.listsFolder) {
+            return true;
+        }
+        const fs::path folder = PathFromUtf8(*options_.listsFolder);
+        const Entry entry = files_.Examine(folder);
+        if (entry.type == EntryType::Folder) {
+            return true;
+        }
+        if (entry.type == EntryType::Missing && entry.problem.empty() &&
+            files_.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path(".")).type == EntryType::Folder) {
+            return true; // made when the lists are written
+        }
+        return Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " +
+                    (entry.problem.empty() ? "not a folder, nor one that can be made" : entry.problem));
+    }
+
+    bool ReadExpectedHosts()
+    {
+        if (!options_.expectFile) {
+            return true;
+        }
+        const FileContents contents = files_.Read(PathFromUtf8(*options_.expectFile), MaxReportBytes);
+        if (!contents.bytes) {
+            return Fail(Shown(*options_.expectFile) + ": cannot be read (" + contents.problem + ")");
+        }
+        fleet_.Expect(ParseHostList(*contents.bytes));
         return true;
     }
 
@@ -93,17 +146,17 @@ private:
     // searched folder) is just not read.
     bool KeepOutputsOffInputs()
     {
-        for (const std::optional<OutputTarget>& target : {csvTarget_, htmlTarget_}) {
-            if (!target || !target->identity) {
+        for (const Output& output : outputs_) {
+            if (!output.target || !output.target->identity) {
                 continue;
             }
-            const auto same = [&](const FoundReport& found) { return found.identity == *target->identity; };
+            const auto same = [&](const FoundReport& found) { return found.identity == *output.target->identity; };
             const auto input = std::find_if(found_.files.begin(), found_.files.end(), same);
             if (input == found_.files.end()) {
                 continue;
             }
             if (Read(input->path).content) {
-                return Fail(ShownPath(PathFromUtf8(target->name)) + " is a report to be read; it is not overwritten");
+                return Fail(Shown(*output.name) + " is a report to be read; it is not overwritten");
             }
             found_.files.erase(input);
         }
@@ -112,16 +165,16 @@ private:
 
     bool OpenOutputs()
     {
-        for (const auto& [target, output] : {std::pair{&csvTarget_, &csvFile_}, {&htmlTarget_, &htmlFile_}}) {
-            if (!*target) {
+        for (Output& output : outputs_) {
+            if (!output.target) {
                 continue;
             }
-            *output = std::make_unique<OutputFile>(files_, **target);
-            if (!(*output)->IsOpen()) {
-                return Fail(ShownPath(PathFromUtf8((*target)->name)) + ": cannot be written");
+            output.file = std::make_unique<OutputFile>(files_, *output.target);
+            if (!output.file->IsOpen()) {
+                return Fail(Shown(*output.name) + ": cannot be written");
             }
         }
-        csv_ = csvFile_ ? &csvFile_->Stream() : (htmlFile_ ? nullptr : &out_);
+        csv_ = outputs_[0].file ? &outputs_[0].file->Stream() : (options_.WritesFiles() ? nullptr : &out_);
         if (csv_ != nullptr) {
             *csv_ << CsvStart();
         }
@@ -135,7 +188,7 @@ private:
             if (!contents.bytes) {
                 return {std::nullopt, "cannot be read (" + contents.problem + ")"};
             }
-            ReportReading reading = reader_.Read(*contents.bytes);
+            ReportReading reading = reader_.Read(std::move(*contents.bytes));
             if (!reading.content) {
                 reading.problem = "not a System Assessment report: " + reading.problem;
             }
@@ -147,11 +200,12 @@ private:
 
     void ReadReports()
     {
-        const fs::path overviewFolder =
-            htmlTarget_ && htmlTarget_->path.has_parent_path() ? htmlTarget_->path.parent_path() : fs::path(".");
+        Progress progress(err_, files_.StandardErrorIsTerminal());
+        std::size_t read = 0;
         for (const FoundReport& found : found_.files) {
             const ReportReading reading = Read(found.path);
             if (!reading.content) {
+                progress.Clear();
                 err_ << ShownPath(found.path) << ": " << reading.problem << "\n";
                 ++rejected_;
                 continue;
@@ -160,19 +214,27 @@ private:
             if (csv_ != nullptr) {
                 WriteCsvLines(*csv_, *reading.content, name);
             }
-            machines_.push_back(SummarizeReport(*reading.content, name, RelativeHref(overviewFolder, found.path)));
+            fleet_.Add(*reading.content, name);
+            progress.Read(++read);
         }
     }
 
     bool WriteOutputs(const FleetCounts& counts)
     {
         bool written = true;
-        if (htmlFile_) {
-            htmlFile_->Stream() << RenderOverview(machines_, counts);
+        if (outputs_[1].file) {
+            const fs::path& overview = outputs_[1].target->path;
+            const OverviewPlaces places{overview.has_parent_path() ? overview.parent_path() : fs::path("."),
+                                        options_.listsFolder ? std::optional(PathFromUtf8(*options_.listsFolder))
+                                                             : std::nullopt};
+            outputs_[1].file->Stream() << RenderOverview(fleet_, counts, places);
         }
-        for (const std::unique_ptr<OutputFile>* output : {&csvFile_, &htmlFile_}) {
-            if (*output && !(*output)->Finish()) {
-                written = Fail(ShownPath(PathFromUtf8((*output)->Target().name)) + ": could not be written");
+        if (outputs_[2].file) {
+            WriteMachinesCsv(outputs_[2].file->Stream(), fleet_);
+        }
+        for (Output& output : outputs_) {
+            if (output.file && !output.file->Finish()) {
+                written = Fail(Shown(*output.name) + ": could not be written");
             }
         }
         if (csv_ == &out_) {
@@ -184,20 +246,111 @@ private:
         return written;
     }
 
+    // The names for the lists: in name order, without those Ansible would take for a pattern.
+    std::vector<const MachineRecord*> ListedMachines()
+    {
+        std::vector<const MachineRecord*> listed;
+        for (const MachineRecord& machine : fleet_.Machines()) {
+            const std::string_view name = ReportName(fleet_.ReportFile(machine));
+            if (IsAnsiblePattern(name)) {
+                err_ << ShownPath(PathFromUtf8(std::string(name)))
+                     << ": a name Ansible reads as a pattern; left out of the lists\n";
+            } else {
+                listed.push_back(&machine);
+            }
+        }
+        std::sort(listed.begin(), listed.end(), [this](const MachineRecord* a, const MachineRecord* b) {
+            return ReportName(fleet_.ReportFile(*a)) < ReportName(fleet_.ReportFile(*b));
+        });
+        return listed;
+    }
+
+    bool WriteLists(const FleetCounts& counts)
+    {
+        if (!options_.listsFolder) {
+            return true;
+        }
+        const fs::path folder = PathFromUtf8(*options_.listsFolder);
+        if (files_.Examine(folder).type != EntryType::Folder && !files_.CreateFolder(folder)) {
+            return Fail(Shown(*options_.listsFolder) + ": the folder cannot be made");
+        }
+        const std::vector<const MachineRecord*> listed = ListedMachines();
+        const auto names = [&](auto falls) {
+            std::vector<std::string_view> lines;
+            for (const MachineRecord* machine : listed) {
+                if (falls(*machine)) {
+                    lines.push_back(ReportName(fleet_.ReportFile(*machine)));
+                }
+            }
+            return lines;
+        };
+        std::set<std::string> written;
+        bool ok = true;
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            ok = WriteList(folder, RoleListName(role),
+                           names([&](const MachineRecord& m) { return !fleet_.Meets(m, role); }), written) &&
+                 ok;
+        }
+        for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
+            if (counts.fallingShort[requirement] > 0) {
+                ok = WriteList(folder, RequirementListName(requirement),
+                               names([&](const MachineRecord& m) { return ((m.failed >> requirement) & 1u) != 0; }),
+                               written) &&
+                     ok;
+            }
+        }
+        if (fleet_.Expecting()) {
+            std::vector<std::string_view> hosts;
+            for (const std::string& host : fleet_.NotAssessed()) {
+                if (!IsAnsiblePattern(host)) {
+                    hosts.push_back(host);
+                }
+            }
+            ok = WriteList(folder, std::string(NotAssessedListName), hosts, written) && ok;
+        }
+        return RemoveEarlierLists(folder, written) && ok;
+    }
+
+    bool WriteList(const fs::path& folder, const std::string& name, const std::vector<std::string_view>& lines,
+                   std::set<std::string>& written)
+    {
+        written.insert(name);
+        const std::string path = PathToUtf8(folder / name);
+        OutputCheck check = CheckOutput(files_, path);
+        if (!check.target) {
+            return Fail(Shown(path) + ": cannot be written: " + check.problem);
+        }
+        OutputFile list(files_, *check.target);
+        for (const std::string_view line : lines) {
+            list.Stream() << line << '\n';
+        }
+        return list.Finish() || Fail(Shown(path) + ": could not be written");
+    }
+
+    // No list keeps an earlier round's hosts: the list files this run did not write go.
+    bool RemoveEarlierLists(const fs::path& folder, const std::set<std::string>& written)
+    {
+        bool ok = true;
+        for (const std::string& name : AllListNames()) {
+            const fs::path path = folder / name;
+            if (written.count(name) == 0 && files_.Examine(path).type == EntryType::Regular && !files_.Remove(path)) {
+                ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
+            }
+        }
+        return ok;
+    }
+
     const SummaryOptions& options_;
     const ReportReader& reader_;
     FleetFiles& files_;
     std::ostream& out_;
     std::ostream& err_;
 
-    std::optional<OutputTarget> csvTarget_;
-    std::optional<OutputTarget> htmlTarget_;
+    std::array<Output, 3> outputs_; // --csv, --html, --machines
     FoundReports found_;
     std::size_t rejected_ = 0;
-    std::unique_ptr<OutputFile> csvFile_;
-    std::unique_ptr<OutputFile> htmlFile_;
     std::ostream* csv_ = nullptr;
-    std::vector<MachineEntry> machines_;
+    Fleet fleet_;
 };
 
 } // namespace

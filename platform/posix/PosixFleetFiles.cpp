@@ -216,6 +216,10 @@ public:
             return std::nullopt;
         }
     }
+
+    bool CreateFolder(const std::filesystem::path& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
+
+    bool StandardErrorIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
 };
 
 } // namespace

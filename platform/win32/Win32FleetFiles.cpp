@@ -236,6 +236,19 @@ public:
         }
         return number;
     }
+
+    bool CreateFolder(const std::filesystem::path& path) override
+    {
+        return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+    }
+
+    bool StandardErrorIsTerminal() override
+    {
+        // A console; a pipe or a file is no place for a line updated in place.
+        const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0;
+        return error != nullptr && error != INVALID_HANDLE_VALUE && GetConsoleMode(error, &mode) != FALSE;
+    }
 };
 
 } // namespace

@@ -50,12 +50,15 @@ public:
     }
     bool Remove(const std::filesystem::path& path) override { return real_->Remove(path); }
     std::optional<std::uint64_t> UnforeseeableNumber() override { return real_->UnforeseeableNumber(); }
+    bool CreateFolder(const std::filesystem::path& path) override { return real_->CreateFolder(path); }
+    bool StandardErrorIsTerminal() override { return terminal; }
 
     std::set<std::filesystem::path> unlistable; // lexically normal paths
     std::set<std::filesystem::path> unreadable;
     bool failWrite = false;
     bool failFlush = false;
     bool failRename = false;
+    bool terminal = false;
     std::vector<std::filesystem::path> created;
 
 private:

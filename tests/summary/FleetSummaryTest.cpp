@@ -1,63 +1,77 @@
 #include "summary/FleetSummary.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 namespace Talvane::Nimlo {
 namespace {
 
+// A report whose Client falls short of the CPU and memory rows (when
+// `clientMeets` is false) and whose 64-bit role always falls short of its
+// disk row.
 ReportContent Machine(const std::string& name, bool clientMeets)
 {
-    ReportRow cpu{"CPU", clientMeets, {}, {}, {}};
-    ReportRow memory{"Memory & swap", clientMeets, {}, {}, {}};
-    return {name,
-            {{"Client", clientMeets, {cpu, memory}},
-             {"Web Server or 32-bit Application Server", true, {}},
-             {"64-bit Application Server", false, {{"Disk", false, {}, {}, {}}}}}};
+    ReportRole client{"Client", clientMeets, {}};
+    for (std::size_t i = 0; i < RowLabels(0).size(); ++i) {
+        client.rows.push_back({"", clientMeets || (i != 1 && i != 2), {}, {}, {}});
+    }
+    ReportRole web{"Web", true, std::vector<ReportRow>(RowLabels(1).size(), ReportRow{"", true, {}, {}, {}})};
+    ReportRole app{"App", false, std::vector<ReportRow>(RowLabels(2).size(), ReportRow{"", true, {}, {}, {}})};
+    app.rows[3].passed = false;
+    return {name, {client, web, app}};
 }
 
-TEST(FleetSummaryTest, FailedLabelsAreKept)
+TEST(FleetSummaryTest, ABitPerRequirementAndTheVerdictsFromThem)
 {
-    const MachineEntry entry = SummarizeReport(Machine("WS-1", false), "a.html", "a.html");
-    EXPECT_EQ(entry.computerName, "WS-1");
-    EXPECT_FALSE(entry.roles[0].meets);
-    EXPECT_EQ(entry.roles[0].failedLabels, (std::vector<std::string>{"CPU", "Memory & swap"}));
-    EXPECT_TRUE(entry.roles[1].meets);
-    EXPECT_TRUE(entry.roles[1].failedLabels.empty());
-    EXPECT_EQ(entry.roles[2].failedLabels, (std::vector<std::string>{"Disk"}));
+    Fleet fleet;
+    fleet.Add(Machine("WS-1", false), "reports/WS-1.html");
+    fleet.Finish();
+    const MachineRecord& machine = fleet.Machines().at(0);
+    EXPECT_EQ(machine.failed, (1u << 1) | (1u << 2) | (1u << (FirstRequirement(2) + 3)));
+    EXPECT_FALSE(fleet.Meets(machine, 0));
+    EXPECT_TRUE(fleet.Meets(machine, 1));
+    EXPECT_FALSE(fleet.Meets(machine, 2));
+    EXPECT_EQ(fleet.ComputerName(machine), "WS-1");
+    EXPECT_EQ(fleet.ReportFile(machine), "reports/WS-1.html");
 }
 
 TEST(FleetSummaryTest, WhatIsKeptDoesNotGrowWithThePage)
 {
-    const std::string longName = std::string(300, 'N') + "\xC3\x9C";
-    const MachineEntry first = SummarizeReport(Machine(longName, true), "1", "1");
-    EXPECT_EQ(first.computerName.size(), 256u);
-    EXPECT_TRUE(first.computerName.ends_with("NNN..."));
+    static_assert(sizeof(MachineRecord) <= 40, "a report is kept in a few numbers");
+    Fleet fleet;
+    fleet.Add(Machine(std::string(300, 'N') + "\xC3\x9C", true), "1");
+    fleet.Add(Machine(std::string(300, 'N') + "X", true), "2");
+    fleet.Add(Machine(std::string(128, 'a') + std::string(200, '\xC3'), true), "3");
+    fleet.Finish();
+    std::map<std::string, const MachineRecord*> byFile;
+    for (const MachineRecord& machine : fleet.Machines()) {
+        byFile[std::string(fleet.ReportFile(machine))] = &machine;
+    }
+    EXPECT_EQ(fleet.ComputerName(*byFile.at("1")).size(), 256u);
+    EXPECT_TRUE(fleet.ComputerName(*byFile.at("1")).ends_with("NNN..."));
     // Names that agree in what is shown are still told apart by the whole name.
-    std::vector<MachineEntry> machines{first, SummarizeReport(Machine(std::string(300, 'N') + "X", true), "2", "2")};
-    SortAndMarkDuplicates(machines);
-    EXPECT_FALSE(machines[0].duplicate);
-    EXPECT_EQ(CountFleet(machines, 0).machines, 2u);
+    EXPECT_FALSE(byFile.at("1")->duplicate);
+    EXPECT_EQ(fleet.Counts(0).machines, 3u);
     // A cut never splits a UTF-8 sequence.
-    const MachineEntry wide =
-        SummarizeReport(Machine(std::string(128, 'a') + std::string(200, '\xC3'), true), "3", "3");
-    EXPECT_LE(wide.computerName.size(), 256u);
+    EXPECT_LE(fleet.ComputerName(*byFile.at("3")).size(), 256u);
+    EXPECT_TRUE(fleet.ComputerName(*byFile.at("3")).ends_with("\xC3..."));
 }
 
 TEST(FleetSummaryTest, SortedByNameWithoutCaseAndDuplicatesMarked)
 {
-    std::vector<MachineEntry> machines;
+    Fleet fleet;
     for (const auto& [name, file] : std::vector<std::pair<std::string, std::string>>{{"web-02", "z.html"},
                                                                                      {"APP-01", "b.html"},
                                                                                      {"Web-02", "a.html"},
                                                                                      {"db-01", "c.html"},
                                                                                      {"WEB-02", "d.html"}}) {
-        machines.push_back(SummarizeReport(Machine(name, true), file, file));
+        fleet.Add(Machine(name, true), file);
     }
-    SortAndMarkDuplicates(machines);
+    fleet.Finish();
     std::vector<std::string> order;
-    order.reserve(machines.size());
-    for (const MachineEntry& machine : machines) {
-        order.push_back(machine.computerName + (machine.duplicate ? " (duplicate)" : ""));
+    for (const MachineRecord& machine : fleet.Machines()) {
+        order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
     }
     EXPECT_EQ(order, (std::vector<std::string>{"APP-01", "db-01", "WEB-02 (duplicate)", "Web-02 (duplicate)",
                                                "web-02 (duplicate)"}));
@@ -65,16 +79,51 @@ TEST(FleetSummaryTest, SortedByNameWithoutCaseAndDuplicatesMarked)
 
 TEST(FleetSummaryTest, CountsAndClosingLine)
 {
-    std::vector<MachineEntry> machines{SummarizeReport(Machine("A", true), "1", "1"),
-                                       SummarizeReport(Machine("B", false), "2", "2"),
-                                       SummarizeReport(Machine("a", true), "3", "3")};
-    const FleetCounts counts = CountFleet(machines, 2);
+    Fleet fleet;
+    fleet.Add(Machine("A", true), "1.html");
+    fleet.Add(Machine("B", false), "2.html");
+    fleet.Add(Machine("a", true), "3.html");
+    fleet.Finish();
+    const FleetCounts counts = fleet.Counts(2);
     EXPECT_EQ(counts.reportsRead, 3u);
     EXPECT_EQ(counts.machines, 2u);
     EXPECT_EQ(counts.meeting, (std::array<std::size_t, 3>{2, 3, 0}));
+    EXPECT_EQ(counts.fallingShort[1], 1u);
+    EXPECT_EQ(counts.fallingShort[FirstRequirement(2) + 3], 3u);
+    EXPECT_EQ(counts.fallingShort[0], 0u);
     EXPECT_EQ(ClosingLine(counts), "3 reports read, 2 rejected, 2 machines; Client: 2 of 3 meet it, "
                                    "Web Server or 32-bit Application Server: 3 of 3 meet it, "
                                    "64-bit Application Server: 0 of 3 meet it");
+}
+
+TEST(FleetSummaryTest, HostsExpectedAreMatchedWithoutCase)
+{
+    Fleet fleet;
+    fleet.Expect({"web-01", "DB-01", "app-01", "App-01", "lost-01", "LOST-02"});
+    fleet.Add(Machine("WEB-01", true), "reports/WEB-01.html");
+    fleet.Add(Machine("db", true), "reports\\db-01.HTML");
+    fleet.Add(Machine("x", true), "reports/stray.html");
+    fleet.Finish();
+    EXPECT_EQ(fleet.NotAssessed(), (std::vector<std::string>{"app-01", "lost-01", "LOST-02"}));
+    std::vector<std::string> unexpected;
+    for (const MachineRecord& machine : fleet.Machines()) {
+        if (machine.unexpected) {
+            unexpected.emplace_back(ReportName(fleet.ReportFile(machine)));
+        }
+    }
+    EXPECT_EQ(unexpected, (std::vector<std::string>{"stray"}));
+    const FleetCounts counts = fleet.Counts(0);
+    EXPECT_EQ(counts.expected, 5u);
+    EXPECT_EQ(counts.notAssessed, 3u);
+    EXPECT_TRUE(ClosingLine(counts).ends_with("; 3 of 5 hosts expected not assessed"));
+}
+
+TEST(FleetSummaryTest, AReportsNameIsItsFileNameWithoutTheExtension)
+{
+    EXPECT_EQ(ReportName("reports/web-01.html"), "web-01");
+    EXPECT_EQ(ReportName("C:\\reports\\db.01.htm"), "db.01");
+    EXPECT_EQ(ReportName("plain"), "plain");
+    EXPECT_EQ(ReportName("dir.d/.html"), ".html");
 }
 
 } // namespace

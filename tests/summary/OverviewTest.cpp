@@ -5,29 +5,97 @@
 namespace Talvane::Nimlo {
 namespace {
 
+ReportContent Content(const std::string& name, bool passes)
+{
+    ReportContent content{name, {}};
+    for (std::size_t role = 0; role < RoleCount; ++role) {
+        ReportRole read{"", passes, {}};
+        for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
+            read.rows.push_back({"", passes || row == 0, {}, {}, {}});
+        }
+        content.roles.push_back(read);
+    }
+    return content;
+}
+
+std::size_t Count(const std::string& text, const std::string& piece)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 TEST(OverviewTest, MachineTextsAreEscapedAndNothingRunsOrIsFetched)
 {
-    MachineEntry hostile;
-    hostile.computerName = "<script>alert(1)</script>";
-    hostile.reportFile = "reports/\"><img src=x onerror=alert(2)>.html";
-    hostile.href = "reports/%22%3E.html\" onmouseover=\"alert(3)";
-    hostile.roles[0].failedLabels = {"<img src=x onerror=alert(4)>"};
-    hostile.duplicate = true;
-    MachineEntry plain;
-    plain.computerName = "WS-01";
-    plain.roles = {RoleOutcome{true, {}}, RoleOutcome{true, {}}, RoleOutcome{true, {}}};
-    const std::string page = RenderOverview({hostile, plain}, FleetCounts{2, 1, 2, {1, 1, 1}});
+    Fleet fleet;
+    fleet.Add(Content("<script>alert(1)</script>", false), "reports/\"><img src=x onerror=alert(2)>.html");
+    fleet.Add(Content("<script>alert(1)</script>", false), "reports/b\" onmouseover=\"alert(3).html");
+    fleet.Add(Content("WS-01", true), "reports/WS-01.html");
+    fleet.Expect({"<img src=x onerror=alert(4)>", "WS-01"});
+    fleet.Finish();
+    const std::string page = RenderOverview(fleet, fleet.Counts(1), {"reports/..", std::string("lists")});
 
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_EQ(page.find("<img"), std::string::npos);
     EXPECT_EQ(page.find("\" onmouseover"), std::string::npos);
     EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
-    EXPECT_NE(page.find("&lt;img src=x onerror=alert(4)&gt;"), std::string::npos);
+    EXPECT_NE(page.find("&lt;img src=x onerror=alert(4)&gt;"), std::string::npos) << "a host not assessed";
     EXPECT_NE(page.find("default-src 'none'"), std::string::npos);
     EXPECT_EQ(page.find("http"), page.find("http-equiv")) << "nothing is fetched from the network";
-    EXPECT_NE(page.find("<span class=\"duplicate\">duplicate</span>"), std::string::npos);
-    EXPECT_NE(page.find("2 reports read"), std::string::npos);
-    EXPECT_LT(page.find("&lt;script"), page.find("WS-01")) << "machines in the order given";
+    EXPECT_EQ(Count(page, "<span class=\"duplicate\">duplicate</span>"), 2u);
+    EXPECT_EQ(Count(page, "<span class=\"unexpected\">not expected</span>"), 2u);
+    EXPECT_NE(page.find("3 reports read"), std::string::npos);
+    EXPECT_LT(page.find("&lt;script"), page.find(">WS-01<")) << "machines in the fleet's order";
+}
+
+TEST(OverviewTest, ShortfallsLargestFirstWithBarsAndLinksToTheirLists)
+{
+    Fleet fleet;
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = std::string("F").append(std::to_string(i));
+        fleet.Add(Content(name, false), name + ".html");
+    }
+    fleet.Add(Content("P", true), "P.html");
+    fleet.Finish();
+    const std::string page = RenderOverview(fleet, fleet.Counts(0), {".", std::string("lists")});
+    // Every row but the first falls short on 3 of 4 reports; the first on none.
+    EXPECT_NE(page.find("Client: <b>1</b> of 4 reports meet it"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"label\">CPU</td><td class=\"bar\"><div style=\"width:75.0%\"></div></td>"
+                        "<td class=\"count\"><a href=\"lists/client--cpu.txt\">3</a></td>"
+                        "<td class=\"share\">75.0 %</td>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td class=\"label\">Operating System</td><td class=\"bar\"><div style=\"width:0.0%\"></div>"
+                        "</td><td class=\"count\">0</td>"),
+              std::string::npos)
+        << "a count of none links nowhere";
+    EXPECT_LT(page.find(">CPU<"), page.find(">Operating System<")) << "largest first";
+    EXPECT_NE(page.find("<a href=\"lists/client.txt\">3</a>"), std::string::npos);
+
+    const std::string unlinked = RenderOverview(fleet, fleet.Counts(0), {".", std::nullopt});
+    EXPECT_EQ(unlinked.find("lists/"), std::string::npos) << "no lists, no links to them";
+}
+
+TEST(OverviewTest, APageOfAnyFleetStaysUnderFiveMegabytes)
+{
+    Fleet fleet;
+    const std::string longName(256, '"');
+    const std::string longPath = std::string(3000, 'p') + "/" + std::string(200, '&') + ".html";
+    for (int i = 0; i < 5000; ++i) {
+        fleet.Add(Content(longName + std::to_string(i), false), longPath + std::to_string(i));
+    }
+    std::vector<std::string> hosts;
+    for (int i = 0; i < 5000; ++i) {
+        hosts.push_back(std::string(1000, '<') + std::to_string(i));
+    }
+    fleet.Expect(hosts);
+    fleet.Finish();
+    const std::string page = RenderOverview(fleet, fleet.Counts(0), {".", std::string("lists")});
+    EXPECT_LT(page.size(), 5'000'000u);
+    EXPECT_NE(page.find(" more reports are not shown here; the CSVs and the lists hold them all."), std::string::npos);
+    EXPECT_NE(page.find(" more hosts are not shown here;"), std::string::npos);
+    EXPECT_TRUE(page.ends_with("</body>\n</html>\n"));
 }
 
 } // namespace

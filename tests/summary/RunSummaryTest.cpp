@@ -63,7 +63,7 @@ TEST_F(RunSummaryTest, UsageAndOutputErrorsEndWithOne)
 {
     Write("reports/a.html", EmbeddedGoldenAllPass);
     EXPECT_EQ(Run({}), 1);
-    EXPECT_NE(err_.str().find("usage: SystemAssessmentSummary [--csv FILE] [--html FILE] [--] PATH..."),
+    EXPECT_NE(err_.str().find("usage: SystemAssessmentSummary [--csv FILE] [--html FILE] [--machines FILE]"),
               std::string::npos);
     EXPECT_EQ(Run({"--csv", Path("no-such-folder/out.csv"), Path("reports")}), 1);
     EXPECT_NE(err_.str().find("cannot be written: the folder"), std::string::npos) << err_.str();

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Talvane::Nimlo {
+
+// The host names of an --expect file, one a line: UTF-8 with or without a
+// byte order mark, or UTF-16 with one (as PowerShell 5.1's Out-File and `>`
+// write it), LF or CR LF. White space around a name and empty lines are
+// passed over; every name comes back as valid UTF-8.
+std::vector<std::string> ParseHostList(std::string_view bytes);
+
+} // namespace Talvane::Nimlo
