@@ -70,7 +70,7 @@ public:
 
     ReportReading Read(std::string_view page) const;
     // The same for a page the caller hands over: it is read in place.
-    ReportReading Read(std::string page) const;
+    ReportReading Read(std::string text) const;
 
 private:
     ReportReader() = default;

@@ -12,21 +12,50 @@ namespace {
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 constexpr std::string_view LineEnd = "\r\n";
 
-std::string Line(const std::vector<std::string>& fields)
+bool NeedsQuotes(std::string_view text)
 {
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            line += ',';
-        }
-        line += CsvField(fields[i]);
-    }
-    return line.append(LineEnd);
+    return std::ranges::any_of(text, [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });
 }
 
-std::string Items(const std::vector<ReportItem>& items)
+// Appends one field, quoted where RFC 4180 needs it, with the formula guard.
+void AppendField(std::string& line, std::string_view text)
 {
-    std::string cell;
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+    if (!NeedsQuotes(text)) {
+        if (formula) {
+            line += '\'';
+        }
+        line.append(text);
+        return;
+    }
+    line += '"';
+    if (formula) {
+        line += '\'';
+    }
+    for (const char c : text) {
+        line += c;
+        if (c == '"') {
+            line += '"';
+        }
+    }
+    line += '"';
+}
+
+void AppendLine(std::string& out, const std::vector<std::string>& fields)
+{
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            out += ',';
+        }
+        AppendField(out, fields[i]);
+    }
+    out.append(LineEnd);
+}
+
+// A cell's items, one a line; a line break inside an item becomes a space.
+void ItemsInto(std::string& cell, const std::vector<ReportItem>& items)
+{
+    cell.clear();
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0) {
             cell += '\n';
@@ -34,51 +63,61 @@ std::string Items(const std::vector<ReportItem>& items)
         if (items[i].checkbox) {
             cell += *items[i].checkbox ? "[x] " : "[ ] ";
         }
-        std::string text = items[i].text;
-        std::replace(text.begin(), text.end(), '\r', ' ');
-        std::replace(text.begin(), text.end(), '\n', ' ');
-        cell += text;
+        const std::size_t start = cell.size();
+        cell += items[i].text;
+        for (std::size_t at = start; at < cell.size(); ++at) {
+            if (cell[at] == '\r' || cell[at] == '\n') {
+                cell[at] = ' ';
+            }
+        }
     }
-    return cell;
 }
 
 } // namespace
 
 std::string CsvField(std::string_view text)
 {
-    std::string field(text);
-    if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos) {
-        field.insert(field.begin(), '\'');
-    }
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-        return field;
-    }
-    std::string quoted = "\"";
-    for (const char c : field) {
-        quoted.push_back(c);
-        if (c == '"') {
-            quoted.push_back('"');
-        }
-    }
-    quoted.push_back('"');
-    return quoted;
+    std::string field;
+    AppendField(field, text);
+    return field;
 }
 
 std::string CsvStart()
 {
-    return std::string(Bom) + Line({"computer", "report file", "role", "role verdict", "requirement", "status",
-                                    "requirements", "system", "message"});
+    std::string start(Bom);
+    AppendLine(start, {"computer", "report file", "role", "role verdict", "requirement", "status", "requirements",
+                       "system", "message"});
+    return start;
 }
 
 void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_view reportFile)
 {
+    // What every line of the report begins with, quoted once.
+    std::string machine;
+    AppendField(machine, content.computerName);
+    machine += ',';
+    AppendField(machine, reportFile);
+    machine += ',';
+
+    std::string lines;
+    lines.reserve(8192);
+    std::string cell;
     for (const ReportRole& role : content.roles) {
-        const char* verdict = role.meets ? "meets" : "does not meet";
+        std::string start = machine;
+        AppendField(start, role.title);
+        start += role.meets ? ",meets," : ",does not meet,";
         for (const ReportRow& row : role.rows) {
-            out << Line({content.computerName, std::string(reportFile), role.title, verdict, row.hardware,
-                         row.passed ? "PASS" : "FAIL", Items(row.requirements), Items(row.system), Items(row.message)});
+            lines += start;
+            AppendField(lines, row.hardware);
+            lines += row.passed ? ",PASS," : ",FAIL,";
+            for (const std::vector<ReportItem>* items : {&row.requirements, &row.system, &row.message}) {
+                ItemsInto(cell, *items);
+                AppendField(lines, cell);
+                lines += items == &row.message ? LineEnd : ",";
+            }
         }
     }
+    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
@@ -88,7 +127,9 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
         header.push_back(ToUtf8(title));
         header.push_back(ToUtf8(title) + ": falls short of");
     }
-    out << Bom << Line(header);
+    std::string line(Bom);
+    AppendLine(line, header);
+    out << line;
     std::vector<std::string> fields;
     for (const MachineRecord& machine : fleet.Machines()) {
         fields.assign({std::string(fleet.ComputerName(machine)), std::string(fleet.ReportFile(machine))});
@@ -102,18 +143,22 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
                     shortfalls += ToUtf8(RowLabels(role)[row]);
                 }
             }
-            fields.push_back(fleet.Meets(machine, role) ? "meets" : "does not meet");
+            fields.emplace_back(fleet.Meets(machine, role) ? "meets" : "does not meet");
             fields.push_back(std::move(shortfalls));
         }
-        out << Line(fields);
+        line.clear();
+        AppendLine(line, fields);
+        out << line;
     }
     for (const std::string& host : fleet.NotAssessed()) {
         fields.assign({host, ""});
         for (std::size_t role = 0; role < RoleCount; ++role) {
-            fields.push_back("not assessed");
-            fields.push_back("");
+            fields.emplace_back("not assessed");
+            fields.emplace_back();
         }
-        out << Line(fields);
+        line.clear();
+        AppendLine(line, fields);
+        out << line;
     }
 }
 

@@ -71,17 +71,24 @@ bool SameHostName(std::string_view a, std::string_view b)
     return CompareFolded(a, b) == 0;
 }
 
-std::size_t Fleet::Keep(std::string_view text)
+TextHandle Fleet::Keep(std::string_view text)
 {
-    const std::size_t at = text_.size();
-    text_.append(text);
-    text_.push_back('\0');
+    constexpr std::size_t BlockBytes = 1 << 16;
+    if (texts_.empty() || texts_.back().capacity() - texts_.back().size() < text.size() + 1) {
+        texts_.emplace_back();
+        texts_.back().reserve(std::max(BlockBytes, text.size() + 1));
+    }
+    std::string& block = texts_.back();
+    const TextHandle at = (static_cast<TextHandle>(texts_.size() - 1) << 32) | block.size();
+    block.append(text);
+    block.push_back('\0');
     return at;
 }
 
-std::string_view Fleet::Text(std::size_t at) const
+std::string_view Fleet::Text(TextHandle at) const
 {
-    return std::string_view(text_.data() + at);
+    return std::string_view(texts_[static_cast<std::size_t>(at >> 32)].data() +
+                            static_cast<std::size_t>(at & 0xFFFFFFFFu));
 }
 
 void Fleet::Add(const ReportContent& content, std::string_view reportFile)

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,11 +17,14 @@ namespace Talvane::Nimlo {
 // most), so what is kept does not grow with what a page holds.
 inline constexpr std::size_t ShownTextLimit = 256;
 
+// Where a text is among the fleet's texts.
+using TextHandle = std::uint64_t;
+
 // What the summary keeps of one report once its rows are written out: where
-// its texts are in the fleet's text, and a bit per requirement.
+// its texts are, and a bit per requirement.
 struct MachineRecord {
-    std::size_t computer = 0;      // the computer name as shown, cut to ShownTextLimit with "..."
-    std::size_t file = 0;          // the report file as it was found, UTF-8
+    TextHandle computer = 0;       // the computer name as shown, cut to ShownTextLimit with "..."
+    TextHandle file = 0;           // the report file as it was found, UTF-8
     std::uint64_t computerKey = 0; // the whole computer name without case, hashed: which reports are one machine
     std::uint32_t failed = 0;      // bit r: the report falls short of requirement r (RoleLabels' numbering)
     bool duplicate = false;        // another report has the same computer name
@@ -59,7 +63,7 @@ public:
     // expected that have no report.
     void Finish();
 
-    const std::vector<MachineRecord>& Machines() const { return machines_; }
+    const std::deque<MachineRecord>& Machines() const { return machines_; }
     std::string_view ComputerName(const MachineRecord& machine) const { return Text(machine.computer); }
     std::string_view ReportFile(const MachineRecord& machine) const { return Text(machine.file); }
     bool Meets(const MachineRecord& machine, std::size_t role) const;
@@ -69,11 +73,13 @@ public:
     FleetCounts Counts(std::size_t rejected) const;
 
 private:
-    std::string_view Text(std::size_t at) const;
-    std::size_t Keep(std::string_view text);
+    std::string_view Text(TextHandle at) const;
+    TextHandle Keep(std::string_view text);
 
-    std::string text_; // every text, each ended by a NUL
-    std::vector<MachineRecord> machines_;
+    // Every text, each ended by a NUL, in blocks that never move, so the fleet
+    // grows by what it holds and not by doubling.
+    std::vector<std::string> texts_;
+    std::deque<MachineRecord> machines_;
     bool expecting_ = false;
     std::vector<std::string> expected_;
     std::vector<std::string> notAssessed_;

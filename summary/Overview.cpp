@@ -144,9 +144,9 @@ private:
     void Bar(const std::string& label, std::size_t count, const std::string& listName)
     {
         const std::string share = Share(count, counts_.reportsRead);
-        page_ += "<tr><td class=\"label\">" + Text(label) + "</td><td class=\"bar\"><div style=\"width:" + share +
-                 "%\"></div></td><td class=\"count\">" + Linked(count, listName) + "</td><td class=\"share\">" + share +
-                 " %</td></tr>\n";
+        page_ += R"(<tr><td class="label">)" + Text(label) + R"(</td><td class="bar"><div style="width:)" + share +
+                 R"(%"></div></td><td class="count">)" + Linked(count, listName) + R"(</td><td class="share">)" +
+                 share + " %</td></tr>\n";
     }
 
     void NotAssessed()

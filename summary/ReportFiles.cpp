@@ -37,34 +37,91 @@ std::string PercentEncoded(const std::string& text)
     return out;
 }
 
-// The search of every PATH: what was found, and which folders and files were
-// already met (by identity, so links and loops lead nowhere twice).
+// The files met so far, a 64-bit key each: an open-addressing table that
+// costs 8 to 16 bytes a file. The key is a bijection of the file index mixed
+// with the volume, so two files of one volume never share a key.
+class IdentitySet {
+public:
+    // True when the identity was not in the set.
+    bool Insert(FileIdentity identity)
+    {
+        if (2 * (count_ + 1) > slots_.size()) {
+            Grow();
+        }
+        const std::uint64_t key = Key(identity);
+        for (std::size_t slot = Slot(key);; slot = (slot + 1) & (slots_.size() - 1)) {
+            if (slots_[slot] == key) {
+                return false;
+            }
+            if (slots_[slot] == 0) {
+                slots_[slot] = key;
+                ++count_;
+                return true;
+            }
+        }
+    }
+
+private:
+    static std::uint64_t Mix(std::uint64_t x)
+    {
+        x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+        x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+        return x ^ (x >> 31);
+    }
+    static std::uint64_t Key(FileIdentity identity)
+    {
+        const std::uint64_t key = Mix(identity.index) ^ Mix(identity.volume + 0x9e3779b97f4a7c15ull);
+        return key == 0 ? 1 : key;
+    }
+    std::size_t Slot(std::uint64_t key) const { return static_cast<std::size_t>(key & (slots_.size() - 1)); }
+
+    void Grow()
+    {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(16, slots_.size() * 2), 0);
+        old.swap(slots_);
+        for (const std::uint64_t key : old) {
+            if (key != 0) {
+                std::size_t slot = Slot(key);
+                while (slots_[slot] != 0) {
+                    slot = (slot + 1) & (slots_.size() - 1);
+                }
+                slots_[slot] = key;
+            }
+        }
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t count_ = 0;
+};
+
+// The search of every PATH: which folders and files were already met (by
+// identity, so links and loops lead nowhere twice).
 class Search {
 public:
-    explicit Search(FleetFiles& files) : files_(files) {}
+    Search(FleetFiles& files, const ReportSearch& search) : files_(files), search_(search) {}
 
-    void Path(const std::string& text)
+    // False once the search is to end.
+    bool Path(const std::string& text)
     {
         const fs::path path = PathFromUtf8(text);
         const Entry entry = files_.Examine(path);
         if (!entry.problem.empty()) {
             Problem(path, entry.problem);
         } else if (entry.type == EntryType::Folder) {
-            Folder(path, entry.identity);
+            return Folder(path, entry.identity);
         } else if (entry.type == EntryType::Regular) {
-            File(path, entry);
+            return File(path, entry);
         } else if (entry.type == EntryType::Other) {
             Problem(path, "not a regular file (a device, FIFO, socket or terminal); not read");
         } else {
             Problem(path, entry.isLink ? "a link that leads nowhere" : "no such file or folder");
         }
+        return true;
     }
-
-    FoundReports Found() && { return std::move(found_); }
 
 private:
     // Depth first, each folder's entries in name order.
-    void Folder(const fs::path& root, FileIdentity identity)
+    bool Folder(const fs::path& root, FileIdentity identity)
     {
         std::vector<std::pair<fs::path, FileIdentity>> pending{{root, identity}};
         while (!pending.empty()) {
@@ -90,7 +147,9 @@ private:
                 } else if (!IsPageName(name)) {
                     continue; // not a page: not ours to read
                 } else if (entry.type == EntryType::Regular) {
-                    File(path, entry);
+                    if (!File(path, entry)) {
+                        return false;
+                    }
                 } else if (entry.type == EntryType::Other) {
                     Problem(path, "not a regular file (a device, FIFO, socket or terminal); not read");
                 } else {
@@ -100,27 +159,25 @@ private:
             pending.insert(pending.end(), std::make_move_iterator(subfolders.rbegin()),
                            std::make_move_iterator(subfolders.rend()));
         }
+        return true;
     }
 
-    void File(const fs::path& path, const Entry& entry)
+    bool File(const fs::path& path, const Entry& entry)
     {
         if (entry.size > MaxReportBytes) {
             Problem(path, std::to_string(entry.size) + " bytes, larger than any report (" +
                               std::to_string(MaxReportBytes) + " bytes at most); not read");
-        } else if (filesSeen_.insert(entry.identity).second) {
-            found_.files.push_back({path, entry.identity});
+            return true;
         }
+        return !filesSeen_.Insert(entry.identity) || search_.found(path, entry.identity);
     }
 
-    void Problem(const fs::path& path, const std::string& why)
-    {
-        found_.problems.push_back(ShownPath(path) + ": " + why);
-    }
+    void Problem(const fs::path& path, const std::string& why) { search_.passedOver(ShownPath(path) + ": " + why); }
 
     FleetFiles& files_;
-    FoundReports found_;
+    const ReportSearch& search_;
     std::set<FileIdentity> folders_;
-    std::set<FileIdentity> filesSeen_;
+    IdentitySet filesSeen_;
 };
 
 } // namespace
@@ -166,13 +223,14 @@ std::string ShownPath(const fs::path& path)
     return shown;
 }
 
-FoundReports FindReports(FleetFiles& files, const std::vector<std::string>& paths)
+void FindReports(FleetFiles& files, const std::vector<std::string>& paths, const ReportSearch& search)
 {
-    Search search(files);
+    Search walk(files, search);
     for (const std::string& path : paths) {
-        search.Path(path);
+        if (!walk.Path(path)) {
+            return;
+        }
     }
-    return std::move(search).Found();
 }
 
 std::string RelativeHref(const fs::path& folder, const fs::path& file)

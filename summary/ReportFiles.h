@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,22 +16,23 @@ namespace Talvane::Nimlo {
 // larger is no page of ours and is refused by its size, unread.
 inline constexpr std::uint64_t MaxReportBytes = 64ull << 20;
 
-struct FoundReport {
-    std::filesystem::path path;
-    FileIdentity identity;
-};
-
-struct FoundReports {
-    std::vector<FoundReport> files;    // in the order of the PATHs, a folder's in name order; each file once
-    std::vector<std::string> problems; // "path: why", for every path passed over that might hold a report
+// What the search meets, as it meets it: each report file once (the same file
+// met again through a link or a second PATH is passed over in silence), and
+// each path passed over that might hold a report, as "path: why". `found`
+// answers whether the search goes on.
+struct ReportSearch {
+    std::function<bool(const std::filesystem::path& file, FileIdentity identity)> found;
+    std::function<void(const std::string& problem)> passedOver;
 };
 
 // The report files under `paths` (UTF-8): a regular file named as it is, a
 // folder searched with its subfolders (linked ones too, each real folder
-// once) for *.htm and *.html in any case. Everything that cannot be searched
-// or read, and every page name that is not a regular file of a readable size,
-// is named in `problems`; nothing is read yet.
-FoundReports FindReports(FleetFiles& files, const std::vector<std::string>& paths);
+// once) for *.htm and *.html in any case, each folder's entries in name
+// order. Everything that cannot be searched or read, and every page name that
+// is not a regular file of a readable size, is passed over with its reason.
+// Nothing is kept of a file once it was handed on but a few bytes that tell
+// whether it is met again.
+void FindReports(FleetFiles& files, const std::vector<std::string>& paths, const ReportSearch& search);
 
 // Whether the name ends in .htm or .html, in any case.
 bool IsPageName(const std::filesystem::path& name);

@@ -51,18 +51,9 @@ public:
 
     int Run()
     {
-        if (!CheckOutputs() || !CheckListsFolder() || !ReadExpectedHosts()) {
-            return SummaryUsageError;
+        if (!CheckOutputs() || !CheckListsFolder() || !ReadExpectedHosts() || !OpenOutputs() || !ReadReports()) {
+            return SummaryUsageError; // what was opened goes, and the outputs stay as they were
         }
-        found_ = FindReports(files_, options_.paths);
-        for (const std::string& problem : found_.problems) {
-            err_ << problem << "\n";
-        }
-        rejected_ = found_.problems.size();
-        if (!KeepOutputsOffInputs() || !OpenOutputs()) {
-            return SummaryUsageError;
-        }
-        ReadReports();
         fleet_.Finish();
         const FleetCounts counts = fleet_.Counts(rejected_);
         if (fleet_.Machines().empty()) {
@@ -141,26 +132,15 @@ private:
         return true;
     }
 
-    // An output that is one of the reports would destroy it: refused. An
-    // output that is no report (the overview of an earlier run, met in a
-    // searched folder) is just not read.
-    bool KeepOutputsOffInputs()
+    // The output that is the file `identity`, if any.
+    const Output* OutputAt(FileIdentity identity) const
     {
         for (const Output& output : outputs_) {
-            if (!output.target || !output.target->identity) {
-                continue;
+            if (output.target && output.target->identity == identity) {
+                return &output;
             }
-            const auto same = [&](const FoundReport& found) { return found.identity == *output.target->identity; };
-            const auto input = std::find_if(found_.files.begin(), found_.files.end(), same);
-            if (input == found_.files.end()) {
-                continue;
-            }
-            if (Read(input->path).content) {
-                return Fail(Shown(*output.name) + " is a report to be read; it is not overwritten");
-            }
-            found_.files.erase(input);
         }
-        return true;
+        return nullptr;
     }
 
     bool OpenOutputs()
@@ -198,25 +178,45 @@ private:
         }
     }
 
-    void ReadReports()
+    // Reads every report as the search meets it. An output that is one of
+    // the reports would destroy it: the run ends with false before anything
+    // is written. An output that is no report (the overview of an earlier
+    // run, met in a searched folder) is just not read.
+    bool ReadReports()
     {
         Progress progress(err_, files_.StandardErrorIsTerminal());
         std::size_t read = 0;
-        for (const FoundReport& found : found_.files) {
-            const ReportReading reading = Read(found.path);
+        bool outputIsAReport = false;
+        const auto found = [&](const fs::path& path, FileIdentity identity) {
+            if (const Output* output = OutputAt(identity); output != nullptr) {
+                if (Read(path).content) {
+                    progress.Clear();
+                    outputIsAReport = !Fail(Shown(*output->name) + " is a report to be read; it is not overwritten");
+                }
+                return !outputIsAReport;
+            }
+            const ReportReading reading = Read(path);
             if (!reading.content) {
                 progress.Clear();
-                err_ << ShownPath(found.path) << ": " << reading.problem << "\n";
+                err_ << ShownPath(path) << ": " << reading.problem << "\n";
                 ++rejected_;
-                continue;
+                return true;
             }
-            const std::string name = PathToUtf8(found.path);
+            const std::string name = PathToUtf8(path);
             if (csv_ != nullptr) {
                 WriteCsvLines(*csv_, *reading.content, name);
             }
             fleet_.Add(*reading.content, name);
             progress.Read(++read);
-        }
+            return true;
+        };
+        const auto passedOver = [&](const std::string& problem) {
+            progress.Clear();
+            err_ << problem << "\n";
+            ++rejected_;
+        };
+        FindReports(files_, options_.paths, {found, passedOver});
+        return !outputIsAReport;
     }
 
     bool WriteOutputs(const FleetCounts& counts)
@@ -333,7 +333,7 @@ private:
         bool ok = true;
         for (const std::string& name : AllListNames()) {
             const fs::path path = folder / name;
-            if (written.count(name) == 0 && files_.Examine(path).type == EntryType::Regular && !files_.Remove(path)) {
+            if (!written.contains(name) && files_.Examine(path).type == EntryType::Regular && !files_.Remove(path)) {
                 ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
             }
         }
@@ -347,7 +347,6 @@ private:
     std::ostream& err_;
 
     std::array<Output, 3> outputs_; // --csv, --html, --machines
-    FoundReports found_;
     std::size_t rejected_ = 0;
     std::ostream* csv_ = nullptr;
     Fleet fleet_;

@@ -336,9 +336,9 @@ TEST(ReportReaderTest, TheFirstDifferenceIsNamedWhereItIs)
         {"a byte order mark and a change on line 1", "\xEF\xBB\xBF<!DOCTYPE htm>" + good.substr(15),
          "line 1, column 15:"}, // the mark is the first character
         {"bytes after the end", good + "<script>x</script>", "the page goes on after its end: \"<script>x</script>\""},
-        {"a byte order mark inside", Replaced(good, "<html>", "\xEF\xBB\xBF<html>"), "found \"\\uFEFF<html>"},
-        {"a tab and a CR", Replaced(good, "<html>\r\n", "<html>\t\r\r\n"), "found \"\\t\\r\\n<head>"},
-        {"a stray byte", Replaced(good, "<html>", "\xFF<html>"), "found \"\\xFF<html>"},
+        {"a byte order mark inside", Replaced(good, "<html>", "\xEF\xBB\xBF<html>"), R"(found "\uFEFF<html>)"},
+        {"a tab and a CR", Replaced(good, "<html>\r\n", "<html>\t\r\r\n"), R"(found "\t\r\n<head>)"},
+        {"a stray byte", Replaced(good, "<html>", "\xFF<html>"), R"(found "\xFF<html>)"},
     };
     for (const Case& c : cases) {
         const ReportReading reading = reader.Read(c.page);

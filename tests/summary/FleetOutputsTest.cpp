@@ -126,7 +126,7 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
     ASSERT_FALSE(lists.empty());
     const std::string overview = Read("overview.html");
     for (const std::string& name : AllListNames()) {
-        const bool expected = lists.count(name) != 0;
+        const bool expected = lists.contains(name);
         const bool roleList = name.find("--") == std::string::npos && name != NotAssessedListName;
         EXPECT_EQ(fs::exists(root_ / "lists" / name), expected || roleList) << name;
         if (expected) {
@@ -137,7 +137,7 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
         }
     }
     for (std::size_t role = 0; role < RoleCount; ++role) {
-        const std::size_t meeting = 63 - (lists.count(RoleListName(role)) ? lists.at(RoleListName(role)).size() : 0);
+        const std::size_t meeting = 63 - (lists.contains(RoleListName(role)) ? lists.at(RoleListName(role)).size() : 0);
         EXPECT_NE(overview.find(": <b>" + std::to_string(meeting) + "</b> of 63 reports meet it"), std::string::npos)
             << ToUtf8(RoleTitles[role]);
         EXPECT_GE(meeting, 3u) << "the ready machines meet every role";
@@ -149,7 +149,7 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
     for (std::size_t i = 1; i < machines.size(); ++i) {
         const std::string name(ReportName(machines[i][1]));
         for (std::size_t role = 0; role < RoleCount; ++role) {
-            const bool short_ = lists.count(RoleListName(role)) && lists.at(RoleListName(role)).count(name);
+            const bool short_ = lists.contains(RoleListName(role)) && lists.at(RoleListName(role)).contains(name);
             EXPECT_EQ(machines[i][2 + 2 * role], short_ ? "does not meet" : "meets") << name;
         }
     }

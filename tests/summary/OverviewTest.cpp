@@ -86,6 +86,7 @@ TEST(OverviewTest, APageOfAnyFleetStaysUnderFiveMegabytes)
         fleet.Add(Content(longName + std::to_string(i), false), longPath + std::to_string(i));
     }
     std::vector<std::string> hosts;
+    hosts.reserve(5000);
     for (int i = 0; i < 5000; ++i) {
         hosts.push_back(std::string(1000, '<') + std::to_string(i));
     }
