@@ -170,14 +170,14 @@ timed() {
 read -r summary_s summary_kib < <(timed "$work/fleet")
 read -r summary100k_s summary100k_kib < <(timed "$work/fleet100k")
 overview100k_bytes=$(stat -c %s "$work/overview.html")
-machines_lines=$(wc -l <"$work/machines.csv")
+machines_bytes=$(stat -c %s "$work/machines.csv")
 summary_rate=$(awk -v s="$summary100k_s" 'BEGIN { printf "%d", 100000 / s }')
 growth=$(awk -v a="$summary_kib" -v b="$summary100k_kib" 'BEGIN { printf "%d", (b - a) * 1024 / 90000 }')
 read -r _ large_kib < <(summarize "$work/large")
 opened=$(expected "$work/fleet"; strace -f -e trace=open,openat -o "$work/strace.log" "$summary" \
     --csv "$work/fleet.csv" --html "$work/overview.html" "$work/fleet" >/dev/null 2>&1
     grep -c '\.html", O_RDONLY' "$work/strace.log" || true)
-echo "100000 pages, $fleet_bytes bytes; the overview has $overview100k_bytes bytes, the --machines CSV $machines_lines lines"
+echo "100000 pages, $fleet_bytes bytes; the overview has $overview100k_bytes bytes, the --machines CSV $machines_bytes bytes"
 
 heading "Summary"
 printf '%-62s %s\n' \

@@ -99,25 +99,26 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
     AppendField(machine, reportFile);
     machine += ',';
 
-    std::string lines;
-    lines.reserve(8192);
+    // One line at a time: a page's texts may be long, and the computer name
+    // stands in every line.
+    std::string line;
     std::string cell;
     for (const ReportRole& role : content.roles) {
         std::string start = machine;
         AppendField(start, role.title);
         start += role.meets ? ",meets," : ",does not meet,";
         for (const ReportRow& row : role.rows) {
-            lines += start;
-            AppendField(lines, row.hardware);
-            lines += row.passed ? ",PASS," : ",FAIL,";
+            line = start;
+            AppendField(line, row.hardware);
+            line += row.passed ? ",PASS," : ",FAIL,";
             for (const std::vector<ReportItem>* items : {&row.requirements, &row.system, &row.message}) {
                 ItemsInto(cell, *items);
-                AppendField(lines, cell);
-                lines += items == &row.message ? LineEnd : ",";
+                AppendField(line, cell);
+                line += items == &row.message ? LineEnd : ",";
             }
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
         }
     }
-    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
