@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "sysinfo/CppRuntimeKeys.h"
 #include "sysinfo/Registry.h"
 #include "sysinfo/RegistryProbes.h"
 
@@ -26,39 +27,6 @@ namespace {
 
 const std::u16string DotNetKey = u"Software\\Microsoft\\NET Framework Setup\\NDP\\v4\\Full";
 const std::u16string BrowserKey = u"Software\\Microsoft\\Internet Explorer";
-
-struct RuntimeRow {
-    std::u16string name;
-    std::u16string on64;
-    std::u16string on32;
-};
-
-const std::array<RuntimeRow, 8> RuntimeRows{{
-    {u"Microsoft Visual C++ 2008 Redistributable x86",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0"},
-    {u"Microsoft Visual C++ 2008 Redistributable x64",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D"},
-    {u"Microsoft Visual C++ 2010 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86"},
-    {u"Microsoft Visual C++ 2010 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64"},
-    {u"Microsoft Visual C++ 2013 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2013 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64"},
-    {u"Microsoft Visual C++ 2015 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2015 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64"},
-}};
 
 // Statuses worth trying; the last slot takes any number.
 long ConsumeStatus(FuzzedDataProvider& data)
@@ -112,12 +80,12 @@ Script ConsumeScript(FuzzedDataProvider& data)
     };
     addKey(DotNetKey, {u"Release", u"Version"});
     addKey(BrowserKey, {u"svcVersion", u"Version"});
-    for (const RuntimeRow& row : RuntimeRows) {
-        if (script.keys.find(row.on64) == script.keys.end()) {
-            addKey(row.on64, {});
+    for (const CppRuntimeKey& row : CppRuntimeKeys) {
+        if (script.keys.find(row.keyOn64Bit) == script.keys.end()) {
+            addKey(row.keyOn64Bit, {});
         }
-        if (script.keys.find(row.on32) == script.keys.end()) {
-            addKey(row.on32, {});
+        if (script.keys.find(row.keyOn32Bit) == script.keys.end()) {
+            addKey(row.keyOn32Bit, {});
         }
     }
     return script;
@@ -346,10 +314,10 @@ void CheckCppRuntimes(const Script& script)
 
     LogWalker walker(registry.log);
     const bool on64 = walker.NextQuestion();
-    FUZZ_CHECK(actual.size() == RuntimeRows.size(), std::to_string(actual.size()) + " runtimes");
-    for (std::size_t i = 0; i < RuntimeRows.size(); ++i) {
-        const Event& open = walker.NextOpen(on64 ? RuntimeRows[i].on64 : RuntimeRows[i].on32);
-        FUZZ_CHECK(actual[i].name == RuntimeRows[i].name, Show(actual[i].name));
+    FUZZ_CHECK(actual.size() == CppRuntimeKeys.size(), std::to_string(actual.size()) + " runtimes");
+    for (std::size_t i = 0; i < CppRuntimeKeys.size(); ++i) {
+        const Event& open = walker.NextOpen(on64 ? CppRuntimeKeys[i].keyOn64Bit : CppRuntimeKeys[i].keyOn32Bit);
+        FUZZ_CHECK(actual[i].name == CppRuntimeKeys[i].name, Show(actual[i].name));
         FUZZ_CHECK(actual[i].installed == (open.status == RegistrySuccess),
                    Show(actual[i].name) + " with open status " + std::to_string(open.status));
     }

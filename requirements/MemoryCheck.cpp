@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "requirements/AmountLadder.h"
 #include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
@@ -20,16 +21,9 @@ RequirementResult CheckMemory(const MemoryInfo& memory, std::uint32_t minimumGB,
     const float rounded = RoundMemoryForComparison(memory.totalPhysicalMemoryGB);
     const bool passed = rounded >= static_cast<float>(minimumGB);
 
-    std::u16string message;
-    if (rounded >= static_cast<float>(recommendedGB)) {
-        message = u"This system meets the recommended " + FormatInteger(recommendedGB) + u" GB.";
-    } else if (passed) {
-        message = u"This system meets the minimum " + FormatInteger(minimumGB) + u" GB.";
-    } else {
-        message = u"This system does not meet the minimum " + FormatInteger(minimumGB) + u" GB.";
-    }
-    const std::u16string requirements =
-        u"Minimum: " + FormatInteger(minimumGB) + u" GB~Recommended: " + FormatInteger(recommendedGB) + u" GB~";
+    const AmountLadder ladder{FormatInteger(minimumGB), FormatInteger(recommendedGB), u"GB", u"GB", u"minimum"};
+    const std::u16string message = LadderMessage(ladder, rounded >= static_cast<float>(recommendedGB), passed);
+    const std::u16string requirements = LadderRequirements(ladder);
     const std::u16string system = FormatFixed(memory.totalPhysicalMemoryGB, 2) + u" GB RAM";
     return {MemoryLabel, passed, requirements, system, message};
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "requirements/AmountLadder.h"
 #include "requirements/RoleLabels.h"
 #include "text/NumberFormat.h"
 
@@ -18,17 +19,12 @@ RequirementResult CheckVideoMemory(const VideoMemoryInfo& video)
     const std::int64_t ram = video.adapterRamMB;
     const bool passed = ram >= MinimumMB;
 
-    std::u16string message;
-    if (ram >= RecommendedMB) {
-        message = u"This system meets the recommended " + FormatInteger(RecommendedMB) + u" MB video memory.";
-    } else if (passed) {
-        message = u"This system meets the minimum " + FormatInteger(MinimumMB) + u" MB video memory.";
-    } else {
-        // The failing text names the minimum but says "recommended"; it is kept as users know it.
-        message = u"This system does not meet the recommended " + FormatInteger(MinimumMB) + u" MB video memory.";
-    }
-    const std::u16string requirements =
-        u"Minimum: " + FormatInteger(MinimumMB) + u" MB~Recommended: " + FormatInteger(RecommendedMB) + u" MB~";
+    // A failing system is told it misses the "recommended" amount, though the
+    // amount named is the minimum; it is kept as users know it.
+    const AmountLadder ladder{FormatInteger(MinimumMB), FormatInteger(RecommendedMB), u"MB", u"MB video memory",
+                              u"recommended"};
+    const std::u16string message = LadderMessage(ladder, ram >= RecommendedMB, passed);
+    const std::u16string requirements = LadderRequirements(ladder);
     return {VideoMemoryLabel, passed, requirements, FormatInteger(ram) + u" MB", message};
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "sysinfo/CppRuntimeKeys.h"
+
 namespace Talvane::Nimlo {
 namespace {
 
@@ -20,39 +22,6 @@ const std::u16string InternetExplorerUnknown = u"0.Unknown";
 constexpr std::size_t ReleaseRoom = 4;
 constexpr std::size_t DotNetVersionRoom = 24;     // 11 UTF-16 units and the terminating zero
 constexpr std::size_t InternetExplorerRoom = 260; // 129 UTF-16 units and the terminating zero
-
-struct RuntimeKey {
-    const char16_t* name;
-    const char16_t* keyOn64Bit; // read through the native 64-bit view
-    const char16_t* keyOn32Bit;
-};
-
-constexpr std::array<RuntimeKey, 8> RuntimeKeys{{
-    {u"Microsoft Visual C++ 2008 Redistributable x86",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0"},
-    {u"Microsoft Visual C++ 2008 Redistributable x64",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D"},
-    {u"Microsoft Visual C++ 2010 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86"},
-    {u"Microsoft Visual C++ 2010 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64"},
-    {u"Microsoft Visual C++ 2013 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2013 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64"},
-    {u"Microsoft Visual C++ 2015 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2015 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64"},
-}};
 
 // Opens `path` in the view of the registry view rule, asked afresh; empty
 // unless the registry reports success and hands out the key.
@@ -154,9 +123,9 @@ std::u16string ProbeInternetExplorer(Registry& registry)
 std::vector<RuntimeStatus> ProbeCppRuntimes(Registry& registry)
 {
     std::vector<RuntimeStatus> runtimes;
-    runtimes.reserve(RuntimeKeys.size());
+    runtimes.reserve(CppRuntimeKeys.size());
     const bool on64BitWindows = registry.IsWow64Process();
-    for (const RuntimeKey& row : RuntimeKeys) {
+    for (const CppRuntimeKey& row : CppRuntimeKeys) {
         const std::u16string path = on64BitWindows ? row.keyOn64Bit : row.keyOn32Bit;
         runtimes.push_back({row.name, KeyExists(registry, path)});
     }

@@ -18,6 +18,33 @@ as_root() {
     fi
 }
 
+# How long a package-manager call waits for another installation to finish
+# (a fresh machine often runs unattended upgrades at first boot).
+APT_LOCK_SECONDS=600
+APT_WAIT=(-o "DPkg::Lock::Timeout=$APT_LOCK_SECONDS")
+
+# Says so when another program holds the package manager's locks; the call
+# that follows waits for them.
+note_lock_holder() {
+    local holder
+    holder=$(lslocks -n -o COMMAND,PATH 2>/dev/null |
+        awk '$2 ~ /^\/var\/lib\/(dpkg\/lock(-frontend)?|apt\/lists\/lock)$/ { print $1; exit }')
+    if [ -n "$holder" ]; then
+        say "Waiting for another package installation ($holder) to finish (up to $APT_LOCK_SECONDS s)"
+    fi
+}
+
+# dpkg --add-architecture takes dpkg's lock but cannot wait for it: try again for a while.
+add_architecture() {
+    local waited=0
+    until as_root dpkg --add-architecture "$1" 2>/dev/null; do
+        [ "$waited" -lt "$APT_LOCK_SECONDS" ] || die "dpkg --add-architecture $1 failed (is another installation still running?)"
+        [ "$waited" -eq 0 ] && note_lock_holder
+        sleep 5
+        waited=$((waited + 5))
+    done
+}
+
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
@@ -36,11 +63,14 @@ ensure_packages() {
     say "Installing: ${MISSING[*]}"
     if printf '%s\n' "${MISSING[@]}" | grep -q ':i386$' &&
         ! dpkg --print-foreign-architectures | grep -qx i386; then
-        as_root dpkg --add-architecture i386
+        add_architecture i386
     fi
-    as_root apt-get update -qq || die "apt-get update failed; check the network and /etc/apt/sources.list"
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${MISSING[@]}" \
-        >/dev/null || die "could not install: ${MISSING[*]}"
+    note_lock_holder
+    as_root apt-get "${APT_WAIT[@]}" update -qq ||
+        die "apt-get update failed; check the network and /etc/apt/sources.list"
+    note_lock_holder
+    DEBIAN_FRONTEND=noninteractive as_root apt-get "${APT_WAIT[@]}" install -y -qq --no-install-recommends \
+        "${MISSING[@]}" >/dev/null || die "could not install: ${MISSING[*]}"
 }
 
 BUILD_PACKAGES=(cmake make g++ googletest python3)

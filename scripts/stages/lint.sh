@@ -37,8 +37,10 @@ for unit in "${translation_units[@]}"; do
 done
 
 say "clang-tidy: ${#native_units[@]} native and $((${#windows_units[@]} + ${#release_units[@]})) Windows translation units"
-run-clang-tidy -quiet -j 2 -p build/native "${native_units[@]/#/$ROOT/}" >/tmp/nimlo-tidy.log 2>&1 ||
-    { grep -E 'error:|warning:' /tmp/nimlo-tidy.log; die "clang-tidy found problems in native sources"; }
+tidy_log=$(mktemp)
+trap 'rm -f "$tidy_log"' EXIT
+run-clang-tidy -quiet -j 2 -p build/native "${native_units[@]/#/$ROOT/}" >"$tidy_log" 2>&1 ||
+    { grep -E 'error:|warning:' "$tidy_log"; die "clang-tidy found problems in native sources"; }
 if [ ${#bench_units[@]} -gt 0 ] && [ -f build/bench/compile_commands.json ]; then
     clang-tidy -quiet -p build/bench "${bench_units[@]}" || die "clang-tidy found problems in the benchmarks"
 fi

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "fakes/FakeRegistry.h"
+#include "sysinfo/CppRuntimeKeys.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -272,44 +273,11 @@ TEST(RegistryProbesTest, EachProbeAsksForTheViewAfresh)
 
 // ---------------------------------------------------------------- C++ runtimes
 
-struct RuntimeRow {
-    std::u16string name;
-    std::u16string keyOn64Bit;
-    std::u16string keyOn32Bit;
-};
-
-const std::vector<RuntimeRow> RuntimeTable{
-    {u"Microsoft Visual C++ 2008 Redistributable x86",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0"},
-    {u"Microsoft Visual C++ 2008 Redistributable x64",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D"},
-    {u"Microsoft Visual C++ 2010 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86"},
-    {u"Microsoft Visual C++ 2010 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64"},
-    {u"Microsoft Visual C++ 2013 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2013 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64"},
-    {u"Microsoft Visual C++ 2015 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2015 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64"},
-};
-
 std::vector<RuntimeStatus> Expected(const std::vector<bool>& installed)
 {
     std::vector<RuntimeStatus> rows;
-    for (std::size_t i = 0; i < RuntimeTable.size(); ++i) {
-        rows.push_back({RuntimeTable[i].name, installed.at(i)});
+    for (std::size_t i = 0; i < CppRuntimeKeys.size(); ++i) {
+        rows.push_back({CppRuntimeKeys[i].name, installed.at(i)});
     }
     return rows;
 }
@@ -317,8 +285,8 @@ std::vector<RuntimeStatus> Expected(const std::vector<bool>& installed)
 std::vector<std::u16string> Column(bool on64BitWindows)
 {
     std::vector<std::u16string> keys;
-    keys.reserve(RuntimeTable.size());
-    for (const RuntimeRow& row : RuntimeTable) {
+    keys.reserve(CppRuntimeKeys.size());
+    for (const CppRuntimeKey& row : CppRuntimeKeys) {
         keys.push_back(on64BitWindows ? row.keyOn64Bit : row.keyOn32Bit);
     }
     return keys;
@@ -370,10 +338,10 @@ INSTANTIATE_TEST_SUITE_P(RegistryProbesTest, RuntimesOnEitherWindows, testing::B
 TEST(RegistryProbesTest, Runtime2015X86OnlyUnderThePlainPathOn64BitWindowsIsNotInstalled)
 {
     FakeRegistry registry(true);
-    registry.AddKey(View::Native, RuntimeTable[6].keyOn32Bit);
-    registry.AddKey(View::Redirected, RuntimeTable[6].keyOn32Bit);
-    registry.AddKey(View::Redirected, RuntimeTable[6].keyOn64Bit);
-    registry.AddKey(RuntimeTable[7].keyOn64Bit);
+    registry.AddKey(View::Native, CppRuntimeKeys[6].keyOn32Bit);
+    registry.AddKey(View::Redirected, CppRuntimeKeys[6].keyOn32Bit);
+    registry.AddKey(View::Redirected, CppRuntimeKeys[6].keyOn64Bit);
+    registry.AddKey(CppRuntimeKeys[7].keyOn64Bit);
 
     EXPECT_EQ(ProbeCppRuntimes(registry), Expected({false, false, false, false, false, false, false, true}));
 }
@@ -381,11 +349,11 @@ TEST(RegistryProbesTest, Runtime2015X86OnlyUnderThePlainPathOn64BitWindowsIsNotI
 TEST(RegistryProbesTest, RuntimeKeyThatCannotBeOpenedIsNotInstalledAndOthersGoOn)
 {
     FakeRegistry registry(true);
-    registry.AddKey(RuntimeTable[0].keyOn64Bit);
-    registry.AddKey(RuntimeTable[2].keyOn64Bit).openStatus = AccessDenied;
-    registry.AddKey(RuntimeTable[3].keyOn64Bit).openStatus = 1018; // key marked for deletion
-    registry.AddKey(RuntimeTable[4].keyOn64Bit).Text(u"Installed", u"1");
-    registry.AddKey(RuntimeTable[7].keyOn64Bit);
+    registry.AddKey(CppRuntimeKeys[0].keyOn64Bit);
+    registry.AddKey(CppRuntimeKeys[2].keyOn64Bit).openStatus = AccessDenied;
+    registry.AddKey(CppRuntimeKeys[3].keyOn64Bit).openStatus = 1018; // key marked for deletion
+    registry.AddKey(CppRuntimeKeys[4].keyOn64Bit).Text(u"Installed", u"1");
+    registry.AddKey(CppRuntimeKeys[7].keyOn64Bit);
 
     EXPECT_EQ(ProbeCppRuntimes(registry), Expected({true, false, false, false, true, false, false, true}));
     EXPECT_EQ(registry.opens.size(), 8u);

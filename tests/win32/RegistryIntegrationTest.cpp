@@ -14,6 +14,7 @@
 
 #include "platform/win32/WideString.h"
 #include "platform/win32/Win32Registry.h"
+#include "sysinfo/CppRuntimeKeys.h"
 #include "sysinfo/RegistryProbes.h"
 
 namespace Talvane::Nimlo {
@@ -187,40 +188,7 @@ TEST(RegistryIntegrationTest, InternetExplorerVersion)
     EXPECT_EQ(ProbeInternetExplorer(registry), u"0.Unknown");
 }
 
-struct RuntimeRow {
-    const char16_t* name;
-    const char16_t* keyOn64Bit;
-    const char16_t* keyOn32Bit;
-};
-
-const std::array<RuntimeRow, 8> RuntimeTable{{
-    {u"Microsoft Visual C++ 2008 Redistributable x86",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0",
-     u"SOFTWARE\\Classes\\Installer\\Products\\6E815EB96CCE9A53884E7857C57002F0"},
-    {u"Microsoft Visual C++ 2008 Redistributable x64",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D",
-     u"SOFTWARE\\Classes\\Installer\\Products\\67D6ECF5CD5FBA732B8B22BAC8DE1B4D"},
-    {u"Microsoft Visual C++ 2010 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x86"},
-    {u"Microsoft Visual C++ 2010 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\10.0\\VC\\VCRedist\\x64"},
-    {u"Microsoft Visual C++ 2013 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2013 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\12.0\\VC\\Runtimes\\x64"},
-    {u"Microsoft Visual C++ 2015 Redistributable x86",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x86"},
-    {u"Microsoft Visual C++ 2015 Redistributable x64",
-     u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64",
-     u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64"},
-}};
-
-std::u16string KeyOfThisMachine(const RuntimeRow& row)
+std::u16string KeyOfThisMachine(const CppRuntimeKey& row)
 {
     return OnWow64() ? row.keyOn64Bit : row.keyOn32Bit;
 }
@@ -228,8 +196,8 @@ std::u16string KeyOfThisMachine(const RuntimeRow& row)
 std::vector<RuntimeStatus> Rows(const std::array<bool, 8>& installed)
 {
     std::vector<RuntimeStatus> rows;
-    for (std::size_t i = 0; i < RuntimeTable.size(); ++i) {
-        rows.push_back({RuntimeTable[i].name, installed[i]});
+    for (std::size_t i = 0; i < CppRuntimeKeys.size(); ++i) {
+        rows.push_back({CppRuntimeKeys[i].name, installed[i]});
     }
     return rows;
 }
@@ -237,17 +205,17 @@ std::vector<RuntimeStatus> Rows(const std::array<bool, 8>& installed)
 TEST(RegistryIntegrationTest, CppRuntimesAreTheKeysThatExist)
 {
     std::array<bool, 8> before{};
-    for (std::size_t i = 0; i < RuntimeTable.size(); ++i) {
-        before[i] = KeyExists(KeyOfThisMachine(RuntimeTable[i]));
+    for (std::size_t i = 0; i < CppRuntimeKeys.size(); ++i) {
+        before[i] = KeyExists(KeyOfThisMachine(CppRuntimeKeys[i]));
     }
     Win32Registry registry;
     ASSERT_EQ(ProbeCppRuntimes(registry), Rows(before));
 
     {
         // 2008 x86, 2010 x64 and 2015 x86, keys without values.
-        const TemporaryKey x86_2008(KeyOfThisMachine(RuntimeTable[0]));
-        const TemporaryKey x64_2010(KeyOfThisMachine(RuntimeTable[3]));
-        const TemporaryKey x86_2015(KeyOfThisMachine(RuntimeTable[6]));
+        const TemporaryKey x86_2008(KeyOfThisMachine(CppRuntimeKeys[0]));
+        const TemporaryKey x64_2010(KeyOfThisMachine(CppRuntimeKeys[3]));
+        const TemporaryKey x86_2015(KeyOfThisMachine(CppRuntimeKeys[6]));
         ASSERT_EQ(x86_2008.Status(), ERROR_SUCCESS);
         ASSERT_EQ(x64_2010.Status(), ERROR_SUCCESS);
         ASSERT_EQ(x86_2015.Status(), ERROR_SUCCESS);
@@ -266,12 +234,12 @@ TEST(RegistryIntegrationTest, On64BitWindowsThePlainRuntimePathDoesNotCount)
         GTEST_SKIP() << "32-bit Windows has no WOW6432Node paths";
     }
     Win32Registry registry;
-    const bool before = KeyExists(RuntimeTable[7].keyOn64Bit);
+    const bool before = KeyExists(CppRuntimeKeys[7].keyOn64Bit);
 
-    const TemporaryKey plain(RuntimeTable[7].keyOn32Bit);
+    const TemporaryKey plain(CppRuntimeKeys[7].keyOn32Bit);
     ASSERT_EQ(plain.Status(), ERROR_SUCCESS);
 
-    EXPECT_EQ(ProbeCppRuntimes(registry).at(7), (RuntimeStatus{RuntimeTable[7].name, before}));
+    EXPECT_EQ(ProbeCppRuntimes(registry).at(7), (RuntimeStatus{CppRuntimeKeys[7].name, before}));
 }
 
 TEST(RegistryIntegrationTest, UniqueKeyClosesItsKeyOnceAndMovesOwnership)
