@@ -287,7 +287,7 @@ std::vector<std::u16string> Column(bool on64BitWindows)
     std::vector<std::u16string> keys;
     keys.reserve(CppRuntimeKeys.size());
     for (const CppRuntimeKey& row : CppRuntimeKeys) {
-        keys.push_back(on64BitWindows ? row.keyOn64Bit : row.keyOn32Bit);
+        keys.emplace_back(on64BitWindows ? row.keyOn64Bit : row.keyOn32Bit);
     }
     return keys;
 }
