@@ -23,12 +23,16 @@ as_root() {
 APT_LOCK_SECONDS=600
 APT_WAIT=(-o "DPkg::Lock::Timeout=$APT_LOCK_SECONDS")
 
-# Says so when another program holds the package manager's locks; the call
-# that follows waits for them.
+# Says so when another program holds one of the package manager's locks
+# (`lists` for apt-get update, `dpkg` for installing); the call that follows
+# waits for it.
 note_lock_holder() {
-    local holder
-    holder=$(lslocks -n -o COMMAND,PATH 2>/dev/null |
-        awk '$2 ~ /^\/var\/lib\/(dpkg\/lock(-frontend)?|apt\/lists\/lock)$/ { print $1; exit }')
+    local pattern holder
+    case $1 in
+        lists) pattern='^/var/lib/apt/lists/lock$' ;;
+        *) pattern='^/var/lib/dpkg/lock(-frontend)?$' ;;
+    esac
+    holder=$(lslocks -n -o COMMAND,PATH 2>/dev/null | awk -v p="$pattern" '$2 ~ p { print $1; exit }')
     if [ -n "$holder" ]; then
         say "Waiting for another package installation ($holder) to finish (up to $APT_LOCK_SECONDS s)"
     fi
@@ -39,7 +43,7 @@ add_architecture() {
     local waited=0
     until as_root dpkg --add-architecture "$1" 2>/dev/null; do
         [ "$waited" -lt "$APT_LOCK_SECONDS" ] || die "dpkg --add-architecture $1 failed (is another installation still running?)"
-        [ "$waited" -eq 0 ] && note_lock_holder
+        [ "$waited" -eq 0 ] && note_lock_holder dpkg
         sleep 5
         waited=$((waited + 5))
     done
@@ -65,10 +69,10 @@ ensure_packages() {
         ! dpkg --print-foreign-architectures | grep -qx i386; then
         add_architecture i386
     fi
-    note_lock_holder
+    note_lock_holder lists
     as_root apt-get "${APT_WAIT[@]}" update -qq ||
         die "apt-get update failed; check the network and /etc/apt/sources.list"
-    note_lock_holder
+    note_lock_holder dpkg
     DEBIAN_FRONTEND=noninteractive as_root apt-get "${APT_WAIT[@]}" install -y -qq --no-install-recommends \
         "${MISSING[@]}" >/dev/null || die "could not install: ${MISSING[*]}"
 }
