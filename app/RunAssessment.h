@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "platform/Desktop.h"
-#include "platform/FileSystem.h"
-#include "sysinfo/SystemProfile.h"
+#include "platform/RunServices.h"
 
 namespace Talvane::Nimlo {
 
@@ -18,16 +16,6 @@ inline constexpr char16_t NotAssessedCaption[] = u"System Assessment";
 inline constexpr char16_t NotAssessedTextStart[] = u"The system assessment could not be completed: ";
 // When not even the reason can be put into words (memory ran out).
 inline constexpr char16_t NotAssessedFixedText[] = u"The system assessment could not be completed.";
-
-// Everything the run takes from the machine it runs on.
-class RunServices {
-public:
-    virtual ~RunServices() = default;
-    virtual SystemProfile CollectSystemProfile() = 0;
-    virtual std::string LoadReportTemplate() = 0;
-    virtual FileSystem& Files() = 0;
-    virtual Desktop& Shell() = 0;
-};
 
 // Exit statuses of the run.
 inline constexpr int ExitReportOpened = 0;

@@ -17,7 +17,7 @@
 
 #include "FuzzSupport.h"
 #include "sysinfo/CppRuntimeKeys.h"
-#include "sysinfo/Registry.h"
+#include "platform/Registry.h"
 #include "sysinfo/RegistryProbes.h"
 
 using namespace Talvane::Nimlo;

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "sysinfo/Registry.h"
+#include "platform/Registry.h"
 #include "sysinfo/SystemProfile.h"
-#include "sysinfo/WmiResultSet.h"
+#include "platform/Wmi.h"
 
 namespace Talvane::Nimlo {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "sysinfo/Records.h"
-#include "sysinfo/Registry.h"
+#include "platform/Registry.h"
 
 namespace Talvane::Nimlo {
 

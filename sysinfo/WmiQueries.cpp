@@ -5,7 +5,9 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/SystemError.h"
 #include "text/NumberParse.h"
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -22,6 +24,20 @@ std::unique_ptr<WmiObject> FirstObject(WmiResultSet& results, const char* classN
         throw std::runtime_error(std::string("WMI returned no ") + className + " object");
     }
     return object;
+}
+
+// A property the parser cannot do without. One that WMI could not give ends
+// the collection with what failed and WMI's HRESULT, rather than with the
+// number conversion's complaint about an empty text.
+WmiValue Needed(const WmiObject& object, const char* name, const char* className)
+{
+    WmiValue value = object.Get(WidenAscii(name));
+    if (!value.Fetched()) {
+        std::string action = "Reading ";
+        action.append(name).append(" of ").append(className).append(" failed (HRESULT ");
+        throw std::runtime_error(action.append(HResultText(value.fetchResult)).append(")"));
+    }
+    return value;
 }
 
 // A byte count delivered as decimal text, in gigabytes of 1024^3 bytes.
@@ -51,7 +67,7 @@ CpuInfo CpuInfoWmiQuery::Parse(WmiResultSet& results) const
 {
     const std::unique_ptr<WmiObject> processor = FirstObject(results, "Win32_Processor");
     // MaxClockSpeed comes as 32 bits read as a signed value.
-    const auto megahertz = static_cast<std::int32_t>(processor->Integer(u"MaxClockSpeed"));
+    const auto megahertz = static_cast<std::int32_t>(processor->Get(u"MaxClockSpeed").Integer32());
 
     CpuInfo cpu;
     cpu.maxClockSpeedGHz = static_cast<double>(megahertz) / 1000.0;
@@ -70,12 +86,12 @@ std::vector<DiskInfo> DiskInfoWmiQuery::Parse(WmiResultSet& results) const
 {
     std::vector<DiskInfo> disks;
     while (const std::unique_ptr<WmiObject> disk = results.Next()) {
-        if (disk->Integer(u"DriveType") != LocalDiskDriveType) {
+        if (disk->Get(u"DriveType").Integer32() != LocalDiskDriveType) {
             continue;
         }
         DiskInfo info;
-        info.deviceId = disk->Text(u"DeviceID");
-        info.freeSpaceGB = FreeSpaceGB(disk->Text(u"FreeSpace"));
+        info.deviceId = disk->Get(u"DeviceID").text;
+        info.freeSpaceGB = FreeSpaceGB(disk->Get(u"FreeSpace").text);
         disks.push_back(std::move(info));
     }
     return disks;
@@ -91,8 +107,8 @@ MemoryInfo MemoryInfoWmiQuery::Parse(WmiResultSet& results) const
     const std::unique_ptr<WmiObject> system = FirstObject(results, "Win32_ComputerSystem");
 
     MemoryInfo memory;
-    memory.totalPhysicalMemoryGB = GigabytesFromText(system->Text(u"TotalPhysicalMemory"));
-    memory.name = system->Text(u"Name");
+    memory.totalPhysicalMemoryGB = GigabytesFromText(Needed(*system, "TotalPhysicalMemory", "Win32_ComputerSystem").text);
+    memory.name = system->Get(u"Name").text;
     return memory;
 }
 
@@ -104,14 +120,14 @@ std::string OSInfoWmiQuery::QueryText() const
 OSInfo OSInfoWmiQuery::Parse(WmiResultSet& results) const
 {
     const std::unique_ptr<WmiObject> system = FirstObject(results, "Win32_OperatingSystem");
-    const OSVersion version = ParseVersion(system->Text(u"Version"), system->Text(u"CSDVersion"));
+    const OSVersion version = ParseVersion(Needed(*system, "Version", "Win32_OperatingSystem").text, system->Get(u"CSDVersion").text);
 
     OSInfo os;
     os.majorVersion = version.major;
     os.minorVersion = version.minor;
     os.servicePackMajor = version.servicePack;
-    os.caption = system->Text(u"Caption");
-    os.isServer = system->Integer(u"ProductType") != WorkstationProductType;
+    os.caption = system->Get(u"Caption").text;
+    os.isServer = system->Get(u"ProductType").Integer32() != WorkstationProductType;
     return os;
 }
 
@@ -148,10 +164,9 @@ VideoMemoryInfo VideoMemoryWmiQuery::Parse(WmiResultSet& results) const
 {
     VideoMemoryInfo video;
     if (const std::unique_ptr<WmiObject> controller = results.Next()) {
-        // AdapterRAM's 32 bits as an unsigned byte count: 4 GB less 1 MB
-        // stays positive.
-        const std::int64_t bytes = controller->Integer(u"AdapterRAM");
-        video.adapterRamMB = bytes / 1024 / 1024;
+        // A byte count without sign: the 32-bit 4 GB less 1 MB stays positive.
+        const std::uint64_t bytes = controller->Get(u"AdapterRAM").integer;
+        video.adapterRamMB = static_cast<std::int64_t>(bytes / 1024 / 1024);
     }
     return video;
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sysinfo/WmiResultSet.h"
+#include "platform/Wmi.h"
 
 namespace Talvane::Nimlo {
 

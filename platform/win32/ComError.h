@@ -2,19 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 
-namespace Talvane::Nimlo {
+#include "platform/SystemError.h"
 
-// An HRESULT as the documentation writes it, e.g. "0x8007000E".
-inline std::string HResultText(HRESULT result)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result));
-    return text;
-}
+namespace Talvane::Nimlo {
 
 // A COM or WMI call that failed: what was being done, and the HRESULT.
 // what() says both: "<action> failed (HRESULT 0x...)".

@@ -5,14 +5,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <string>
 
-#include "platform/win32/WideString.h"
+#include "platform/VariantValue.h"
 
 namespace Talvane::Nimlo {
 
-// Sole owner of one VARIANT, cleared exactly once. Its value is read through
-// the member that matches its type tag and no other.
+// Sole owner of one VARIANT, cleared exactly once.
 class Variant {
 public:
     Variant() noexcept { Reset(); }
@@ -41,47 +39,7 @@ public:
         return &value_;
     }
 
-    VARTYPE Type() const noexcept { return value_.vt; }
-
-    // The text of a VT_BSTR value (a null string is empty); empty for any
-    // other type.
-    std::u16string Text() const
-    {
-        if (value_.vt != VT_BSTR || value_.bstrVal == nullptr) {
-            return {};
-        }
-        return FromWide(value_.bstrVal, SysStringLen(value_.bstrVal));
-    }
-
-    // The 32 bits of an integer value (signed types sign-extended to 32 bits,
-    // 64-bit types cut to their low 32 bits); 0 for any other type.
-    std::uint32_t Integer() const noexcept
-    {
-        switch (value_.vt) {
-        case VT_I1:
-            return static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(value_.cVal)));
-        case VT_UI1:
-            return value_.bVal;
-        case VT_I2:
-            return static_cast<std::uint32_t>(static_cast<std::int32_t>(value_.iVal));
-        case VT_UI2:
-            return value_.uiVal;
-        case VT_I4:
-            return static_cast<std::uint32_t>(value_.lVal);
-        case VT_UI4:
-            return static_cast<std::uint32_t>(value_.ulVal);
-        case VT_INT:
-            return static_cast<std::uint32_t>(value_.intVal);
-        case VT_UINT:
-            return static_cast<std::uint32_t>(value_.uintVal);
-        case VT_I8:
-            return static_cast<std::uint32_t>(static_cast<std::uint64_t>(value_.llVal));
-        case VT_UI8:
-            return static_cast<std::uint32_t>(value_.ullVal);
-        default:
-            return 0;
-        }
-    }
+    const VARIANT& get() const noexcept { return value_; }
 
 private:
     // All zero bytes, then VT_EMPTY.
@@ -93,5 +51,19 @@ private:
 
     VARIANT value_;
 };
+
+// The tags the conversion reads are the platform's own.
+static_assert(VariantTag::Empty == VT_EMPTY && VariantTag::Null == VT_NULL && VariantTag::I2 == VT_I2 &&
+              VariantTag::I4 == VT_I4 && VariantTag::R8 == VT_R8 && VariantTag::Bstr == VT_BSTR &&
+              VariantTag::Bool == VT_BOOL && VariantTag::I1 == VT_I1 && VariantTag::UI1 == VT_UI1 &&
+              VariantTag::UI2 == VT_UI2 && VariantTag::UI4 == VT_UI4 && VariantTag::I8 == VT_I8 &&
+              VariantTag::UI8 == VT_UI8 && VariantTag::Int == VT_INT && VariantTag::UInt == VT_UINT);
+
+// The one conversion of a property fetched from WMI: `fetchResult` is what
+// IWbemClassObject::Get returned for it.
+inline WmiValue ToWmiValue(const VARIANT& fetched, HRESULT fetchResult)
+{
+    return ToWmiValue(fetched, static_cast<std::int32_t>(fetchResult), [](BSTR text) { return SysStringLen(text); });
+}
 
 } // namespace Talvane::Nimlo

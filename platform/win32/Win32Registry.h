@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "sysinfo/Registry.h"
+#include "platform/Registry.h"
 
 namespace Talvane::Nimlo {
 

@@ -15,19 +15,14 @@ class WbemObject final : public WmiObject {
 public:
     explicit WbemObject(ComPtr<IWbemClassObject> object) : object_(std::move(object)) {}
 
-    std::u16string Text(const std::u16string& name) const override { return Get(name).Text(); }
-
-    std::uint32_t Integer(const std::u16string& name) const override { return Get(name).Integer(); }
-
-private:
-    // A property the object does not have (or cannot give) stays VT_EMPTY.
-    Variant Get(const std::u16string& name) const
+    WmiValue Get(const std::u16string& name) const override
     {
         Variant value;
-        object_->Get(AsWide(name), 0, value.put(), nullptr, nullptr);
-        return value;
+        const HRESULT fetched = object_->Get(AsWide(name), 0, value.put(), nullptr, nullptr);
+        return ToWmiValue(value.get(), fetched);
     }
 
+private:
     ComPtr<IWbemClassObject> object_;
 };
 

@@ -8,7 +8,7 @@
 
 #include "platform/win32/ComInit.h"
 #include "platform/win32/ComPtr.h"
-#include "sysinfo/WmiResultSet.h"
+#include "platform/Wmi.h"
 
 namespace Talvane::Nimlo {
 

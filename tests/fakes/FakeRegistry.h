@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "sysinfo/Registry.h"
+#include "platform/Registry.h"
 
 namespace Talvane::Nimlo::Testing {
 

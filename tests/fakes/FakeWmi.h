@@ -7,43 +7,47 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
-#include "sysinfo/WmiResultSet.h"
+#include "platform/Wmi.h"
 
 namespace Talvane::Nimlo::Testing {
 
-// A property value as WMI hands it over: text, or the 32 bits of an integer.
-using FakeWmiValue = std::variant<std::u16string, std::uint32_t>;
+// A property value as the Windows side hands it over: text, an integer's bits,
+// or a fetch that failed with an HRESULT.
+struct FakeWmiValue {
+    FakeWmiValue(std::u16string text) : value{std::move(text), 0, 0} {} // NOLINT: written as the value it stands for
+    FakeWmiValue(const char16_t* text) : FakeWmiValue(std::u16string(text)) {}   // NOLINT: as above
+    FakeWmiValue(std::uint32_t bits) : value{{}, bits, 0} {}                     // NOLINT: as above
+
+    static FakeWmiValue Integer64(std::uint64_t bits)
+    {
+        FakeWmiValue fake(0u);
+        fake.value.integer = bits;
+        return fake;
+    }
+
+    static FakeWmiValue FetchFailed(std::int32_t result)
+    {
+        FakeWmiValue fake(0u);
+        fake.value.fetchResult = result;
+        return fake;
+    }
+
+    WmiValue value;
+};
 
 // One result object: property name -> value. Properties not listed are absent.
 using FakeWmiProperties = std::map<std::u16string, FakeWmiValue>;
 
-// Reads like the Windows adapter: a text property read as an integer gives 0,
-// an integer property read as text gives an empty text.
 class FakeWmiObject : public WmiObject {
 public:
     explicit FakeWmiObject(FakeWmiProperties properties) : properties_(std::move(properties)) {}
 
-    std::u16string Text(const std::u16string& name) const override
+    WmiValue Get(const std::u16string& name) const override
     {
         const auto found = properties_.find(name);
-        if (found == properties_.end()) {
-            return {};
-        }
-        const auto* text = std::get_if<std::u16string>(&found->second);
-        return text ? *text : std::u16string();
-    }
-
-    std::uint32_t Integer(const std::u16string& name) const override
-    {
-        const auto found = properties_.find(name);
-        if (found == properties_.end()) {
-            return 0;
-        }
-        const auto* value = std::get_if<std::uint32_t>(&found->second);
-        return value ? *value : 0;
+        return found == properties_.end() ? WmiValue() : found->second.value;
     }
 
 private:

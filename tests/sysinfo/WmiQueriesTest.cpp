@@ -15,6 +15,9 @@ namespace {
 using Testing::FakeWmiProperties;
 using Testing::FakeWmiResultSet;
 using Testing::FakeWmiService;
+using Testing::FakeWmiValue;
+
+constexpr std::int32_t NotFound = static_cast<std::int32_t>(0x80041002); // WBEM_E_NOT_FOUND
 
 constexpr std::uint64_t GiB = 1024ull * 1024 * 1024;
 
@@ -168,6 +171,27 @@ TEST(MemoryInfoWmiQueryTest, UnreadableMemorySizeRaisesTheConversionError)
               "stoull argument out of range");
 }
 
+TEST(WmiQueriesTest, NeededPropertyThatCannotBeFetchedSaysWhatFailedWithItsHresult)
+{
+    EXPECT_EQ(ErrorOf<std::runtime_error>([] {
+                  ParseObjects(MemoryInfoWmiQuery(), {{{u"TotalPhysicalMemory", FakeWmiValue::FetchFailed(NotFound)}}});
+              }),
+              "Reading TotalPhysicalMemory of Win32_ComputerSystem failed (HRESULT 0x80041002)");
+    EXPECT_EQ(ErrorOf<std::runtime_error>([] {
+                  ParseObjects(OSInfoWmiQuery(), {{{u"Version", FakeWmiValue::FetchFailed(NotFound)}}});
+              }),
+              "Reading Version of Win32_OperatingSystem failed (HRESULT 0x80041002)");
+}
+
+TEST(WmiQueriesTest, OtherPropertiesThatCannotBeFetchedReadAsAbsent)
+{
+    const FakeWmiValue failed = FakeWmiValue::FetchFailed(NotFound);
+    EXPECT_EQ(ParseObjects(DiskInfoWmiQuery(), {{{u"DriveType", 3u}, {u"DeviceID", failed}, {u"FreeSpace", failed}}}),
+              (std::vector<DiskInfo>{{0.0, u""}}));
+    EXPECT_EQ(ParseObjects(OSInfoWmiQuery(), {{{u"Version", u"6.1"}, {u"CSDVersion", failed}, {u"ProductType", failed}}}),
+              (OSInfo{6, 1, 0, u"", true}));
+}
+
 TEST(VideoMemoryWmiQueryTest, ReadsTheFirstAdapterAsUnsignedMegabytes)
 {
     struct Case {
@@ -181,6 +205,9 @@ TEST(VideoMemoryWmiQueryTest, ReadsTheFirstAdapterAsUnsignedMegabytes)
         {{{u"AdapterRAM", 2u * 1024 * 1024 - 1}}, 1},
         {{{u"AdapterRAM", 0u}}, 0},
         {{}, 0},
+        // A 64-bit count (not what WMI sends today) is read whole.
+        {{{u"AdapterRAM", FakeWmiValue::Integer64(8ULL << 30)}}, 8192},
+        {{{u"AdapterRAM", FakeWmiValue::FetchFailed(NotFound)}}, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseObjects(VideoMemoryWmiQuery(), {c.controller, {{u"AdapterRAM", 1073741824u}}}).adapterRamMB,

@@ -120,12 +120,20 @@ TEST(WmiIntegrationTest, ReadsPropertiesByTheirType)
     const std::unique_ptr<WmiObject> system = results->Next();
     ASSERT_NE(system, nullptr);
 
-    EXPECT_FALSE(system->Text(u"Version").empty());
-    EXPECT_EQ(system->Integer(u"Version"), 0u);
-    EXPECT_NE(system->Integer(u"ProductType"), 0u);
-    EXPECT_EQ(system->Text(u"ProductType"), u"");
-    EXPECT_EQ(system->Text(u"NoSuchProperty"), u"");
-    EXPECT_EQ(system->Integer(u"NoSuchProperty"), 0u);
+    const WmiValue version = system->Get(u"Version");
+    EXPECT_FALSE(version.text.empty());
+    EXPECT_EQ(version.integer, 0u);
+    EXPECT_EQ(version.fetchResult, S_OK);
+    const WmiValue productType = system->Get(u"ProductType");
+    EXPECT_NE(productType.integer, 0u);
+    EXPECT_EQ(productType.text, u"");
+
+    // A property the class does not have: Get fails, and its HRESULT is kept.
+    const WmiValue missing = system->Get(u"NoSuchProperty");
+    EXPECT_EQ(missing.text, u"");
+    EXPECT_EQ(missing.integer, 0u);
+    EXPECT_FALSE(missing.Fetched());
+    EXPECT_EQ(missing.fetchResult, static_cast<std::int32_t>(WBEM_E_NOT_FOUND));
 }
 
 TEST(WmiIntegrationTest, RefusedQueryThrowsWithTheHresult)

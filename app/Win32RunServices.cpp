@@ -1,4 +1,4 @@
-#include "platform/win32/Win32RunServices.h"
+#include "app/Win32RunServices.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/RunAssessment.h"
+#include "platform/RunServices.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Files.h"
 
