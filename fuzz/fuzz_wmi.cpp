@@ -1,10 +1,18 @@
-// Fuzz target for the five WMI parsers. The input describes one result set:
-// a number of objects, each with a few properties chosen from the names the
-// parsers read (plus one they do not), each property text or a 32-bit
-// integer. Every parser runs on its own fresh copy of that result set and its
-// record is recomputed here from the properties.
+// Fuzz target for the five WMI parsers and the conversion of the values they
+// read. The input describes one result set: a number of objects, each with a
+// few properties chosen from the names the parsers read (plus one they do
+// not). Each property is made as WMI could hand it over: a VARIANT (here its
+// portable stand-in) of any type WMI uses, or a fetch that failed; it reaches
+// the parsers through the product's conversion. What each property means is
+// noted while it is made (a text, a number of whole mebibytes and the bytes
+// past them), and every record is checked against that, never against the
+// product's own arithmetic.
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <utility>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -14,6 +22,7 @@
 #include "FuzzParse.h"
 #include "FuzzSupport.h"
 #include "fakes/FakeWmi.h"
+#include "fakes/VariantCases.h"
 #include "sysinfo/WmiQueries.h"
 
 using namespace Talvane::Nimlo;
@@ -21,6 +30,7 @@ using namespace Talvane::Nimlo::Fuzzing;
 using Talvane::Nimlo::Testing::FakeWmiObject;
 using Talvane::Nimlo::Testing::FakeWmiProperties;
 using Talvane::Nimlo::Testing::FakeWmiValue;
+using Talvane::Nimlo::Testing::StandInVariant;
 
 namespace {
 
@@ -57,24 +67,35 @@ private:
     std::size_t next_ = 0;
 };
 
-// What the parsers see of a property: the text of a text value, the bits of
-// an integer value; the other kind and a missing property read as empty or 0.
-std::u16string TextOf(const FakeWmiProperties& object, const char16_t* name)
+// What one property means, noted while it was made.
+struct Meant {
+    std::u16string text;       // a text value; empty for any other
+    std::uint64_t mebibytes = 0; // an integer value is mebibytes * 2^20 + rest
+    std::uint32_t rest = 0;
+    bool fetched = true;
+};
+
+using MeantObject = std::map<std::u16string, Meant>;
+
+const Meant& MeaningOf(const MeantObject& object, const char16_t* name)
 {
+    static const Meant absent;
     const auto found = object.find(name);
-    if (found == object.end() || found->second.index() != 0) {
-        return {};
-    }
-    return std::get<0>(found->second);
+    return found == object.end() ? absent : found->second;
 }
 
-std::uint32_t IntegerOf(const FakeWmiProperties& object, const char16_t* name)
+std::u16string TextOf(const MeantObject& object, const char16_t* name)
 {
-    const auto found = object.find(name);
-    if (found == object.end() || found->second.index() != 1) {
-        return 0;
-    }
-    return std::get<1>(found->second);
+    return MeaningOf(object, name).text;
+}
+
+// The integer as the property's 32 bits, which is how WMI hands over the
+// 16- and 32-bit properties these parsers compare.
+std::int64_t Low32Of(const MeantObject& object, const char16_t* name)
+{
+    const Meant& meant = MeaningOf(object, name);
+    const std::uint64_t whole = meant.mebibytes * 1048576 + meant.rest;
+    return static_cast<std::int64_t>(whole % 4294967296ULL);
 }
 
 // Bytes in gigabytes of 2^30 bytes; exact in binary.
@@ -83,19 +104,96 @@ double Gigabytes(std::uint64_t bytes)
     return std::ldexp(static_cast<double>(bytes), -30);
 }
 
-std::vector<FakeWmiProperties> ConsumeObjects(FuzzedDataProvider& data)
+const std::uint16_t Tags[] = {
+    VariantTag::Empty, VariantTag::Null, VariantTag::Bstr, VariantTag::Bool, VariantTag::R8,  VariantTag::I1,
+    VariantTag::UI1,   VariantTag::I2,   VariantTag::UI2,  VariantTag::I4,   VariantTag::UI4, VariantTag::Int,
+    VariantTag::UInt,  VariantTag::I8,   VariantTag::UI8,
+};
+
+int WidthOf(std::uint16_t tag)
 {
-    std::vector<FakeWmiProperties> objects(data.ConsumeIntegralInRange<std::size_t>(0, 5));
-    for (FakeWmiProperties& object : objects) {
-        const std::size_t count = data.ConsumeIntegralInRange<std::size_t>(0, 6);
-        for (std::size_t i = 0; i < count; ++i) {
-            const char16_t* name = data.PickValueInArray(PropertyNames);
-            if (data.ConsumeBool()) {
-                object[name] = FakeWmiValue(ConsumeText(data, 40));
-            } else {
-                object[name] = FakeWmiValue(data.ConsumeIntegral<std::uint32_t>());
-            }
+    switch (tag) {
+    case VariantTag::I1:
+    case VariantTag::UI1:
+        return 8;
+    case VariantTag::I2:
+    case VariantTag::UI2:
+        return 16;
+    case VariantTag::I4:
+    case VariantTag::UI4:
+    case VariantTag::Int:
+    case VariantTag::UInt:
+        return 32;
+    case VariantTag::I8:
+    case VariantTag::UI8:
+        return 64;
+    default:
+        return 0;
+    }
+}
+
+// Makes one property: a stand-in VARIANT of a chosen type filled with a chosen
+// value, converted by the product; notes what it means.
+std::pair<WmiValue, Meant> ConsumeProperty(FuzzedDataProvider& data)
+{
+    const std::uint16_t tag = data.PickValueInArray(Tags);
+    const bool fetched = data.ConsumeIntegralInRange<int>(0, 7) != 0;
+    Meant meant;
+    StandInVariant variant;
+    variant.vt = tag;
+    if (tag == VariantTag::Bstr) {
+        variant.storage = ConsumeText(data, 40);
+        variant.bstrVal = variant.storage.c_str();
+        meant.text = variant.storage;
+    } else if (tag == VariantTag::Bool) {
+        variant.boolVal = data.ConsumeBool() ? -1 : 0;
+    } else if (tag == VariantTag::R8) {
+        variant.dblVal = data.ConsumeFloatingPoint<double>();
+    } else if (const int width = WidthOf(tag); width != 0) {
+        // The number, chosen as whole mebibytes and the bytes past them.
+        if (width > 20) {
+            meant.mebibytes = data.ConsumeIntegralInRange<std::uint64_t>(0, (std::uint64_t{1} << (width - 20)) - 1);
+            meant.rest = data.ConsumeIntegralInRange<std::uint32_t>(0, 1048575);
+        } else {
+            meant.rest = data.ConsumeIntegralInRange<std::uint32_t>(0, (1U << width) - 1);
         }
+        const std::uint64_t bits = meant.mebibytes * 1048576 + meant.rest;
+        // The member of that width holds the same bits, whatever its sign.
+        variant.ullVal = 0;
+        std::memcpy(&variant.ullVal, &bits, static_cast<std::size_t>(width / 8));
+    }
+    if (!fetched) {
+        meant = Meant{{}, 0, 0, false};
+    }
+    const std::int32_t result = fetched ? 0 : static_cast<std::int32_t>(0x80041002);
+    const WmiValue value =
+        ToWmiValue(variant, result, [&variant](const char16_t*) { return variant.storage.size(); });
+    return {value, meant};
+}
+
+struct Objects {
+    std::vector<FakeWmiProperties> handed;
+    std::vector<MeantObject> meant;
+};
+
+Objects ConsumeObjects(FuzzedDataProvider& data)
+{
+    Objects objects;
+    const std::size_t count = data.ConsumeIntegralInRange<std::size_t>(0, 5);
+    for (std::size_t i = 0; i < count; ++i) {
+        FakeWmiProperties handed;
+        MeantObject meant;
+        const std::size_t properties = data.ConsumeIntegralInRange<std::size_t>(0, 6);
+        for (std::size_t j = 0; j < properties; ++j) {
+            const char16_t* name = data.PickValueInArray(PropertyNames);
+            auto [value, meaning] = ConsumeProperty(data);
+            FakeWmiValue fake(0U);
+            fake.value = std::move(value);
+            handed.insert_or_assign(name, std::move(fake));
+            meant.insert_or_assign(name, std::move(meaning));
+        }
+        objects.handed.push_back(std::move(handed));
+        objects.meant.push_back(std::move(meant));
     }
     return objects;
 }
@@ -114,27 +212,55 @@ template <typename Parse> void ExpectNoObjectError(Parse parse, const char* what
     FUZZ_CHECK(threw, std::string(what) + " parsed an empty result set");
 }
 
-void CheckCpu(const std::vector<FakeWmiProperties>& objects, std::uint32_t processors)
+// Runs `parse` and expects it to end with the error text of a needed
+// property that WMI could not give.
+template <typename Parse> void ExpectFetchError(Parse parse, const std::string& expected)
+{
+    std::string message;
+    try {
+        parse();
+    } catch (const std::runtime_error& error) {
+        message = error.what();
+    }
+    FUZZ_CHECK(message == expected, "message: " + message);
+}
+
+// "-2.5" for -2500: the megahertz written as gigahertz, digit by digit.
+std::string GigahertzText(std::int64_t megahertz)
+{
+    const std::uint64_t magnitude = megahertz < 0 ? static_cast<std::uint64_t>(-megahertz) : static_cast<std::uint64_t>(megahertz);
+    std::string fraction = std::to_string(magnitude % 1000);
+    fraction.insert(0, 3 - fraction.size(), '0');
+    return (megahertz < 0 ? "-" : "") + std::to_string(magnitude / 1000) + "." + fraction;
+}
+
+void CheckCpu(const Objects& objects, std::uint32_t processors)
 {
     const CpuInfoWmiQuery query(processors);
-    CountingResultSet results(objects);
-    if (objects.empty()) {
+    CountingResultSet results(objects.handed);
+    if (objects.handed.empty()) {
         ExpectNoObjectError([&] { query.Parse(results); }, "CpuInfoWmiQuery");
         return;
     }
     const CpuInfo cpu = query.Parse(results);
-    const auto megahertz = static_cast<std::int32_t>(IntegerOf(objects[0], u"MaxClockSpeed"));
-    FUZZ_CHECK(cpu.maxClockSpeedGHz == static_cast<double>(megahertz) / 1000.0,
-               "clock " + std::to_string(cpu.maxClockSpeedGHz) + " for " + std::to_string(megahertz) + " MHz");
+    // MaxClockSpeed's 32 bits taken with a sign; the nearest double to the
+    // decimal number of gigahertz.
+    std::int64_t megahertz = Low32Of(objects.meant[0], u"MaxClockSpeed");
+    if (megahertz >= 2147483648) {
+        megahertz -= 4294967296;
+    }
+    const std::string gigahertz = GigahertzText(megahertz);
+    FUZZ_CHECK(cpu.maxClockSpeedGHz == std::strtod(gigahertz.c_str(), nullptr),
+               "clock " + std::to_string(cpu.maxClockSpeedGHz) + " for " + gigahertz + " GHz");
     FUZZ_CHECK(cpu.processorCount == static_cast<std::int32_t>(processors), std::to_string(cpu.processorCount));
     FUZZ_CHECK(results.calls == 1, "the processor parser read " + std::to_string(results.calls) + " objects");
 }
 
-void CheckDisks(const std::vector<FakeWmiProperties>& objects)
+void CheckDisks(const Objects& objects)
 {
     std::vector<DiskInfo> expected;
-    for (const FakeWmiProperties& object : objects) {
-        if (IntegerOf(object, u"DriveType") != 3) {
+    for (const MeantObject& object : objects.meant) {
+        if (Low32Of(object, u"DriveType") != 3) {
             continue;
         }
         // A free space that is missing or not a number counts as none.
@@ -143,7 +269,7 @@ void CheckDisks(const std::vector<FakeWmiProperties>& objects)
         expected.push_back(DiskInfo{gigabytes, TextOf(object, u"DeviceID")});
     }
 
-    CountingResultSet results(objects);
+    CountingResultSet results(objects.handed);
     const std::vector<DiskInfo> disks = DiskInfoWmiQuery().Parse(results);
     FUZZ_CHECK(disks.size() == expected.size(), std::to_string(disks.size()) + " disks");
     for (std::size_t i = 0; i < disks.size(); ++i) {
@@ -151,19 +277,25 @@ void CheckDisks(const std::vector<FakeWmiProperties>& objects)
         FUZZ_CHECK(disks[i].freeSpaceGB == expected[i].freeSpaceGB,
                    Show(disks[i].deviceId) + " free " + std::to_string(disks[i].freeSpaceGB));
     }
-    FUZZ_CHECK(results.calls == static_cast<int>(objects.size()) + 1 && results.callsAfterEnd == 0,
+    FUZZ_CHECK(results.calls == static_cast<int>(objects.handed.size()) + 1 && results.callsAfterEnd == 0,
                "the disk parser asked " + std::to_string(results.calls) + " times for " +
-                   std::to_string(objects.size()) + " objects");
+                   std::to_string(objects.handed.size()) + " objects");
 }
 
-void CheckMemory(const std::vector<FakeWmiProperties>& objects)
+void CheckMemory(const Objects& objects)
 {
-    CountingResultSet results(objects);
-    if (objects.empty()) {
+    CountingResultSet results(objects.handed);
+    if (objects.handed.empty()) {
         ExpectNoObjectError([&] { MemoryInfoWmiQuery().Parse(results); }, "MemoryInfoWmiQuery");
         return;
     }
-    const std::u16string total = TextOf(objects[0], u"TotalPhysicalMemory");
+    const MeantObject& first = objects.meant[0];
+    if (!MeaningOf(first, u"TotalPhysicalMemory").fetched) {
+        ExpectFetchError([&] { MemoryInfoWmiQuery().Parse(results); },
+                         "Reading TotalPhysicalMemory of Win32_ComputerSystem failed (HRESULT 0x80041002)");
+        return;
+    }
+    const std::u16string total = TextOf(first, u"TotalPhysicalMemory");
     const ParseOutcome expected = ReferenceParse(total, 64);
     MemoryInfo memory;
     const ParseOutcome outcome = Observe(
@@ -175,19 +307,24 @@ void CheckMemory(const std::vector<FakeWmiProperties>& objects)
     FUZZ_CHECK(outcome.kind == expected.kind, Show(total) + ": " + Show(outcome) + ", expected " + Show(expected));
     if (outcome.kind == ParseOutcome::Kind::Value) {
         FUZZ_CHECK(memory.totalPhysicalMemoryGB == Gigabytes(expected.value), Show(total));
-        FUZZ_CHECK(memory.name == TextOf(objects[0], u"Name"), Show(memory.name));
+        FUZZ_CHECK(memory.name == TextOf(first, u"Name"), Show(memory.name));
     }
     FUZZ_CHECK(results.calls == 1, "the memory parser read " + std::to_string(results.calls) + " objects");
 }
 
-void CheckOperatingSystem(const std::vector<FakeWmiProperties>& objects)
+void CheckOperatingSystem(const Objects& objects)
 {
-    CountingResultSet results(objects);
-    if (objects.empty()) {
+    CountingResultSet results(objects.handed);
+    if (objects.handed.empty()) {
         ExpectNoObjectError([&] { OSInfoWmiQuery().Parse(results); }, "OSInfoWmiQuery");
         return;
     }
-    const FakeWmiProperties& first = objects[0];
+    const MeantObject& first = objects.meant[0];
+    if (!MeaningOf(first, u"Version").fetched) {
+        ExpectFetchError([&] { OSInfoWmiQuery().Parse(results); },
+                         "Reading Version of Win32_OperatingSystem failed (HRESULT 0x80041002)");
+        return;
+    }
     const std::u16string version = TextOf(first, u"Version");
     const std::u16string servicePack = TextOf(first, u"CSDVersion");
 
@@ -214,21 +351,21 @@ void CheckOperatingSystem(const std::vector<FakeWmiProperties>& objects)
                        os.servicePackMajor == numbers.servicePack,
                    Show(version));
         FUZZ_CHECK(os.caption == TextOf(first, u"Caption"), Show(os.caption));
-        FUZZ_CHECK(os.isServer == (IntegerOf(first, u"ProductType") != 1),
-                   "product type " + std::to_string(IntegerOf(first, u"ProductType")));
+        const std::int64_t productType = Low32Of(first, u"ProductType");
+        FUZZ_CHECK(os.isServer == (productType != 1), "product type " + std::to_string(productType));
     }
     FUZZ_CHECK(results.calls == 1, "the operating system parser read " + std::to_string(results.calls) + " objects");
 }
 
-void CheckVideo(const std::vector<FakeWmiProperties>& objects)
+void CheckVideo(const Objects& objects)
 {
-    CountingResultSet results(objects);
+    CountingResultSet results(objects.handed);
     const VideoMemoryInfo video = VideoMemoryWmiQuery().Parse(results);
-    // The 32 bits are a byte count without sign; two truncating divisions by
-    // 1024 are a shift by 20.
-    const std::int64_t expected = objects.empty() ? 0 : (IntegerOf(objects[0], u"AdapterRAM") >> 20);
-    FUZZ_CHECK(video.adapterRamMB == expected, std::to_string(video.adapterRamMB) + " MB");
-    FUZZ_CHECK(video.adapterRamMB >= 0 && video.adapterRamMB <= 4095, std::to_string(video.adapterRamMB));
+    // The whole mebibytes the adapter's byte count was made of, whatever its
+    // width and whatever the sign of its member.
+    const std::uint64_t expected = objects.meant.empty() ? 0 : MeaningOf(objects.meant[0], u"AdapterRAM").mebibytes;
+    FUZZ_CHECK(video.adapterRamMB >= 0 && static_cast<std::uint64_t>(video.adapterRamMB) == expected,
+               std::to_string(video.adapterRamMB) + " MB, expected " + std::to_string(expected));
     FUZZ_CHECK(results.calls == 1, "the video parser read " + std::to_string(results.calls) + " objects");
 }
 
@@ -238,7 +375,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 {
     FuzzedDataProvider data(bytes, size);
     const std::uint32_t processors = data.ConsumeIntegral<std::uint32_t>();
-    const std::vector<FakeWmiProperties> objects = ConsumeObjects(data);
+    const Objects objects = ConsumeObjects(data);
 
     CheckCpu(objects, processors);
     CheckDisks(objects);
