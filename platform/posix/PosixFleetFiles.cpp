@@ -9,6 +9,7 @@
 #include <random>
 
 #include "platform/FleetFiles.h"
+#include "platform/posix/UniqueDescriptor.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -35,24 +36,6 @@ NativeFile Native(int descriptor)
 {
     return NativeFile{static_cast<std::uintptr_t>(descriptor)};
 }
-
-// Closes a descriptor when it goes, unless it was handed on.
-class OwnedDescriptor final {
-public:
-    explicit OwnedDescriptor(int descriptor) : descriptor_(descriptor) {}
-    OwnedDescriptor(const OwnedDescriptor&) = delete;
-    OwnedDescriptor& operator=(const OwnedDescriptor&) = delete;
-    ~OwnedDescriptor()
-    {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-    int Get() const { return descriptor_; }
-
-private:
-    int descriptor_;
-};
 
 class PosixFleetFiles final : public FleetFiles {
 public:
@@ -111,12 +94,12 @@ public:
     FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
     {
         // Non-blocking, so that a FIFO put in the file's place cannot make the open wait.
-        const OwnedDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (in.Get() < 0) {
+        const UniqueDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (!in) {
             return {std::nullopt, Reason(errno)};
         }
         struct stat status {};
-        if (::fstat(in.Get(), &status) != 0) {
+        if (::fstat(in.get(), &status) != 0) {
             return {std::nullopt, Reason(errno)};
         }
         if (!S_ISREG(status.st_mode)) {
@@ -129,7 +112,7 @@ public:
         bytes.reserve(static_cast<std::size_t>(status.st_size));
         char buffer[1 << 16];
         for (;;) {
-            const ssize_t count = ::read(in.Get(), buffer, sizeof buffer);
+            const ssize_t count = ::read(in.get(), buffer, sizeof buffer);
             if (count < 0 && errno == EINTR) {
                 continue;
             }

@@ -11,6 +11,7 @@
 
 #include "platform/FleetFiles.h"
 #include "platform/ReservedDeviceNames.h"
+#include "platform/win32/UniqueFileHandle.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -55,25 +56,6 @@ NativeFile ToNative(HANDLE handle)
     return NativeFile{reinterpret_cast<std::uintptr_t>(handle)};
 }
 
-// Closes a handle when it goes.
-class OwnedHandle final {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle()
-    {
-        if (IsValid()) {
-            CloseHandle(handle_);
-        }
-    }
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 class Win32FleetFiles final : public FleetFiles {
@@ -88,21 +70,21 @@ public:
         const DWORD attributes = GetFileAttributesW(path.c_str());
         entry.isLink = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         // No access asked for: nothing is read, and what the name leads to is opened through every link.
-        const OwnedHandle handle(
+        const UniqueFileHandle handle(
             CreateFileW(path.c_str(), 0, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!handle.IsValid()) {
+        if (!handle) {
             const DWORD error = GetLastError();
             if (!IsMissing(error)) {
                 entry.problem = Reason(error);
             }
             return entry;
         }
-        if (GetFileType(handle.Get()) != FILE_TYPE_DISK) {
+        if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
             entry.type = EntryType::Other;
             return entry;
         }
         BY_HANDLE_FILE_INFORMATION information{};
-        if (!GetFileInformationByHandle(handle.Get(), &information)) {
+        if (!GetFileInformationByHandle(handle.get(), &information)) {
             entry.problem = Reason(GetLastError());
             return entry;
         }
@@ -147,13 +129,13 @@ public:
         if (IsReserved(file)) {
             return {std::nullopt, "not a regular file"};
         }
-        const OwnedHandle in(CreateFileW(file.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
+        const UniqueFileHandle in(CreateFileW(file.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!in.IsValid()) {
+        if (!in) {
             return {std::nullopt, Reason(GetLastError())};
         }
         BY_HANDLE_FILE_INFORMATION information{};
-        if (GetFileType(in.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(in.Get(), &information) ||
+        if (GetFileType(in.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(in.get(), &information) ||
             (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             return {std::nullopt, "not a regular file"};
         }
@@ -167,7 +149,7 @@ public:
         char buffer[1 << 16];
         for (;;) {
             DWORD count = 0;
-            if (!ReadFile(in.Get(), buffer, sizeof buffer, &count, nullptr)) {
+            if (!ReadFile(in.get(), buffer, sizeof buffer, &count, nullptr)) {
                 return {std::nullopt, Reason(GetLastError())};
             }
             if (count == 0) {

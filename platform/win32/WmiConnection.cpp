@@ -64,10 +64,10 @@ WmiConnection::WmiConnection() : com_(COINIT_MULTITHREADED)
                          EOAC_NONE, nullptr);
 
     const HRESULT created =
-        CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, locator_.put_void());
+        CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, PutVoid(locator_));
     ThrowIfFailedOrNull(created, locator_.get(), "Cannot reach WMI: creating the WMI locator");
 
-    const Bstr nameSpace = Bstr::FromNarrow("root\\cimv2");
+    const Bstr nameSpace = ToBstr("root\\cimv2");
     const HRESULT connected =
         locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put());
     ThrowIfFailedOrNull(connected, services_.get(), "Cannot reach WMI: connecting to root\\cimv2");
@@ -82,8 +82,8 @@ WmiConnection::~WmiConnection()
 
 std::unique_ptr<WmiResultSet> WmiConnection::ExecQuery(const std::string& wql)
 {
-    const Bstr query = Bstr::FromNarrow(wql);
-    const Bstr language = Bstr::FromNarrow("WQL");
+    const Bstr query = ToBstr(wql);
+    const Bstr language = ToBstr("WQL");
     ComPtr<IEnumWbemClassObject> enumerator;
     const HRESULT result = services_->ExecQuery(
         language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.put());

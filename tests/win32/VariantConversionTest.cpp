@@ -2,8 +2,9 @@
 // can hand back for the properties read. The same table runs natively through
 // a stand-in (tests/platform/VariantValueTest.cpp).
 
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #include <gtest/gtest.h>
 
