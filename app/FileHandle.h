@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,8 +12,16 @@ namespace Talvane::Nimlo {
 // on destruction, whichever comes first.
 class FileHandle {
 public:
-    FileHandle(FileSystem& files, std::optional<NativeFile> file) : files_(&files), file_(file) {}
-    FileHandle(FileHandle&& other) noexcept : files_(other.files_), file_(other.file_) { other.file_.reset(); }
+    // `openError` is the platform's code for why no file is held, if known.
+    FileHandle(FileSystem& files, std::optional<NativeFile> file, std::uint32_t openError = 0)
+        : files_(&files)
+        , file_(file)
+        , openError_(openError)
+    {}
+    FileHandle(FileHandle&& other) noexcept : files_(other.files_), file_(other.file_), openError_(other.openError_)
+    {
+        other.file_.reset();
+    }
     FileHandle& operator=(FileHandle&&) = delete;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -21,12 +30,14 @@ public:
     bool IsOpen() const { return file_.has_value(); }
 
     // Writes every byte of `bytes` in one platform write, nothing else.
-    // Throws std::runtime_error "Handle is null!" when no file is held and
-    // "Failed to write file" when the write fails or comes up short.
+    // Throws Win32Error "Handle is null!" when no file is held (with the code
+    // of the failed creation) and "Failed to write file" when the write fails
+    // (with its code) or comes up short (without one).
     void Write(const std::string& bytes);
 
     // Hands what was written to the storage. Throws "Handle is null!" when
-    // no file is held and "Failed to write file" when the platform fails.
+    // no file is held and "Failed to write file" with the platform's code
+    // when the platform fails.
     void Flush();
 
     void Close();
@@ -34,6 +45,7 @@ public:
 private:
     FileSystem* files_;
     std::optional<NativeFile> file_;
+    std::uint32_t openError_;
 };
 
 } // namespace Talvane::Nimlo

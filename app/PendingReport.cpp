@@ -1,13 +1,14 @@
 #include "app/PendingReport.h"
 
-#include <stdexcept>
+#include "platform/SystemError.h"
 
 namespace Talvane::Nimlo {
-namespace {
 
-// The new file and its name; no file and no name when none could be had.
-std::pair<std::u16string, std::optional<NativeFile>> CreateUnderFreshName(FileSystem& files)
+// The new file and its name; no file and no name when none could be had, with
+// the platform's code for the last refusal.
+PendingReport::Created PendingReport::CreateUnderFreshName(FileSystem& files)
 {
+    std::uint32_t error = 0;
     for (int attempt = 0; attempt < PendingReportNameTries; ++attempt) {
         const std::optional<std::uint64_t> number = files.UnforeseeableNumber();
         if (!number) {
@@ -16,16 +17,15 @@ std::pair<std::u16string, std::optional<NativeFile>> CreateUnderFreshName(FileSy
         std::u16string name = PendingReportName(*number);
         const NewFile created = files.CreateNew(name);
         if (created.file) {
-            return {std::move(name), created.file};
+            return {std::move(name), created.file, 0};
         }
+        error = created.error;
         if (!created.nameTaken) {
             break;
         }
     }
-    return {};
+    return {{}, std::nullopt, error};
 }
-
-} // namespace
 
 std::u16string PendingReportName(std::uint64_t number)
 {
@@ -40,8 +40,8 @@ PendingReport::PendingReport(FileSystem& files) : PendingReport(files, CreateUnd
 
 PendingReport::PendingReport(FileSystem& files, Created created)
     : files_(&files)
-    , name_(std::move(created.first))
-    , file_(files, created.second)
+    , name_(std::move(created.name))
+    , file_(files, created.file, created.error)
 {}
 
 PendingReport::~PendingReport()
@@ -61,8 +61,8 @@ void PendingReport::Commit(const std::u16string& reportName)
 {
     file_.Flush();
     file_.Close();
-    if (!files_->Rename(name_, reportName)) {
-        throw std::runtime_error("Failed to replace the report");
+    if (const FileStatus renamed = files_->Rename(name_, reportName); !renamed.Done()) {
+        throw Win32Error(renamed.error, "Failed to replace the report");
     }
     name_.clear();
 }

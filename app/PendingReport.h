@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "app/FileHandle.h"
 #include "platform/FileSystem.h"
@@ -37,12 +36,18 @@ public:
     void Write(const std::string& bytes);
 
     // Flushes and closes the file and gives it `reportName`. Throws
-    // "Failed to write file" when the flush fails and "Failed to replace the
-    // report" when the name cannot be given; the new file is removed then.
+    // Win32Error "Failed to write file" when the flush fails and "Failed to
+    // replace the report" when the name cannot be given, each with the
+    // platform's code; the new file is removed then.
     void Commit(const std::u16string& reportName);
 
 private:
-    using Created = std::pair<std::u16string, std::optional<NativeFile>>;
+    struct Created {
+        std::u16string name;
+        std::optional<NativeFile> file;
+        std::uint32_t error = 0;
+    };
+    static Created CreateUnderFreshName(FileSystem& files);
     PendingReport(FileSystem& files, Created created);
 
     FileSystem* files_;

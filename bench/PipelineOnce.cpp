@@ -12,16 +12,16 @@ using namespace Talvane::Nimlo;
 
 class DiscardingFiles : public FileSystem {
 public:
-    NewFile CreateNew(const std::u16string&) override { return {NativeFile{1}, false}; }
-    std::optional<std::uint32_t> Write(NativeFile, std::string_view bytes) override
+    NewFile CreateNew(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
+    Written Write(NativeFile, std::string_view bytes) override
     {
         bytesWritten += bytes.size();
-        return static_cast<std::uint32_t>(bytes.size());
+        return {static_cast<std::uint32_t>(bytes.size()), 0};
     }
-    bool Flush(NativeFile) override { return true; }
+    FileStatus Flush(NativeFile) override { return {}; }
     void Close(NativeFile) override {}
-    bool Rename(const std::u16string&, const std::u16string&) override { return true; }
-    bool Remove(const std::u16string&) override { return true; }
+    FileStatus Rename(const std::u16string&, const std::u16string&) override { return {}; }
+    FileStatus Remove(const std::u16string&) override { return {}; }
     std::optional<std::uint64_t> UnforeseeableNumber() override { return 1; }
 
     std::size_t bytesWritten = 0;

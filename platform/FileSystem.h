@@ -10,12 +10,28 @@ namespace Talvane::Nimlo {
 // An open platform file, as the platform identifies it (a HANDLE on Windows).
 enum class NativeFile : std::uintptr_t {};
 
+// What a file operation gave: done, or the platform's error code for why not
+// (a Win32 error code, never 0 for a failure).
+struct FileStatus {
+    std::uint32_t error = 0;
+
+    bool Done() const noexcept { return error == 0; }
+};
+
 // What creating a file of a new name gave: the file, or why not. `nameTaken`
 // says that something of that name is already there (a file, a folder, a
-// link), so another name may still succeed.
+// link), so another name may still succeed; `error` is the platform's code.
 struct NewFile {
     std::optional<NativeFile> file;
     bool nameTaken = false;
+    std::uint32_t error = 0;
+};
+
+// What one write gave: the count of bytes the platform reports written, or
+// (count 0) the platform's error code when it reports failure.
+struct Written {
+    std::uint32_t count = 0;
+    std::uint32_t error = 0;
 };
 
 // The file operations the report writer needs. Names are bare or relative:
@@ -28,21 +44,19 @@ public:
     // when anything of that name exists already.
     virtual NewFile CreateNew(const std::u16string& name) = 0;
 
-    // One platform write of all of `bytes`: the count of bytes the platform
-    // reports written, or empty when it reports failure.
-    virtual std::optional<std::uint32_t> Write(NativeFile file, std::string_view bytes) = 0;
+    // One platform write of all of `bytes`.
+    virtual Written Write(NativeFile file, std::string_view bytes) = 0;
 
-    // Hands everything written to the storage; false when the platform
-    // reports failure.
-    virtual bool Flush(NativeFile file) = 0;
+    // Hands everything written to the storage.
+    virtual FileStatus Flush(NativeFile file) = 0;
 
     virtual void Close(NativeFile file) = 0;
 
     // Gives the closed file `from` the name `to` in one step, replacing the
     // entry `to` itself, never what a link of that name points to.
-    virtual bool Rename(const std::u16string& from, const std::u16string& to) = 0;
+    virtual FileStatus Rename(const std::u16string& from, const std::u16string& to) = 0;
 
-    virtual bool Remove(const std::u16string& name) = 0;
+    virtual FileStatus Remove(const std::u16string& name) = 0;
 
     // A number nobody can foresee, for names nobody can have prepared; empty
     // when the platform has none to give.

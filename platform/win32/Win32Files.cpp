@@ -15,6 +15,18 @@ HANDLE ToHandle(NativeFile file)
     return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(file)); // NOLINT(performance-no-int-to-ptr)
 }
 
+// The calling thread's last error, as the code of a call that just failed.
+std::uint32_t LastError()
+{
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE; // a failure is never "success"
+}
+
+FileStatus StatusOf(BOOL succeeded)
+{
+    return succeeded ? FileStatus{} : FileStatus{LastError()};
+}
+
 } // namespace
 
 NewFile Win32FileSystem::CreateNew(const std::u16string& name)
@@ -22,24 +34,24 @@ NewFile Win32FileSystem::CreateNew(const std::u16string& name)
     const HANDLE handle = CreateFileW(AsWide(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS};
+        const std::uint32_t error = LastError();
+        return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS, error};
     }
-    return {NativeFile{reinterpret_cast<std::uintptr_t>(handle)}, false};
+    return {NativeFile{reinterpret_cast<std::uintptr_t>(handle)}, false, 0};
 }
 
-std::optional<std::uint32_t> Win32FileSystem::Write(NativeFile file, std::string_view bytes)
+Written Win32FileSystem::Write(NativeFile file, std::string_view bytes)
 {
     DWORD count = 0;
     if (!WriteFile(ToHandle(file), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) {
-        return std::nullopt;
+        return {0, LastError()};
     }
-    return count;
+    return {count, 0};
 }
 
-bool Win32FileSystem::Flush(NativeFile file)
+FileStatus Win32FileSystem::Flush(NativeFile file)
 {
-    return FlushFileBuffers(ToHandle(file)) != FALSE;
+    return StatusOf(FlushFileBuffers(ToHandle(file)));
 }
 
 void Win32FileSystem::Close(NativeFile file)
@@ -47,16 +59,16 @@ void Win32FileSystem::Close(NativeFile file)
     CloseHandle(ToHandle(file));
 }
 
-bool Win32FileSystem::Rename(const std::u16string& from, const std::u16string& to)
+FileStatus Win32FileSystem::Rename(const std::u16string& from, const std::u16string& to)
 {
     // A rename within the folder: the entry `to` is replaced, whatever it is
     // a link to, and the target of a link keeps its bytes.
-    return MoveFileExW(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return StatusOf(MoveFileExW(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
-bool Win32FileSystem::Remove(const std::u16string& name)
+FileStatus Win32FileSystem::Remove(const std::u16string& name)
 {
-    return DeleteFileW(AsWide(name)) != FALSE;
+    return StatusOf(DeleteFileW(AsWide(name)));
 }
 
 std::optional<std::uint64_t> Win32FileSystem::UnforeseeableNumber()

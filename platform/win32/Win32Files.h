@@ -9,11 +9,11 @@ namespace Talvane::Nimlo {
 class Win32FileSystem : public FileSystem {
 public:
     NewFile CreateNew(const std::u16string& name) override;
-    std::optional<std::uint32_t> Write(NativeFile file, std::string_view bytes) override;
-    bool Flush(NativeFile file) override;
+    Written Write(NativeFile file, std::string_view bytes) override;
+    FileStatus Flush(NativeFile file) override;
     void Close(NativeFile file) override;
-    bool Rename(const std::u16string& from, const std::u16string& to) override;
-    bool Remove(const std::u16string& name) override;
+    FileStatus Rename(const std::u16string& from, const std::u16string& to) override;
+    FileStatus Remove(const std::u16string& name) override;
     std::optional<std::uint64_t> UnforeseeableNumber() override;
 };
 

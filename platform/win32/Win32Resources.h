@@ -9,7 +9,8 @@ inline constexpr unsigned short ReportTemplateResourceId = 101;
 inline constexpr unsigned short ReportTemplateResourceType = 23; // RT_HTML
 
 // The report template's bytes, copied out of the running executable. Throws
-// std::runtime_error when the resource is missing or cannot be loaded.
+// Win32Error, with the system's code, when the resource is missing or cannot
+// be loaded.
 std::string LoadReportTemplate();
 
 } // namespace Talvane::Nimlo

@@ -59,18 +59,27 @@ WmiConnection::WmiConnection() : com_(COINIT_MULTITHREADED)
 {
     // Process-wide defaults for the calls to WMI. RPC_E_TOO_LATE means the
     // process has set its security already; any other failure leaves COM's
-    // defaults, and a call they do not allow fails below with its own code.
-    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
-                         EOAC_NONE, nullptr);
+    // defaults, and a call they do not allow fails below with its own code,
+    // and says that the security could not be set.
+    security_ = CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                     RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
 
     const HRESULT created =
         CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_ALL, IID_IWbemLocator, PutVoid(locator_));
-    ThrowIfFailedOrNull(created, locator_.get(), "Cannot reach WMI: creating the WMI locator");
+    ThrowIfFailedOrNull(created, locator_.get(), Action("Cannot reach WMI: creating the WMI locator"));
 
     const Bstr nameSpace = ToBstr("root\\cimv2");
     const HRESULT connected =
         locator_->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put());
-    ThrowIfFailedOrNull(connected, services_.get(), "Cannot reach WMI: connecting to root\\cimv2");
+    ThrowIfFailedOrNull(connected, services_.get(), Action("Cannot reach WMI: connecting to root\\cimv2"));
+}
+
+std::string WmiConnection::Action(const std::string& action) const
+{
+    if (SUCCEEDED(security_) || security_ == RPC_E_TOO_LATE) {
+        return action;
+    }
+    return action + ", with COM security not set (HRESULT " + HResultText(security_) + "),";
 }
 
 WmiConnection::~WmiConnection()
@@ -87,7 +96,7 @@ std::unique_ptr<WmiResultSet> WmiConnection::ExecQuery(const std::string& wql)
     ComPtr<IEnumWbemClassObject> enumerator;
     const HRESULT result = services_->ExecQuery(
         language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.put());
-    ThrowIfFailedOrNull(result, enumerator.get(), "WMI query \"" + wql + "\"");
+    ThrowIfFailedOrNull(result, enumerator.get(), Action("WMI query \"" + wql + "\""));
     return std::make_unique<WbemResultSet>(std::move(enumerator), wql);
 }
 

@@ -33,10 +33,18 @@ public:
     // read.
     std::unique_ptr<WmiResultSet> ExecQuery(const std::string& wql) override;
 
+    // What CoInitializeSecurity returned.
+    HRESULT SecurityResult() const noexcept { return security_; }
+
 private:
+    // `action` for an error text, with the failure to set COM security, if
+    // there was one, that may be why the call failed.
+    std::string Action(const std::string& action) const;
+
     ComInit com_; // first member: COM ends only after both references are gone
     ComPtr<IWbemLocator> locator_;
     ComPtr<IWbemServices> services_;
+    HRESULT security_ = S_OK;
 };
 
 } // namespace Talvane::Nimlo

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeRunServices.h"
+#include "platform/SystemError.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -76,27 +77,56 @@ TEST(FileHandleTest, NoFileMeansNullHandleAndNoPlatformCall)
     EXPECT_EQ(files.log, (std::vector<std::string>{"create"}));
 }
 
-TEST(FileHandleTest, FailedOrShortWriteRaises)
+// Each failure of the platform keeps its code in the error; a short write,
+// for which the platform gives none, says only what failed.
+struct WriteFailure {
+    const char* name;
+    bool FakeFileSystem::*failure;
+    bool flush; // the failure shows in Flush rather than Write
+    std::uint32_t code;
+    const char* message;
+};
+
+class FileHandleFailureTest : public testing::TestWithParam<WriteFailure> {};
+
+TEST_P(FileHandleFailureTest, RaisesWin32ErrorWithThePlatformsCode)
 {
-    FakeFileSystem failing;
-    failing.failWrite = true;
-    FileHandle failed = Open(failing, u"a");
-    EXPECT_EQ(ErrorOf(failed, "page"), "Failed to write file");
-
-    FakeFileSystem shortWrites;
-    shortWrites.shortWrite = true;
-    FileHandle shortened = Open(shortWrites, u"a");
-    EXPECT_EQ(ErrorOf(shortened, "page"), "Failed to write file");
-
-    FakeFileSystem failingFlush;
-    failingFlush.failFlush = true;
-    FileHandle unflushed = Open(failingFlush, u"a");
-    unflushed.Write("page");
+    FakeFileSystem files;
+    files.*GetParam().failure = true;
+    const std::uint32_t openError = 1234;
+    FileHandle file(files, files.CreateNew(u"a").file, openError);
     try {
-        unflushed.Flush();
-        ADD_FAILURE() << "a failed flush went unnoticed";
-    } catch (const std::runtime_error& error) {
-        EXPECT_STREQ(error.what(), "Failed to write file");
+        file.Write("page");
+        if (GetParam().flush) {
+            file.Flush();
+        }
+        ADD_FAILURE() << "the failure went unnoticed";
+    } catch (const Win32Error& error) {
+        EXPECT_EQ(error.Action(), "Failed to write file");
+        EXPECT_EQ(error.Code(), GetParam().code);
+        EXPECT_STREQ(error.what(), GetParam().message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FileHandleFailureTest,
+    testing::Values(WriteFailure{"WriteFails", &FakeFileSystem::failWrite, false, FakeFileSystem::DiskFull,
+                                 "Failed to write file (Win32 error 112)"},
+                    WriteFailure{"ShortWrite", &FakeFileSystem::shortWrite, false, 0, "Failed to write file"},
+                    WriteFailure{"FlushFails", &FakeFileSystem::failFlush, true, FakeFileSystem::DiskFull,
+                                 "Failed to write file (Win32 error 112)"}),
+    [](const testing::TestParamInfo<WriteFailure>& each) { return each.param.name; });
+
+TEST(FileHandleTest, NullHandleCarriesTheCodeOfTheFailedCreation)
+{
+    FakeFileSystem files;
+    FileHandle file(files, std::nullopt, FakeFileSystem::AccessDenied);
+    try {
+        file.Write("page");
+        ADD_FAILURE() << "a write without a file went unnoticed";
+    } catch (const Win32Error& error) {
+        EXPECT_EQ(error.Action(), "Handle is null!");
+        EXPECT_EQ(error.Code(), FakeFileSystem::AccessDenied);
     }
 }
 

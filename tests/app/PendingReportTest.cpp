@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeRunServices.h"
+#include "platform/SystemError.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -53,6 +54,20 @@ TEST(PendingReportTest, TriesABoundedNumberOfNames)
     EXPECT_THROW(report.Write("page"), std::runtime_error);
 }
 
+TEST(PendingReportTest, ARefusedCreationKeepsItsCodeForTheWrite)
+{
+    FakeFileSystem files;
+    files.refuseCreate = true;
+    PendingReport report(files);
+    try {
+        report.Write("page");
+        ADD_FAILURE() << "a write without a file went unnoticed";
+    } catch (const Win32Error& error) {
+        EXPECT_STREQ(error.what(), "Handle is null! (Win32 error 5)");
+        EXPECT_EQ(error.Code(), FakeFileSystem::AccessDenied);
+    }
+}
+
 TEST(PendingReportTest, ANewFileThatNeverTookTheNameIsRemovedAfterItIsClosed)
 {
     FakeFileSystem files;
@@ -75,8 +90,9 @@ TEST(PendingReportTest, ARefusedRenameRemovesTheNewFileAndSaysSo)
         try {
             report.Commit(u"report.html");
             ADD_FAILURE() << "a refused rename went unnoticed";
-        } catch (const std::runtime_error& error) {
-            EXPECT_STREQ(error.what(), "Failed to replace the report");
+        } catch (const Win32Error& error) {
+            EXPECT_EQ(error.Action(), "Failed to replace the report");
+            EXPECT_EQ(error.Code(), FakeFileSystem::AccessDenied);
         }
     }
     EXPECT_TRUE(files.files.empty());

@@ -17,37 +17,43 @@ namespace Talvane::Nimlo::Testing {
 // of a write can be made to fail.
 class FakeFileSystem : public FileSystem {
 public:
+    // The Win32 codes it fails with.
+    static constexpr std::uint32_t FileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+    static constexpr std::uint32_t AccessDenied = 5;  // ERROR_ACCESS_DENIED
+    static constexpr std::uint32_t DiskFull = 112;    // ERROR_DISK_FULL
+    static constexpr std::uint32_t FileExists = 80;   // ERROR_FILE_EXISTS
+
     NewFile CreateNew(const std::u16string& name) override
     {
         log.push_back("create");
         if (refuseCreate) {
-            return {};
+            return {std::nullopt, false, AccessDenied};
         }
         if (files.count(name) != 0 || takeEveryName) {
-            return {std::nullopt, true};
+            return {std::nullopt, true, FileExists};
         }
         const NativeFile file{nextFile++};
         names[file] = name;
         files[name].clear();
         open.push_back(file);
-        return {file, false};
+        return {file, false, 0};
     }
 
-    std::optional<std::uint32_t> Write(NativeFile file, std::string_view bytes) override
+    Written Write(NativeFile file, std::string_view bytes) override
     {
         log.push_back("write");
         if (failWrite) {
-            return std::nullopt;
+            return {0, DiskFull};
         }
         const std::size_t count = shortWrite ? bytes.size() / 2 : bytes.size();
         files[names.at(file)].append(bytes.substr(0, count));
-        return static_cast<std::uint32_t>(count);
+        return {static_cast<std::uint32_t>(count), 0};
     }
 
-    bool Flush(NativeFile) override
+    FileStatus Flush(NativeFile) override
     {
         log.push_back("flush");
-        return !failFlush;
+        return failFlush ? FileStatus{DiskFull} : FileStatus{};
     }
 
     void Close(NativeFile file) override
@@ -57,22 +63,25 @@ public:
         ++closes[file];
     }
 
-    bool Rename(const std::u16string& from, const std::u16string& to) override
+    FileStatus Rename(const std::u16string& from, const std::u16string& to) override
     {
         log.push_back("rename");
-        if (failRename || files.count(from) == 0) {
-            return false;
+        if (failRename) {
+            return {AccessDenied};
+        }
+        if (files.count(from) == 0) {
+            return {FileNotFound};
         }
         files[to] = std::move(files.at(from));
         files.erase(from);
-        return true;
+        return {};
     }
 
-    bool Remove(const std::u16string& name) override
+    FileStatus Remove(const std::u16string& name) override
     {
         log.push_back("remove");
         removed.push_back(name);
-        return files.erase(name) != 0;
+        return files.erase(name) != 0 ? FileStatus{} : FileStatus{FileNotFound};
     }
 
     std::optional<std::uint64_t> UnforeseeableNumber() override

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/SystemError.h"
 #include "platform/win32/WideString.h"
+#include "platform/win32/Win32Resources.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -89,10 +91,12 @@ TEST(FilesIntegrationTest, ALongerExistingFileIsReplacedByExactlyTheNewBytes)
     Win32FileSystem files;
     const NewFile created = files.CreateNew(pending.Path());
     ASSERT_TRUE(created.file.has_value());
-    EXPECT_EQ(files.Write(*created.file, "<!DOCTYPE html>"), std::optional<std::uint32_t>(15));
-    EXPECT_TRUE(files.Flush(*created.file));
+    const Written written = files.Write(*created.file, "<!DOCTYPE html>");
+    EXPECT_EQ(written.count, 15u);
+    EXPECT_EQ(written.error, 0u);
+    EXPECT_TRUE(files.Flush(*created.file).Done());
     files.Close(*created.file);
-    EXPECT_TRUE(files.Rename(pending.Path(), report.Path()));
+    EXPECT_TRUE(files.Rename(pending.Path(), report.Path()).Done());
 
     EXPECT_EQ(report.Content(), "<!DOCTYPE html>");
     EXPECT_EQ(GetFileAttributesW(AsWide(pending.Path())), INVALID_FILE_ATTRIBUTES);
@@ -109,7 +113,7 @@ TEST(FilesIntegrationTest, OthersMayReadButNotWriteWhileItIsOpen)
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_WRITE));
     files.Close(*created.file);
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_WRITE));
-    EXPECT_TRUE(files.Remove(report.Path()));
+    EXPECT_TRUE(files.Remove(report.Path()).Done());
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_READ));
 }
 
@@ -128,6 +132,32 @@ TEST(FilesIntegrationTest, UnforeseeableNumbersDiffer)
     const std::optional<std::uint64_t> second = files.UnforeseeableNumber();
     ASSERT_TRUE(first.has_value() && second.has_value());
     EXPECT_NE(*first, *second);
+}
+
+TEST(FilesIntegrationTest, FailuresKeepTheSystemsCode)
+{
+    Win32FileSystem files;
+    const NewFile impossible = files.CreateNew(u"no such folder\\report.tmp");
+    EXPECT_FALSE(impossible.file);
+    EXPECT_EQ(impossible.error, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+
+    const FileStatus renamed = files.Rename(u"no such file.tmp", u"report.html");
+    EXPECT_EQ(renamed.error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(files.Remove(u"no such file.tmp").error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+}
+
+// This test program has no report template among its resources.
+TEST(ResourcesIntegrationTest, AMissingTemplateSaysSoWithTheSystemsCode)
+{
+    try {
+        LoadReportTemplate();
+        ADD_FAILURE() << "a missing template went unnoticed";
+    } catch (const Win32Error& error) {
+        EXPECT_NE(error.Code(), 0u);
+        EXPECT_EQ(error.Action(), "the report template is missing from the program");
+        EXPECT_EQ(std::string(error.what()),
+                  "the report template is missing from the program (Win32 error " + std::to_string(error.Code()) + ")");
+    }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/SystemError.h"
 #include "platform/win32/ComInit.h"
 #include "platform/win32/WideString.h"
 #include "sysinfo/WmiQueries.h"
@@ -134,6 +135,14 @@ TEST(WmiIntegrationTest, ReadsPropertiesByTheirType)
     EXPECT_EQ(missing.integer, 0u);
     EXPECT_FALSE(missing.Fetched());
     EXPECT_EQ(missing.fetchResult, static_cast<std::int32_t>(WBEM_E_NOT_FOUND));
+}
+
+TEST(WmiIntegrationTest, KeepsWhatSettingComSecurityGave)
+{
+    const WmiConnection first;
+    const HRESULT security = first.SecurityResult();
+    // Set by this connection, or by an earlier one in this process.
+    EXPECT_TRUE(security == S_OK || security == RPC_E_TOO_LATE) << HResultText(security);
 }
 
 TEST(WmiIntegrationTest, RefusedQueryThrowsWithTheHresult)
