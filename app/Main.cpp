@@ -1,10 +1,10 @@
 #include <windows.h>
 
 #include "app/RunAssessment.h"
+#include "app/Win32RunServices.h"
 #include "platform/win32/ProcessHardening.h"
 #include "platform/win32/WideString.h"
 #include "platform/win32/Win32Desktop.h"
-#include "app/Win32RunServices.h"
 
 // No window, no console, no arguments: the run does everything.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)

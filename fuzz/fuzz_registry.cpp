@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "sysinfo/CppRuntimeKeys.h"
 #include "platform/Registry.h"
+#include "sysinfo/CppRuntimeKeys.h"
 #include "sysinfo/RegistryProbes.h"
 
 using namespace Talvane::Nimlo;

@@ -9,14 +9,14 @@
 // product's own arithmetic.
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <utility>
-#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FuzzParse.h"
@@ -69,7 +69,7 @@ private:
 
 // What one property means, noted while it was made.
 struct Meant {
-    std::u16string text;       // a text value; empty for any other
+    std::u16string text;         // a text value; empty for any other
     std::uint64_t mebibytes = 0; // an integer value is mebibytes * 2^20 + rest
     std::uint32_t rest = 0;
     bool fetched = true;
@@ -105,9 +105,9 @@ double Gigabytes(std::uint64_t bytes)
 }
 
 const std::uint16_t Tags[] = {
-    VariantTag::Empty, VariantTag::Null, VariantTag::Bstr, VariantTag::Bool, VariantTag::R8,  VariantTag::I1,
-    VariantTag::UI1,   VariantTag::I2,   VariantTag::UI2,  VariantTag::I4,   VariantTag::UI4, VariantTag::Int,
-    VariantTag::UInt,  VariantTag::I8,   VariantTag::UI8,
+    VariantTag::Empty, VariantTag::Null, VariantTag::Bstr, VariantTag::Bool, VariantTag::R8,
+    VariantTag::I1,    VariantTag::UI1,  VariantTag::I2,   VariantTag::UI2,  VariantTag::I4,
+    VariantTag::UI4,   VariantTag::Int,  VariantTag::UInt, VariantTag::I8,   VariantTag::UI8,
 };
 
 int WidthOf(std::uint16_t tag)
@@ -166,8 +166,7 @@ std::pair<WmiValue, Meant> ConsumeProperty(FuzzedDataProvider& data)
         meant = Meant{{}, 0, 0, false};
     }
     const std::int32_t result = fetched ? 0 : static_cast<std::int32_t>(0x80041002);
-    const WmiValue value =
-        ToWmiValue(variant, result, [&variant](const char16_t*) { return variant.storage.size(); });
+    const WmiValue value = ToWmiValue(variant, result, [&variant](const char16_t*) { return variant.storage.size(); });
     return {value, meant};
 }
 
@@ -228,7 +227,8 @@ template <typename Parse> void ExpectFetchError(Parse parse, const std::string& 
 // "-2.5" for -2500: the megahertz written as gigahertz, digit by digit.
 std::string GigahertzText(std::int64_t megahertz)
 {
-    const std::uint64_t magnitude = megahertz < 0 ? static_cast<std::uint64_t>(-megahertz) : static_cast<std::uint64_t>(megahertz);
+    const std::uint64_t magnitude =
+        megahertz < 0 ? static_cast<std::uint64_t>(-megahertz) : static_cast<std::uint64_t>(megahertz);
     std::string fraction = std::to_string(magnitude % 1000);
     fraction.insert(0, 3 - fraction.size(), '0');
     return (megahertz < 0 ? "-" : "") + std::to_string(magnitude / 1000) + "." + fraction;

@@ -21,7 +21,11 @@ inline std::string HResultText(std::int32_t result)
 // (a write that came up short) says only what failed.
 class Win32Error : public std::runtime_error {
 public:
-    Win32Error(std::uint32_t code, const std::string& action) : std::runtime_error(Describe(code, action)), code_(code), action_(action) {}
+    Win32Error(std::uint32_t code, const std::string& action)
+        : std::runtime_error(Describe(code, action))
+        , code_(code)
+        , action_(action)
+    {}
 
     std::uint32_t Code() const noexcept { return code_; }
     const std::string& Action() const noexcept { return action_; }

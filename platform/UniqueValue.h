@@ -51,8 +51,7 @@ public:
     explicit operator bool() const noexcept { return value_ != None(); }
 
     // For owners of interface pointers.
-    Type operator->() const noexcept
-        requires std::is_pointer_v<Type> && std::is_class_v<std::remove_pointer_t<Type>>
+    Type operator->() const noexcept requires std::is_pointer_v<Type> && std::is_class_v<std::remove_pointer_t<Type>>
     {
         return value_;
     }

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "platform/Registry.h"
-#include "sysinfo/SystemProfile.h"
 #include "platform/Wmi.h"
+#include "sysinfo/SystemProfile.h"
 
 namespace Talvane::Nimlo {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "sysinfo/Records.h"
 #include "platform/Registry.h"
+#include "sysinfo/Records.h"
 
 namespace Talvane::Nimlo {
 

@@ -107,7 +107,8 @@ MemoryInfo MemoryInfoWmiQuery::Parse(WmiResultSet& results) const
     const std::unique_ptr<WmiObject> system = FirstObject(results, "Win32_ComputerSystem");
 
     MemoryInfo memory;
-    memory.totalPhysicalMemoryGB = GigabytesFromText(Needed(*system, "TotalPhysicalMemory", "Win32_ComputerSystem").text);
+    memory.totalPhysicalMemoryGB =
+        GigabytesFromText(Needed(*system, "TotalPhysicalMemory", "Win32_ComputerSystem").text);
     memory.name = system->Get(u"Name").text;
     return memory;
 }
@@ -120,7 +121,8 @@ std::string OSInfoWmiQuery::QueryText() const
 OSInfo OSInfoWmiQuery::Parse(WmiResultSet& results) const
 {
     const std::unique_ptr<WmiObject> system = FirstObject(results, "Win32_OperatingSystem");
-    const OSVersion version = ParseVersion(Needed(*system, "Version", "Win32_OperatingSystem").text, system->Get(u"CSDVersion").text);
+    const OSVersion version =
+        ParseVersion(Needed(*system, "Version", "Win32_OperatingSystem").text, system->Get(u"CSDVersion").text);
 
     OSInfo os;
     os.majorVersion = version.major;

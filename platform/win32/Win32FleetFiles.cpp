@@ -130,7 +130,7 @@ public:
             return {std::nullopt, "not a regular file"};
         }
         const UniqueFileHandle in(CreateFileW(file.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!in) {
             return {std::nullopt, Reason(GetLastError())};
         }

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/Wmi.h"
 #include "platform/win32/ComInit.h"
 #include "platform/win32/ComPtr.h"
-#include "platform/Wmi.h"
 
 namespace Talvane::Nimlo {
 

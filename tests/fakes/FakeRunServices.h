@@ -18,10 +18,10 @@ namespace Talvane::Nimlo::Testing {
 class FakeFileSystem : public FileSystem {
 public:
     // The Win32 codes it fails with.
-    static constexpr std::uint32_t FileNotFound = 2;  // ERROR_FILE_NOT_FOUND
-    static constexpr std::uint32_t AccessDenied = 5;  // ERROR_ACCESS_DENIED
-    static constexpr std::uint32_t DiskFull = 112;    // ERROR_DISK_FULL
-    static constexpr std::uint32_t FileExists = 80;   // ERROR_FILE_EXISTS
+    static constexpr std::uint32_t FileNotFound = 2; // ERROR_FILE_NOT_FOUND
+    static constexpr std::uint32_t AccessDenied = 5; // ERROR_ACCESS_DENIED
+    static constexpr std::uint32_t DiskFull = 112;   // ERROR_DISK_FULL
+    static constexpr std::uint32_t FileExists = 80;  // ERROR_FILE_EXISTS
 
     NewFile CreateNew(const std::u16string& name) override
     {

@@ -16,9 +16,10 @@ namespace Talvane::Nimlo::Testing {
 // A property value as the Windows side hands it over: text, an integer's bits,
 // or a fetch that failed with an HRESULT.
 struct FakeWmiValue {
-    FakeWmiValue(std::u16string text) : value{std::move(text), 0, 0} {} // NOLINT: written as the value it stands for
-    FakeWmiValue(const char16_t* text) : FakeWmiValue(std::u16string(text)) {}   // NOLINT: as above
-    FakeWmiValue(std::uint32_t bits) : value{{}, bits, 0} {}                     // NOLINT: as above
+    // Implicit, so that a table of properties reads as the values it holds.
+    FakeWmiValue(std::u16string text) : value{std::move(text), 0, 0} {}
+    FakeWmiValue(const char16_t* text) : FakeWmiValue(std::u16string(text)) {}
+    FakeWmiValue(std::uint32_t bits) : value{{}, bits, 0} {}
 
     static FakeWmiValue Integer64(std::uint64_t bits)
     {

@@ -13,10 +13,10 @@ namespace Talvane::Nimlo::Testing {
 struct VariantCase {
     const char* name;
     std::uint16_t tag;
-    std::int64_t bits;         // the integer member to fill, for integer tags
-    std::u16string text;       // the string member, for VariantTag::Bstr
-    bool nullString;           // a VT_BSTR whose string is null
-    std::int32_t fetchResult;  // what fetching it returned
+    std::int64_t bits;        // the integer member to fill, for integer tags
+    std::u16string text;      // the string member, for VariantTag::Bstr
+    bool nullString;          // a VT_BSTR whose string is null
+    std::int32_t fetchResult; // what fetching it returned
     std::u16string expectedText;
     std::uint64_t expectedInteger;
 };

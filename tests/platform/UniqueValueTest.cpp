@@ -117,7 +117,9 @@ TYPED_TEST(UniqueValueTest, ClosesItsValueOnceWhenItGoes)
     EXPECT_EQ(Closes::closed, 1);
     EXPECT_EQ(Closes::lastClosed, value);
 
-    { const typename TestFixture::Counted empty; }
+    {
+        const typename TestFixture::Counted empty;
+    }
     EXPECT_EQ(Closes::closed, 1);
 }
 
@@ -182,7 +184,9 @@ TYPED_TEST(UniqueValueTest, ReleaseGivesTheValueUpWithoutClosingIt)
     }
     EXPECT_EQ(released, value);
     EXPECT_EQ(Closes::closed, 0);
-    { const TypeParam real(released); } // closed by the real owner
+    {
+        const TypeParam real(released);
+    } // closed by the real owner
 }
 
 } // namespace

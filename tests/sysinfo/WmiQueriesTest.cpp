@@ -188,8 +188,9 @@ TEST(WmiQueriesTest, OtherPropertiesThatCannotBeFetchedReadAsAbsent)
     const FakeWmiValue failed = FakeWmiValue::FetchFailed(NotFound);
     EXPECT_EQ(ParseObjects(DiskInfoWmiQuery(), {{{u"DriveType", 3u}, {u"DeviceID", failed}, {u"FreeSpace", failed}}}),
               (std::vector<DiskInfo>{{0.0, u""}}));
-    EXPECT_EQ(ParseObjects(OSInfoWmiQuery(), {{{u"Version", u"6.1"}, {u"CSDVersion", failed}, {u"ProductType", failed}}}),
-              (OSInfo{6, 1, 0, u"", true}));
+    EXPECT_EQ(
+        ParseObjects(OSInfoWmiQuery(), {{{u"Version", u"6.1"}, {u"CSDVersion", failed}, {u"ProductType", failed}}}),
+        (OSInfo{6, 1, 0, u"", true}));
 }
 
 TEST(VideoMemoryWmiQueryTest, ReadsTheFirstAdapterAsUnsignedMegabytes)

@@ -25,8 +25,8 @@ TEST_P(VariantConversionTest, ReadsWhatTheParsersNeed)
     VARIANT* filled = value.put();
     Testing::FillInteger(*filled, row);
     if (row.tag == VT_BSTR && !row.nullString) {
-        filled->bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(row.text.data()),
-                                            static_cast<UINT>(row.text.size()));
+        filled->bstrVal =
+            SysAllocStringLen(reinterpret_cast<const OLECHAR*>(row.text.data()), static_cast<UINT>(row.text.size()));
         ASSERT_NE(filled->bstrVal, nullptr);
     }
 
