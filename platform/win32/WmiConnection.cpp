@@ -79,7 +79,9 @@ std::string WmiConnection::Action(const std::string& action) const
     if (SUCCEEDED(security_) || security_ == RPC_E_TOO_LATE) {
         return action;
     }
-    return action + ", with COM security not set (HRESULT " + HResultText(security_) + "),";
+    std::string text = action;
+    text.append(", with COM security not set (HRESULT ").append(HResultText(security_)).append("),");
+    return text;
 }
 
 WmiConnection::~WmiConnection()
