@@ -38,7 +38,7 @@ std::u16string PendingReportName(std::uint64_t number)
 
 PendingReport::PendingReport(FileSystem& files) : PendingReport(files, CreateUnderFreshName(files)) {}
 
-PendingReport::PendingReport(FileSystem& files, Created created)
+PendingReport::PendingReport(FileSystem& files, Created&& created)
     : files_(&files)
     , name_(std::move(created.name))
     , file_(files, created.file, created.error)

@@ -48,7 +48,7 @@ private:
         std::uint32_t error = 0;
     };
     static Created CreateUnderFreshName(FileSystem& files);
-    PendingReport(FileSystem& files, Created created);
+    PendingReport(FileSystem& files, Created&& created);
 
     FileSystem* files_;
     std::u16string name_; // empty once nothing is left to remove

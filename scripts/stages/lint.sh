@@ -51,7 +51,7 @@ clang-tidy -quiet -p build/release "${windows_args[@]}" "${release_units[@]}" ||
 
 say "cppcheck"
 cppcheck_args=(--enable=warning,performance,portability --inline-suppr --error-exitcode=1 --quiet -j 2
-    --library=googletest --suppress='*:/usr/*' --suppress='*:*/googletest/*' --suppress=missingIncludeSystem)
+    --library=googletest --library=scripts/lib/cppcheck-typed-tests.cfg --suppress='*:/usr/*' --suppress='*:*/googletest/*' --suppress=missingIncludeSystem)
 cppcheck --project=build/native/compile_commands.json "${cppcheck_args[@]}" || die "cppcheck: native sources"
 cppcheck --project=build/mingw/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" ||
     die "cppcheck: Windows sources"
