@@ -23,19 +23,44 @@ as_root() {
 APT_LOCK_SECONDS=600
 APT_WAIT=(-o "DPkg::Lock::Timeout=$APT_LOCK_SECONDS")
 
-# Says so when another program holds one of the package manager's locks
-# (`lists` for apt-get update, `dpkg` for installing); the call that follows
-# waits for it.
-note_lock_holder() {
-    local pattern holder
+# The program that holds one of the package manager's locks (`lists` for
+# apt-get update, `dpkg` for installing), if any.
+lock_holder() {
+    local pattern
     case $1 in
         lists) pattern='^/var/lib/apt/lists/lock$' ;;
         *) pattern='^/var/lib/dpkg/lock(-frontend)?$' ;;
     esac
-    holder=$(lslocks -n -o COMMAND,PATH 2>/dev/null | awk -v p="$pattern" '$2 ~ p { print $1; exit }')
+    lslocks -n -o COMMAND,PATH 2>/dev/null | awk -v p="$pattern" '$2 ~ p { print $1; exit }'
+}
+
+# Says so when another program holds one of the package manager's locks; the
+# call that follows waits for it.
+note_lock_holder() {
+    local holder
+    holder=$(lock_holder "$1")
     if [ -n "$holder" ]; then
         say "Waiting for another package installation ($holder) to finish (up to $APT_LOCK_SECONDS s)"
     fi
+}
+
+# apt-get update waits for dpkg's lock (APT_WAIT) but not for the package
+# lists' lock: while another program holds that one, wait and try again.
+apt_update() {
+    local waited=0 errors
+    errors=$(mktemp)
+    note_lock_holder lists
+    until as_root apt-get "${APT_WAIT[@]}" update -qq 2>"$errors"; do
+        if ! grep -q 'Could not get lock\|Unable to lock' "$errors" || [ "$waited" -ge "$APT_LOCK_SECONDS" ]; then
+            cat "$errors" >&2
+            rm -f "$errors"
+            die "apt-get update failed; check the network and /etc/apt/sources.list"
+        fi
+        sleep 5
+        waited=$((waited + 5))
+    done
+    cat "$errors" >&2
+    rm -f "$errors"
 }
 
 # dpkg --add-architecture takes dpkg's lock but cannot wait for it: try again for a while.
@@ -69,9 +94,7 @@ ensure_packages() {
         ! dpkg --print-foreign-architectures | grep -qx i386; then
         add_architecture i386
     fi
-    note_lock_holder lists
-    as_root apt-get "${APT_WAIT[@]}" update -qq ||
-        die "apt-get update failed; check the network and /etc/apt/sources.list"
+    apt_update
     note_lock_holder dpkg
     DEBIAN_FRONTEND=noninteractive as_root apt-get "${APT_WAIT[@]}" install -y -qq --no-install-recommends \
         "${MISSING[@]}" >/dev/null || die "could not install: ${MISSING[*]}"
