@@ -49,6 +49,11 @@ clang-tidy -quiet -p build/mingw "${windows_args[@]}" "${windows_units[@]}" ||
 clang-tidy -quiet -p build/release "${windows_args[@]}" "${release_units[@]}" ||
     die "clang-tidy found problems in the program's entry point"
 
+say "platform/ includes nothing of the product's but platform/ and the value types it hands over"
+if grep -rn '#include "' platform | grep -v -e '"platform/' -e '"sysinfo/SystemProfile.h"'; then
+    die "platform/ includes the lines above; the seams and their Windows side depend only on platform/ and value types"
+fi
+
 say "cppcheck"
 cppcheck_args=(--enable=warning,performance,portability --inline-suppr --error-exitcode=1 --quiet -j 2
     --library=googletest --library=scripts/lib/cppcheck-typed-tests.cfg --suppress='*:/usr/*' --suppress='*:*/googletest/*' --suppress=missingIncludeSystem)
