@@ -11,7 +11,6 @@ Run it again after changing how a target reads its input:
 
 import hashlib
 import os
-import shutil
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -81,8 +80,11 @@ def utf16(text):
 
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
+    os.makedirs(folder, exist_ok=True)
+    # Inputs a fuzzer once found (regression-*) stay; the made seeds are made anew.
+    for old in os.listdir(folder):
+        if not old.startswith("regression-"):
+            os.remove(os.path.join(folder, old))
     for name, data in seeds:
         if isinstance(data, Seed):
             data = data.bytes()
@@ -163,16 +165,45 @@ WMI_NAMES = ["MaxClockSpeed", "DriveType", "DeviceID", "FreeSpace", "TotalPhysic
              "Version", "CSDVersion", "Caption", "ProductType", "AdapterRAM", "Unrelated"]
 
 
+# The VARIANT types fuzz_wmi picks from, in its order, and the bits of each
+# integer type.
+WMI_TAGS = ["Empty", "Null", "Bstr", "Bool", "R8", "I1", "UI1", "I2", "UI2", "I4", "UI4", "Int", "UInt", "I8", "UI8"]
+WMI_WIDTHS = {"I1": 8, "UI1": 8, "I2": 16, "UI2": 16, "I4": 32, "UI4": 32, "Int": 32, "UInt": 32, "I8": 64, "UI8": 64}
+
+
+class Failed:
+    """A property whose fetch failed."""
+
+
+class Wide:
+    """An integer WMI hands over as a 64-bit value."""
+
+    def __init__(self, value):
+        self.value = value
+
+
+def wmi_property(seed, value):
+    """Text as VT_BSTR, a number as VT_I4 (as WMI hands over 32-bit properties), Wide as VT_I8."""
+    if isinstance(value, Failed):
+        seed.integer(WMI_TAGS.index("I4"), 0, len(WMI_TAGS) - 1).integer(0, 0, 7)
+        seed.integer(0, 0, 4095).integer(0, 0, 1048575)
+        return
+    if isinstance(value, str):
+        seed.integer(WMI_TAGS.index("Bstr"), 0, len(WMI_TAGS) - 1).integer(1, 0, 7).string(wide(value))
+        return
+    tag, number = ("I8", value.value) if isinstance(value, Wide) else ("I4", value)
+    width = WMI_WIDTHS[tag]
+    seed.integer(WMI_TAGS.index(tag), 0, len(WMI_TAGS) - 1).integer(1, 0, 7)
+    seed.integer(number >> 20, 0, (1 << (width - 20)) - 1).integer(number & 0xFFFFF, 0, 1048575)
+
+
 def wmi_seed(processors, objects):
     seed = Seed().u32(processors).integer(len(objects), 0, 5)
     for properties in objects:
         seed.integer(len(properties), 0, 6)
         for name, value in properties:
             seed.integer(WMI_NAMES.index(name), 0, len(WMI_NAMES) - 1)
-            if isinstance(value, str):
-                seed.boolean(True).string(wide(value))
-            else:
-                seed.boolean(False).u32(value)
+            wmi_property(seed, value)
     return seed
 
 
@@ -202,6 +233,10 @@ def wmi_seeds():
         ("wrong-kinds", wmi_seed(1, [
             [("MaxClockSpeed", "2400"), ("TotalPhysicalMemory", 1024), ("Version", 6), ("ProductType", "1"),
              ("AdapterRAM", "1073741824"), ("Name", 7)],
+        ])),
+        ("wide-and-failed", wmi_seed(1, [
+            [("AdapterRAM", Wide(8 * gib + 5)), ("TotalPhysicalMemory", Failed()), ("Version", "6.1"),
+             ("ProductType", Failed())],
         ])),
         ("unicode-texts", wmi_seed(2, [
             [("TotalPhysicalMemory", "\uff11\uff12"), ("Name", "R\u00e9seau\U0001F600"),
