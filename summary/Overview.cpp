@@ -163,7 +163,8 @@ private:
             page_ += Text(ValidUtf8(std::string_view(hosts[shown]).substr(0, ShownTextLimit))) + "<br>\n";
         }
         page_ += "</div>\n";
-        More(hosts.size() - shown, "hosts", "not-assessed.txt and the --machines CSV");
+        const std::string where = std::string(NotAssessedListName).append(" and the --machines CSV");
+        More(hosts.size() - shown, "hosts", where.c_str());
     }
 
     void Machines()
