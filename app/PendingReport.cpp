@@ -1,6 +1,7 @@
 #include "app/PendingReport.h"
 
 #include "platform/SystemError.h"
+#include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
 
@@ -30,10 +31,7 @@ PendingReport::Created PendingReport::CreateUnderFreshName(FileSystem& files)
 std::u16string PendingReportName(std::uint64_t number)
 {
     std::u16string name = u"~System Assessment Results.";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += u"0123456789abcdef"[(number >> shift) & 0xF];
-    }
-    return name + u".tmp";
+    return name.append(WidenAscii(FormatHex64(number))).append(u".tmp");
 }
 
 PendingReport::PendingReport(FileSystem& files) : PendingReport(files, CreateUnderFreshName(files)) {}

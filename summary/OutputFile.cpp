@@ -1,6 +1,7 @@
 #include "summary/OutputFile.h"
 
 #include "summary/ReportFiles.h"
+#include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -10,15 +11,6 @@ namespace fs = std::filesystem;
 // Links followed in a row before a name is taken to loop.
 constexpr int MostLinks = 40;
 constexpr int NameTries = 16;
-
-std::string Hex(std::uint64_t number)
-{
-    std::string hex;
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        hex += "0123456789abcdef"[(number >> shift) & 0xF];
-    }
-    return hex;
-}
 
 fs::path FolderOf(const fs::path& path)
 {
@@ -119,7 +111,7 @@ OutputFile::OutputFile(FleetFiles& files, OutputTarget target)
         }
         fs::path pending = target_.path;
         pending += ".";
-        pending += Hex(*number);
+        pending += FormatHex64(*number);
         pending += ".partial";
         const NewFile created = files_.CreateNew(pending);
         if (created.file) {

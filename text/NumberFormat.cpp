@@ -60,4 +60,13 @@ std::u16string FormatFixed(double value, int digitsAfterPoint)
     return WidenAscii(exact);
 }
 
+std::string FormatHex64(std::uint64_t number)
+{
+    std::string hex;
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        hex += "0123456789abcdef"[(number >> shift) & 0xF];
+    }
+    return hex;
+}
+
 } // namespace Talvane::Nimlo

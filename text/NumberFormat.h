@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <concepts>
+#include <cstdint>
 #include <string>
 
 #include "text/Utf8.h"
@@ -21,5 +22,8 @@ template <std::integral T> std::u16string FormatInteger(T value)
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return WidenAscii(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
+
+// All 16 hexadecimal digits of `number`, lowercase, leading zeros kept.
+std::string FormatHex64(std::uint64_t number);
 
 } // namespace Talvane::Nimlo

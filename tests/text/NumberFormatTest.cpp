@@ -71,5 +71,13 @@ TEST(FormatIntegerTest, PlainDecimalDigits)
     EXPECT_EQ(FormatInteger(1000000), u"1000000");
 }
 
+TEST(FormatHex64Test, SixteenLowercaseDigitsWithLeadingZeros)
+{
+    EXPECT_EQ(FormatHex64(0), "0000000000000000");
+    EXPECT_EQ(FormatHex64(0x10), "0000000000000010");
+    EXPECT_EQ(FormatHex64(0xFEDCBA9876543210ULL), "fedcba9876543210");
+    EXPECT_EQ(FormatHex64(~0ULL), "ffffffffffffffff");
+}
+
 } // namespace
 } // namespace Talvane::Nimlo
