@@ -166,7 +166,7 @@ std::pair<WmiValue, Meant> ConsumeProperty(FuzzedDataProvider& data)
         meant = Meant{{}, 0, 0, false};
     }
     const std::int32_t result = fetched ? 0 : static_cast<std::int32_t>(0x80041002);
-    const WmiValue value = ToWmiValue(variant, result, [&variant](const char16_t*) { return variant.storage.size(); });
+    const WmiValue value = Talvane::Nimlo::Testing::ToWmiValue(variant, result);
     return {value, meant};
 }
 

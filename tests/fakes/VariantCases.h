@@ -131,7 +131,13 @@ struct StandInVariant {
     StandInVariant() : ullVal(0) {}
 };
 
-// The conversion, through the stand-in.
+// The conversion, on the stand-in; its string's length is the one it holds.
+inline WmiValue ToWmiValue(const StandInVariant& variant, std::int32_t fetchResult)
+{
+    return Nimlo::ToWmiValue(variant, fetchResult, [&variant](const char16_t*) { return variant.storage.size(); });
+}
+
+// A case's property as the stand-in, converted.
 inline WmiValue ConvertStandIn(const VariantCase& row)
 {
     StandInVariant variant;
@@ -140,7 +146,7 @@ inline WmiValue ConvertStandIn(const VariantCase& row)
         variant.storage = row.text;
         variant.bstrVal = row.nullString ? nullptr : variant.storage.c_str();
     }
-    return ToWmiValue(variant, row.fetchResult, [&variant](const char16_t*) { return variant.storage.size(); });
+    return ToWmiValue(variant, row.fetchResult);
 }
 
 } // namespace Talvane::Nimlo::Testing
