@@ -31,13 +31,15 @@ inline constexpr const char* SummaryUsage =
     "summarizes them. Each PATH is a report file or a folder, searched with its\n"
     "subfolders (linked ones too) for *.html and *.htm files. Only regular files\n"
     "of at most 64 MiB are read; every path passed over is named with its reason.\n"
-    "A report's name is its file name without the extension.\n"
+    "A report's name is its file name without the extension. A host's note,\n"
+    "NAME.not-assessed.txt beside the reports, says why it was not assessed.\n"
     "\n"
     "  --csv FILE       one line per report, role and requirement (UTF-8, Excel-ready)\n"
     "  --html FILE      an overview page: what blocks each role on how many reports,\n"
     "                   then one line per report, with links to the reports\n"
     "  --machines FILE  one line per report: each role's verdict and what it falls\n"
-    "                   short of (UTF-8, Excel-ready, at any fleet size)\n"
+    "                   short of, then one per host not assessed with its reason\n"
+    "                   (UTF-8, Excel-ready, at any fleet size)\n"
     "  --lists FOLDER   for each role and requirement, the names of the reports that\n"
     "                   fall short of it, one a line (for ansible-playbook --limit @FILE)\n"
     "  --expect FILE    the hosts that should have a report, one a line; those without\n"
@@ -49,9 +51,9 @@ inline constexpr const char* SummaryUsage =
     "/dev/null is written into. Messages and the closing line go to standard error.\n"
     "\n"
     "Exit status: 0 every report found was read; 2 something was rejected or\n"
-    "passed over, a host expected was not assessed (the rest is still summarized),\n"
-    "or no report was found; 1 a usage error, or an output that is a report or\n"
-    "cannot be written.\n";
+    "passed over, a host was not assessed (expected, or with a note) or has a note\n"
+    "beside its report (the rest is still summarized), or nothing was found; 1 a\n"
+    "usage error, or an output that is a report or cannot be written.\n";
 
 // The arguments after the program's name.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);

@@ -128,6 +128,7 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
         header.push_back(ToUtf8(title));
         header.push_back(ToUtf8(title) + ": falls short of");
     }
+    header.emplace_back("reason not assessed");
     std::string line(Bom);
     AppendLine(line, header);
     out << line;
@@ -147,16 +148,18 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
             fields.emplace_back(fleet.Meets(machine, role) ? "meets" : "does not meet");
             fields.push_back(std::move(shortfalls));
         }
+        fields.emplace_back();
         line.clear();
         AppendLine(line, fields);
         out << line;
     }
-    for (const std::string& host : fleet.NotAssessed()) {
-        fields.assign({host, ""});
+    for (const NotAssessedHost& host : fleet.NotAssessed()) {
+        fields.assign({std::string(host.name), ""});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             fields.emplace_back("not assessed");
             fields.emplace_back();
         }
+        fields.push_back(NoteReason(host.kind, host.detail));
         line.clear();
         AppendLine(line, fields);
         out << line;

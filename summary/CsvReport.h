@@ -28,8 +28,10 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
 
 // The --machines CSV, with the same conventions: the byte order mark and a
 // header line (computer, report file, then for each role its verdict and the
-// requirements it falls short of), one line per report in the fleet's order,
-// then one per host expected but not assessed (no file, "not assessed").
+// requirements it falls short of, then why the host was not assessed), one
+// line per report in the fleet's order (the last cell empty), then one per
+// host not assessed (no file, "not assessed", the note's kind and detail or
+// "no record").
 void WriteMachinesCsv(std::ostream& out, const Fleet& fleet);
 
 // One field, quoted where RFC 4180 needs it.

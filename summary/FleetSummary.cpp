@@ -108,6 +108,16 @@ void Fleet::Add(const ReportContent& content, std::string_view reportFile)
     machines_.push_back(machine);
 }
 
+void Fleet::AddNote(const HostNote& note, std::string_view noteFile)
+{
+    NoteRecord record;
+    record.host = Keep(NoteHost(noteFile));
+    record.file = Keep(noteFile);
+    record.detail = Keep(Shortened(note.detail));
+    record.kind = note.kind;
+    notes_.push_back(record);
+}
+
 void Fleet::Expect(std::vector<std::string> hosts)
 {
     expecting_ = true;
@@ -134,24 +144,64 @@ void Fleet::Finish()
         const bool sameNext = i + 1 < machines_.size() && machines_[i + 1].computerKey == key;
         machines_[i].duplicate = samePrevious || sameNext;
     }
-    if (!expecting_) {
-        return;
-    }
-    std::vector<bool> assessed(expected_.size(), false);
+    // One note a host, the first met.
+    const auto byHost = [this](const NoteRecord& a, const NoteRecord& b) {
+        return CompareFolded(Text(a.host), Text(b.host)) < 0;
+    };
+    std::stable_sort(notes_.begin(), notes_.end(), byHost);
+    notes_.erase(std::unique(notes_.begin(), notes_.end(),
+                             [this](const NoteRecord& a, const NoteRecord& b) {
+                                 return SameHostName(Text(a.host), Text(b.host));
+                             }),
+                 notes_.end());
+    // Where a name is among names sorted without case, or nullptr.
+    const auto find = [](auto& sorted, std::string_view name, auto nameOf) {
+        auto found = std::lower_bound(sorted.begin(), sorted.end(), name, [&](const auto& item, std::string_view n) {
+            return CompareFolded(nameOf(item), n) < 0;
+        });
+        return found != sorted.end() && SameHostName(nameOf(*found), name) ? &*found : nullptr;
+    };
+    const auto noteHost = [this](const NoteRecord& note) { return Text(note.host); };
+    const auto expectedHost = [](const std::string& host) { return std::string_view(host); };
+
+    // Per host expected: 1 a report, 2 a note and no report.
+    std::vector<std::uint8_t> accounted(expected_.size(), 0);
+    const auto expectedIndex = [&](const std::string* host) {
+        return static_cast<std::size_t>(host - expected_.data());
+    };
     for (MachineRecord& machine : machines_) {
-        const std::string name(ReportName(ReportFile(machine)));
-        const auto found = std::lower_bound(expected_.begin(), expected_.end(), name, FoldedLess);
-        machine.unexpected = found == expected_.end() || !SameHostName(*found, name);
-        if (!machine.unexpected) {
-            assessed[static_cast<std::size_t>(found - expected_.begin())] = true;
+        const std::string_view name = ReportName(ReportFile(machine));
+        if (NoteRecord* note = find(notes_, name, noteHost); note != nullptr) {
+            note->besideReport = true;
+        }
+        if (expecting_) {
+            const std::string* host = find(expected_, name, expectedHost);
+            machine.unexpected = host == nullptr;
+            if (host != nullptr) {
+                accounted[expectedIndex(host)] = 1;
+            }
         }
     }
     notAssessed_.clear();
+    for (const NoteRecord& note : notes_) {
+        if (note.besideReport) {
+            continue;
+        }
+        const std::string* host = expecting_ ? find(expected_, Text(note.host), expectedHost) : nullptr;
+        if (host != nullptr) {
+            accounted[expectedIndex(host)] = 2;
+        }
+        notAssessed_.push_back({host != nullptr ? std::string_view(*host) : Text(note.host), note.kind,
+                                Text(note.detail), expecting_ && host == nullptr});
+    }
     for (std::size_t i = 0; i < expected_.size(); ++i) {
-        if (!assessed[i]) {
-            notAssessed_.push_back(expected_[i]);
+        if (accounted[i] == 0) {
+            notAssessed_.push_back({expected_[i], NoteKind::NoRecord, {}, false});
         }
     }
+    std::stable_sort(notAssessed_.begin(), notAssessed_.end(), [](const NotAssessedHost& a, const NotAssessedHost& b) {
+        return CompareFolded(a.name, b.name) < 0;
+    });
 }
 
 bool Fleet::Meets(const MachineRecord& machine, std::size_t role) const
@@ -165,8 +215,18 @@ FleetCounts Fleet::Counts(std::size_t rejected) const
     FleetCounts counts;
     counts.reportsRead = machines_.size();
     counts.reportsRejected = rejected;
+    counts.expecting = expecting_;
     counts.expected = expected_.size();
+    counts.notes = notes_.size();
     counts.notAssessed = notAssessed_.size();
+    for (const NoteRecord& note : notes_) {
+        counts.notesBesideReports += note.besideReport ? 1u : 0u;
+    }
+    for (const NotAssessedHost& host : notAssessed_) {
+        ++counts.notAssessedBy[static_cast<std::size_t>(host.kind)];
+        counts.notExpected += host.unexpected ? 1u : 0u;
+    }
+    counts.known = machines_.size() + counts.notes - counts.notesBesideReports;
     std::set<std::uint64_t> names;
     for (const MachineRecord& machine : machines_) {
         names.insert(machine.computerKey);
@@ -189,9 +249,35 @@ std::string ClosingLine(const FleetCounts& counts)
         line += (i == 0 ? "; " : ", ") + ToUtf8(RoleTitles[i]) + ": " + std::to_string(counts.meeting[i]) + " of " +
                 std::to_string(counts.reportsRead) + " meet it";
     }
-    if (counts.expected > 0) {
-        line += "; " + std::to_string(counts.notAssessed) + " of " + std::to_string(counts.expected) +
-                " hosts expected not assessed";
+    if (counts.notes == 0) {
+        if (counts.expected > 0) {
+            line += "; " + std::to_string(counts.notAssessed) + " of " + std::to_string(counts.expected) +
+                    " hosts expected not assessed";
+        }
+        return line;
+    }
+    if (counts.expecting) {
+        line += "; " + std::to_string(counts.notAssessed - counts.notExpected) + " of " +
+                std::to_string(counts.expected) + " hosts expected not assessed";
+        if (counts.notExpected > 0) {
+            line += " and " + std::to_string(counts.notExpected) + " not expected";
+        }
+    } else {
+        line += "; " + std::to_string(counts.notAssessed) + " of " + std::to_string(counts.known) +
+                " hosts known not assessed";
+    }
+    std::string groups;
+    for (std::size_t kind = 0; kind < NoteKindCount; ++kind) {
+        if (counts.notAssessedBy[kind] > 0) {
+            groups += (groups.empty() ? "" : ", ") + std::to_string(counts.notAssessedBy[kind]) + " " +
+                      std::string(NoteKindNames[kind]);
+        }
+    }
+    if (!groups.empty()) {
+        line += " (" + groups + ")";
+    }
+    if (counts.notesBesideReports > 0) {
+        line += "; " + std::to_string(counts.notesBesideReports) + " with both a report and a note";
     }
     return line;
 }

@@ -10,6 +10,7 @@
 
 #include "report/ReportReader.h"
 #include "requirements/RoleLabels.h"
+#include "summary/HostNote.h"
 
 namespace Talvane::Nimlo {
 
@@ -31,12 +32,35 @@ struct MachineRecord {
     bool unexpected = false;       // hosts were expected, and this report's name is not one of them
 };
 
+// What the summary keeps of one host's note.
+struct NoteRecord {
+    TextHandle host = 0;   // the note's file name without ".not-assessed.txt"
+    TextHandle file = 0;   // the note as it was found, UTF-8
+    TextHandle detail = 0; // cut to ShownTextLimit with "..."
+    NoteKind kind = NoteKind::Other;
+    bool besideReport = false; // a report has the host's name: the host is counted from it
+};
+
+// A host not assessed, as the outputs show it.
+struct NotAssessedHost {
+    std::string_view name;   // as the hosts expected spell it, where they name it
+    NoteKind kind;           // NoRecord: expected, and neither a report nor a note
+    std::string_view detail; // the note's, cut to ShownTextLimit
+    bool unexpected;         // hosts were expected, and this one is not
+};
+
 struct FleetCounts {
     std::size_t reportsRead = 0;
     std::size_t reportsRejected = 0;
     std::size_t machines = 0;    // distinct computer names
+    bool expecting = false;      // hosts were expected
     std::size_t expected = 0;    // hosts expected (none without a list of them)
-    std::size_t notAssessed = 0; // hosts expected that have no report
+    std::size_t notes = 0;       // hosts with a note, a report beside it or not
+    std::size_t known = 0;       // without hosts expected: the reports read and the hosts with only a note
+    std::size_t notAssessed = 0; // hosts with a note and no report, and hosts expected with neither
+    std::size_t notExpected = 0; // of those, the hosts with a note that were not expected
+    std::size_t notesBesideReports = 0;
+    std::array<std::size_t, NoteKindCount> notAssessedBy{}; // by NoteKind
     std::array<std::size_t, RoleCount> meeting{};
     std::array<std::size_t, RequirementCount> fallingShort{};
 };
@@ -53,14 +77,17 @@ bool SameHostName(std::string_view a, std::string_view b);
 class Fleet {
 public:
     void Add(const ReportContent& content, std::string_view reportFile);
+    // The note `noteFile` (UTF-8) for its host; of two notes for one host, the first counts.
+    void AddNote(const HostNote& note, std::string_view noteFile);
 
     // The hosts that should have a report; without a call, none are expected.
     void Expect(std::vector<std::string> hosts);
 
     // Sorts by computer name (letters without case, as Windows compares
     // computer names), then by report file; marks the reports that share a
-    // computer name and those whose name is not expected; finds the hosts
-    // expected that have no report.
+    // computer name and those whose name is not expected; marks the notes
+    // that have a report beside them; finds the hosts not assessed: those
+    // with only a note, and those expected with neither.
     void Finish();
 
     const std::deque<MachineRecord>& Machines() const { return machines_; }
@@ -68,7 +95,12 @@ public:
     std::string_view ReportFile(const MachineRecord& machine) const { return Text(machine.file); }
     bool Meets(const MachineRecord& machine, std::size_t role) const;
     bool Expecting() const { return expecting_; }
-    const std::vector<std::string>& NotAssessed() const { return notAssessed_; } // sorted
+    // Whether the hosts are accounted for, by a list of them or by notes:
+    // then there is a list of the hosts not assessed, empty or not.
+    bool AccountsForHosts() const { return expecting_ || !notes_.empty(); }
+    const std::deque<NoteRecord>& Notes() const { return notes_; } // by host once finished
+    std::string_view NoteFile(const NoteRecord& note) const { return Text(note.file); }
+    const std::vector<NotAssessedHost>& NotAssessed() const { return notAssessed_; } // by name, without case
 
     FleetCounts Counts(std::size_t rejected) const;
 
@@ -80,13 +112,18 @@ private:
     // grows by what it holds and not by doubling.
     std::vector<std::string> texts_;
     std::deque<MachineRecord> machines_;
+    std::deque<NoteRecord> notes_;
     bool expecting_ = false;
     std::vector<std::string> expected_;
-    std::vector<std::string> notAssessed_;
+    std::vector<NotAssessedHost> notAssessed_;
 };
 
 // "12 reports read, 1 rejected, 11 machines; Client: 9 of 12 meet it, ...",
-// and with hosts expected "; 2 of 14 hosts expected not assessed".
+// and with hosts expected "; 2 of 14 hosts expected not assessed". Where
+// there are notes, the hosts not assessed by group: "; 3 of 14 hosts known
+// not assessed (2 unreachable, 1 timed out)" (the reports and the notes are
+// the hosts known), or "; 3 of 14 hosts expected not assessed and 1 not
+// expected (...)".
 std::string ClosingLine(const FleetCounts& counts);
 
 } // namespace Talvane::Nimlo

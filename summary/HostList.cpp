@@ -24,14 +24,17 @@ bool IsSpace(char c)
 
 } // namespace
 
+std::string DecodedText(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        return FromUtf16(bytes.substr(2), bytes.starts_with("\xFE\xFF"));
+    }
+    return ValidUtf8(bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes);
+}
+
 std::vector<std::string> ParseHostList(std::string_view bytes)
 {
-    std::string text;
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        text = FromUtf16(bytes.substr(2), bytes.starts_with("\xFE\xFF"));
-    } else {
-        text = ValidUtf8(bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes);
-    }
+    const std::string text = DecodedText(bytes);
     std::vector<std::string> hosts;
     std::string_view rest = text;
     while (!rest.empty()) {

@@ -6,6 +6,11 @@
 
 namespace Talvane::Nimlo {
 
+// The text of a file a Windows or Linux tool wrote, as valid UTF-8: UTF-8
+// with or without a byte order mark, or UTF-16 with one (as PowerShell 5.1's
+// Out-File and `>` write it). Bytes that are no UTF-8 become U+FFFD.
+std::string DecodedText(std::string_view bytes);
+
 // The host names of an --expect file, one a line: UTF-8 with or without a
 // byte order mark, or UTF-16 with one (as PowerShell 5.1's Out-File and `>`
 // write it), LF or CR LF. White space around a name and empty lines are

@@ -6,6 +6,7 @@
 
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
+#include "summary/HostNote.h"
 #include "summary/ListFiles.h"
 #include "summary/ReportFiles.h"
 #include "text/HtmlText.h"
@@ -45,6 +46,9 @@ h2 { font-size: 1.15em; font-weight: normal; margin: 18px 10px 6px 10px; }
 .duplicate, .unexpected { background: #f5d76e; padding: 0 4px; margin-left: 6px; font-size: 0.85em; }
 .more { padding: 10px; }
 .hosts { columns: 16em; padding: 0 10px; }
+h3 { font-size: 1em; margin: 12px 10px 4px 10px; }
+.reasons { border-collapse: collapse; margin: 0 10px; }
+.reasons td { padding: 2px 10px 2px 0; vertical-align: top; }
 </style>
 </head>
 <body>
@@ -110,8 +114,8 @@ private:
         page_ += "<div class=\"counts\"><span>" + std::to_string(counts_.reportsRead) + " reports read</span><span>" +
                  std::to_string(counts_.reportsRejected) + " rejected</span><span>" + std::to_string(counts_.machines) +
                  " machines</span>";
-        if (fleet_.Expecting()) {
-            page_ += "<span>" + std::to_string(counts_.expected) + " hosts expected</span><span>" +
+        if (fleet_.AccountsForHosts()) {
+            page_ += "<span>" + HostsAccountedFor() + "</span><span>" +
                      Linked(counts_.notAssessed, std::string(NotAssessedListName)) + " not assessed</span>";
         }
         page_ += "</div>\n";
@@ -122,8 +126,8 @@ private:
         const std::size_t read = counts_.reportsRead;
         page_ += "<div class=\"role\"><h2>" + Text(ToUtf8(RoleTitles[role])) + ": <b>" +
                  std::to_string(counts_.meeting[role]) + "</b> of " + std::to_string(read) + " reports meet it";
-        if (fleet_.Expecting()) {
-            page_ += " (" + std::to_string(counts_.expected) + " hosts expected)";
+        if (fleet_.AccountsForHosts()) {
+            page_ += " (" + HostsAccountedFor() + ")";
         }
         page_ += "</h2>\n<table class=\"shortfalls\">\n";
         const std::size_t falling = read - counts_.meeting[role];
@@ -149,22 +153,54 @@ private:
                  share + " %</td></tr>\n";
     }
 
+    // "14 hosts expected", or without a list of them "14 hosts known": the reports and the notes.
+    std::string HostsAccountedFor() const
+    {
+        return fleet_.Expecting() ? std::to_string(counts_.expected) + " hosts expected"
+                                  : std::to_string(counts_.known) + " hosts known";
+    }
+
+    // The hosts not assessed, by group in NoteKind's order, each under its
+    // heading with its whole count; the hosts with their notes' details where
+    // the list's bytes allow.
     void NotAssessed()
     {
-        const std::vector<std::string>& hosts = fleet_.NotAssessed();
+        const std::vector<NotAssessedHost>& hosts = fleet_.NotAssessed();
         if (hosts.empty()) {
             return;
         }
         page_ += "<h2>Not assessed: " + Linked(hosts.size(), std::string(NotAssessedListName)) +
-                 " hosts expected have no report</h2>\n<div class=\"hosts\">";
+                 (counts_.notes == 0 ? " hosts expected have no report" : " hosts have no report") + "</h2>\n";
         const std::size_t start = page_.size();
-        std::size_t shown = 0;
-        for (; shown < hosts.size() && page_.size() - start < OverviewNotAssessedBytes; ++shown) {
-            page_ += Text(ValidUtf8(std::string_view(hosts[shown]).substr(0, ShownTextLimit))) + "<br>\n";
-        }
-        page_ += "</div>\n";
         const std::string where = std::string(NotAssessedListName).append(" and the --machines CSV");
-        More(hosts.size() - shown, "hosts", where.c_str());
+        for (std::size_t group = 0; group < NoteKindCount; ++group) {
+            const std::size_t count = counts_.notAssessedBy[group];
+            if (count == 0) {
+                continue;
+            }
+            const auto kind = static_cast<NoteKind>(group);
+            page_ += "<h3>" + std::string(NoteKindName(kind)) + ": " + std::to_string(count) + "</h3>\n";
+            page_ += kind == NoteKind::NoRecord ? "<div class=\"hosts\">" : "<table class=\"reasons\">\n";
+            std::size_t shown = 0;
+            for (const NotAssessedHost& host : hosts) {
+                if (host.kind != kind) {
+                    continue;
+                }
+                if (page_.size() - start >= OverviewNotAssessedBytes) {
+                    break;
+                }
+                std::string name = Text(ValidUtf8(host.name.substr(0, ShownTextLimit)));
+                if (host.unexpected) {
+                    name += "<span class=\"unexpected\">not expected</span>";
+                }
+                page_ += kind == NoteKind::NoRecord
+                             ? name + "<br>\n"
+                             : "<tr><td>" + name + "</td><td>" + Text(host.detail) + "</td></tr>\n";
+                ++shown;
+            }
+            page_ += kind == NoteKind::NoRecord ? "</div>\n" : "</table>\n";
+            More(count - shown, "hosts", where.c_str());
+        }
     }
 
     void Machines()

@@ -28,10 +28,11 @@ struct OverviewPlaces {
 // script, nothing fetched), most important first: for each role how many
 // reports meet it, of how many read and expected; for each requirement how
 // many reports fall short of it, largest first, with its share drawn as a bar
-// and its count linked to its list file; the hosts expected but not assessed;
-// then one line per report in the fleet's order, with each role's verdict,
-// the labels of the rows that failed, marks on duplicates and unexpected
-// names and a link to the report. Every text from the machines is escaped,
+// and its count linked to its list file; the hosts not assessed, grouped by
+// their notes' kinds in NoteKind's order, each group under its count, with
+// the notes' details; then one line per report in the fleet's order, with
+// each role's verdict, the labels of the rows that failed, marks on
+// duplicates and unexpected names and a link to the report. Every text from the machines is escaped,
 // and the page's security policy forbids scripts besides.
 std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places);
 

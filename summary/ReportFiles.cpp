@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "summary/HostNote.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -105,7 +106,10 @@ public:
     {
         const fs::path path = PathFromUtf8(text);
         const Entry entry = files_.Examine(path);
-        if (!entry.problem.empty()) {
+        const bool nothing = entry.type == EntryType::Missing && !entry.isLink && entry.problem.empty();
+        if (IsNote(path, entry) && !nothing) {
+            Note(path, entry);
+        } else if (!entry.problem.empty()) {
             Problem(path, entry.problem);
         } else if (entry.type == EntryType::Folder) {
             return Folder(path, entry.identity);
@@ -140,7 +144,9 @@ private:
             for (const fs::path& name : listing.names) {
                 const fs::path path = folder / name;
                 const Entry entry = files_.Examine(path);
-                if (!entry.problem.empty()) {
+                if (IsNote(path, entry)) {
+                    Note(path, entry);
+                } else if (!entry.problem.empty()) {
                     Problem(path, entry.problem);
                 } else if (entry.type == EntryType::Folder) {
                     subfolders.emplace_back(path, entry.identity);
@@ -170,6 +176,29 @@ private:
             return true;
         }
         return !filesSeen_.Insert(entry.identity) || search_.found(path, entry.identity);
+    }
+
+    bool IsNote(const fs::path& path, const Entry& entry) const
+    {
+        return search_.note && entry.type != EntryType::Folder && IsNoteName(path);
+    }
+
+    // A note is its host's whatever it holds, so one that cannot be read is
+    // still met, with why; and unlike a page it is met under each of its names.
+    void Note(const fs::path& path, const Entry& entry)
+    {
+        if (!entry.problem.empty()) {
+            search_.note(path, entry.problem);
+        } else if (entry.type == EntryType::Other) {
+            search_.note(path, "not a regular file (a device, FIFO, socket or terminal)");
+        } else if (entry.type != EntryType::Regular) {
+            search_.note(path, "a link that leads nowhere");
+        } else if (entry.size > MaxNoteBytes) {
+            search_.note(path, std::to_string(entry.size) + " bytes, larger than any note (" +
+                                   std::to_string(MaxNoteBytes) + " bytes at most)");
+        } else {
+            search_.note(path, {});
+        }
     }
 
     void Problem(const fs::path& path, const std::string& why) { search_.passedOver(ShownPath(path) + ": " + why); }

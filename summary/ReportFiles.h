@@ -19,17 +19,21 @@ inline constexpr std::uint64_t MaxReportBytes = 64ull << 20;
 // What the search meets, as it meets it: each report file once (the same file
 // met again through a link or a second PATH is passed over in silence), and
 // each path passed over that might hold a report, as "path: why". `found`
-// answers whether the search goes on.
+// answers whether the search goes on. `note`, where there is one, meets every
+// host's note (NAME.not-assessed.txt) with why it cannot be read, if it
+// cannot: not a regular file, or larger than a note can be ("" when it can).
 struct ReportSearch {
     std::function<bool(const std::filesystem::path& file, FileIdentity identity)> found;
     std::function<void(const std::string& problem)> passedOver;
+    std::function<void(const std::filesystem::path& file, const std::string& problem)> note;
 };
 
 // The report files under `paths` (UTF-8): a regular file named as it is, a
 // folder searched with its subfolders (linked ones too, each real folder
 // once) for *.htm and *.html in any case, each folder's entries in name
-// order. Everything that cannot be searched or read, and every page name that
-// is not a regular file of a readable size, is passed over with its reason.
+// order, and the notes beside them. Everything that cannot be searched or
+// read, and every page name that is not a regular file of a readable size, is
+// passed over with its reason.
 // Nothing is kept of a file once it was handed on but a few bytes that tell
 // whether it is met again.
 void FindReports(FleetFiles& files, const std::vector<std::string>& paths, const ReportSearch& search);

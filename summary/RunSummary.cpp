@@ -12,6 +12,7 @@
 #include "summary/CsvReport.h"
 #include "summary/FleetSummary.h"
 #include "summary/HostList.h"
+#include "summary/HostNote.h"
 #include "summary/ListFiles.h"
 #include "summary/OutputFile.h"
 #include "summary/Overview.h"
@@ -56,7 +57,8 @@ public:
         }
         fleet_.Finish();
         const FleetCounts counts = fleet_.Counts(rejected_);
-        if (fleet_.Machines().empty()) {
+        NameNotesBesideReports();
+        if (fleet_.Machines().empty() && fleet_.Notes().empty()) {
             err_ << "no report could be read from the paths given; nothing written\n" << ClosingLine(counts) << "\n";
             return SummaryRejectedFiles;
         }
@@ -66,7 +68,8 @@ public:
         if (!outputsWritten || !listsWritten) {
             return SummaryUsageError;
         }
-        return rejected_ > 0 || counts.notAssessed > 0 ? SummaryRejectedFiles : SummaryOk;
+        return rejected_ > 0 || counts.notAssessed > 0 || counts.notesBesideReports > 0 ? SummaryRejectedFiles
+                                                                                        : SummaryOk;
     }
 
 private:
@@ -215,8 +218,37 @@ private:
             err_ << problem << "\n";
             ++rejected_;
         };
-        FindReports(files_, options_.paths, {found, passedOver});
+        const auto note = [&](const fs::path& path, const std::string& problem) {
+            std::optional<HostNote> parsed;
+            std::string why = problem;
+            if (why.empty()) {
+                const FileContents contents = files_.Read(path, MaxNoteBytes);
+                if (contents.bytes) {
+                    parsed = ParseNote(*contents.bytes);
+                } else {
+                    why = "cannot be read (" + contents.problem + ")";
+                }
+            }
+            if (!parsed) {
+                progress.Clear();
+                err_ << ShownPath(path) << ": a note not read: " << why << "; its host is counted as not assessed\n";
+                parsed = HostNote{NoteKind::Other, "note not read: " + why};
+            }
+            fleet_.AddNote(*parsed, PathToUtf8(path));
+        };
+        FindReports(files_, options_.paths, {found, passedOver, note});
         return !outputIsAReport;
+    }
+
+    // A host with a report and a note is counted from its report; the note is named, as the round left it behind.
+    void NameNotesBesideReports()
+    {
+        for (const NoteRecord& note : fleet_.Notes()) {
+            if (note.besideReport) {
+                err_ << ShownPath(PathFromUtf8(std::string(fleet_.NoteFile(note))))
+                     << ": a note for a host that has a report; the host is counted as assessed from its report\n";
+            }
+        }
     }
 
     bool WriteOutputs(const FleetCounts& counts)
@@ -246,16 +278,23 @@ private:
         return written;
     }
 
+    // Whether the name may stand in a list; a name Ansible would take for a pattern is named instead.
+    bool Listable(std::string_view name)
+    {
+        if (IsAnsiblePattern(name)) {
+            err_ << ShownPath(PathFromUtf8(std::string(name)))
+                 << ": a name Ansible reads as a pattern; left out of the lists\n";
+            return false;
+        }
+        return true;
+    }
+
     // The names for the lists: in name order, without those Ansible would take for a pattern.
     std::vector<const MachineRecord*> ListedMachines()
     {
         std::vector<const MachineRecord*> listed;
         for (const MachineRecord& machine : fleet_.Machines()) {
-            const std::string_view name = ReportName(fleet_.ReportFile(machine));
-            if (IsAnsiblePattern(name)) {
-                err_ << ShownPath(PathFromUtf8(std::string(name)))
-                     << ": a name Ansible reads as a pattern; left out of the lists\n";
-            } else {
+            if (Listable(ReportName(fleet_.ReportFile(machine)))) {
                 listed.push_back(&machine);
             }
         }
@@ -299,11 +338,11 @@ private:
                      ok;
             }
         }
-        if (fleet_.Expecting()) {
+        if (fleet_.AccountsForHosts()) {
             std::vector<std::string_view> hosts;
-            for (const std::string& host : fleet_.NotAssessed()) {
-                if (!IsAnsiblePattern(host)) {
-                    hosts.push_back(host);
+            for (const NotAssessedHost& host : fleet_.NotAssessed()) {
+                if (Listable(host.name)) {
+                    hosts.push_back(host.name);
                 }
             }
             ok = WriteList(folder, std::string(NotAssessedListName), hosts, written) && ok;

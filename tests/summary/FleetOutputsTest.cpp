@@ -145,13 +145,15 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
 
     const auto machines = ParseCsv(Read("machines.csv"));
     ASSERT_EQ(machines.size(), 64u);
-    EXPECT_EQ(machines[0].size(), 2 + 2 * RoleCount);
+    EXPECT_EQ(machines[0].size(), 2 + 2 * RoleCount + 1);
+    EXPECT_EQ(machines[0].back(), "reason not assessed");
     for (std::size_t i = 1; i < machines.size(); ++i) {
         const std::string name(ReportName(machines[i][1]));
         for (std::size_t role = 0; role < RoleCount; ++role) {
             const bool short_ = lists.contains(RoleListName(role)) && lists.at(RoleListName(role)).contains(name);
             EXPECT_EQ(machines[i][2 + 2 * role], short_ ? "does not meet" : "meets") << name;
         }
+        EXPECT_EQ(machines[i].back(), "") << name << " was assessed";
     }
     EXPECT_TRUE(out_.str().empty()) << "with outputs named, nothing goes to standard output";
 }
@@ -173,7 +175,7 @@ TEST_F(FleetOutputsTest, HostsExpectedButNotAssessed)
     EXPECT_NE(err_.str().find("; 2 of 5 hosts expected not assessed"), std::string::npos) << err_.str();
     EXPECT_EQ(Read("lists/not-assessed.txt"), "lost-01\nLost-02\n");
     const std::string machines = Read("machines.csv");
-    EXPECT_NE(machines.find("\r\nlost-01,,not assessed,,not assessed,,not assessed,\r\n"), std::string::npos)
+    EXPECT_NE(machines.find("\r\nlost-01,,not assessed,,not assessed,,not assessed,,no record\r\n"), std::string::npos)
         << machines;
     const std::string overview = Read("overview.html");
     EXPECT_NE(overview.find("5 hosts expected"), std::string::npos);
@@ -185,6 +187,154 @@ TEST_F(FleetOutputsTest, HostsExpectedButNotAssessed)
         ++unexpected;
     }
     EXPECT_EQ(unexpected, 3u);
+}
+
+// The text as UTF-16 LE with its byte order mark, as PowerShell 5.1's `>` writes it.
+std::string Utf16(std::string_view ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+bool FoldedLess(const std::string& a, const std::string& b)
+{
+    const auto upper = [](std::string text) {
+        for (char& c : text) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        return text;
+    };
+    return upper(a) < upper(b);
+}
+
+TEST_F(FleetOutputsTest, EveryHostNotAssessedIsShownWithItsReasonGroupedAndCounted)
+{
+    WriteFleet(2); // host-1000, host-1001, ready-0 to ready-2
+    const std::vector<std::string> groups{"unreachable", "timed out", "assessment failed", "report not written",
+                                          "failed",      "other",     "no record"};
+    struct Note {
+        std::string host;
+        std::string bytes;
+        std::size_t group; // in `groups`; none for a note beside a report
+        std::string reason;
+    };
+    const std::string longDetail(1000, 'x');
+    const std::vector<Note> notes{
+        {"web-01", "unreachable: Connection refused\n", 0, "unreachable: Connection refused"},
+        {"web-02", "timed out: after 300 s\n", 1, "timed out: after 300 s"},
+        {"db-01", "assessment failed: exit status 1: no WMI\n", 2, "assessment failed: exit status 1: no WMI"},
+        {"db-02", "report not written: exit status 255\n", 3, "report not written: exit status 255"},
+        {"app-01", "failed: the fetch failed\n", 4, "failed: the fetch failed"},
+        {"sub/app-02", Utf16("timed out: after 30 s\r\n"), 1, "timed out: after 30 s"},
+        {"app-03", "rebooted: by its owner\n", 5, "other: rebooted: by its owner"},
+        {"app-04", "", 5, "other"},
+        {"app-05", "failed: " + longDetail, 4, "failed: " + longDetail.substr(0, 253) + "..."},
+        {"huge", "", 5, "other: note not read: 65537 bytes, larger than any note (65536 bytes at most)"},
+        {"locked", "failed: unread", 5, "other: note not read: cannot be read (permission denied)"},
+        {"web[9]", "unreachable: a pattern\n", 0, "unreachable: a pattern"},
+        {"stray-01", "unreachable: no route\n", 0, "unreachable: no route"},
+        {"host-1000", "timed out: an earlier round's\n", groups.size(), ""},
+    };
+    std::string expect = "host-1000\nhost-1001\nready-0\nready-1\nready-2\nnever-01\nNEVER-02\n";
+    for (const Note& note : notes) {
+        Write("reports/" + note.host + ".not-assessed.txt", note.bytes);
+        const std::string host(fs::path(note.host).filename().string());
+        expect += host != "stray-01" ? host + "\n" : "";
+    }
+    fs::resize_file(root_ / "reports/huge.not-assessed.txt", MaxNoteBytes + 1);
+    files_.unreadable.insert((root_ / "reports" / "locked.not-assessed.txt").lexically_normal());
+    Write("hosts.txt", expect);
+
+    // What every output should say, from the table alone.
+    std::map<std::string, const Note*> notAssessed;
+    std::vector<std::size_t> counts(groups.size(), 0);
+    const Note never[] = {{"never-01", "", 6, "no record"}, {"NEVER-02", "", 6, "no record"}};
+    for (const Note& note : notes) {
+        if (note.group < groups.size()) {
+            notAssessed[std::string(fs::path(note.host).filename().string())] = &note;
+            ++counts[note.group];
+        }
+    }
+    for (const Note& note : never) {
+        notAssessed[note.host] = &note;
+        ++counts[note.group];
+    }
+    std::string byGroup;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        byGroup += counts[g] == 0 ? "" : (byGroup.empty() ? "" : ", ") + std::to_string(counts[g]) + " " + groups[g];
+    }
+
+    EXPECT_EQ(Run({"--html", Path("overview.html"), "--machines", Path("machines.csv"), "--lists", Path("lists"),
+                   "--expect", Path("hosts.txt"), Path("reports")}),
+              2);
+    const std::string messages = err_.str();
+    for (const std::string& named :
+         {Path("reports/huge.not-assessed.txt") + ": a note not read: 65537 bytes",
+          Path("reports/locked.not-assessed.txt") + ": a note not read: cannot be read (permission denied)",
+          Path("reports/host-1000.not-assessed.txt") + ": a note for a host that has a report",
+          std::string("web[9]: a name Ansible reads as a pattern"),
+          "; " + std::to_string(notAssessed.size() - 1) + " of 19 hosts expected not assessed and 1 not expected (" +
+              byGroup + "); 1 with both a report and a note\n"}) {
+        EXPECT_NE(messages.find(named), std::string::npos) << named << "\nin:\n" << messages;
+    }
+
+    const std::string overview = Read("overview.html");
+    std::size_t heading = 0;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const std::size_t at = overview.find("<h3>" + groups[g] + ": " + std::to_string(counts[g]) + "</h3>");
+        ASSERT_NE(at, std::string::npos) << groups[g];
+        EXPECT_GT(at, heading) << groups[g] << " in its place";
+        heading = at;
+    }
+    std::string list;
+    std::vector<std::string> names;
+    for (const auto& [host, note] : notAssessed) {
+        names.push_back(host);
+        const std::size_t at = overview.find(note->group == 6 ? host + "<br>" : "<tr><td>" + host);
+        ASSERT_NE(at, std::string::npos) << host;
+        EXPECT_GT(at, overview.find("<h3>" + groups[note->group])) << host << " under its heading";
+        EXPECT_LT(at, note->group == 6 ? overview.find("<h2>Reports") : overview.find("<h3>" + groups[note->group + 1]))
+            << host << " under its heading";
+    }
+    EXPECT_NE(overview.find("<tr><td>stray-01<span class=\"unexpected\">not expected</span></td>"), std::string::npos);
+    EXPECT_NE(overview.find("<span><a href=\"lists/not-assessed.txt\">" + std::to_string(notAssessed.size()) +
+                            "</a> not assessed</span>"),
+              std::string::npos);
+
+    std::sort(names.begin(), names.end(), FoldedLess);
+    for (const std::string& name : names) {
+        list += name != "web[9]" ? name + "\n" : "";
+    }
+    EXPECT_EQ(Read("lists/not-assessed.txt"), list);
+
+    std::map<std::string, std::string> reasons;
+    for (const std::vector<std::string>& line : ParseCsv(Read("machines.csv"))) {
+        if (line.at(1).empty()) {
+            reasons[line.at(0)] = line.back();
+        } else {
+            EXPECT_EQ(line.back(), line.at(1) == "report file" ? "reason not assessed" : "") << line.at(1);
+        }
+    }
+    EXPECT_EQ(reasons.size(), notAssessed.size());
+    for (const auto& [host, note] : notAssessed) {
+        EXPECT_EQ(reasons[host], note->reason) << host;
+    }
+
+    // Without hosts expected, the reports and the notes are the hosts known.
+    EXPECT_EQ(Run({"--html", Path("overview.html"), Path("reports")}), 2);
+    EXPECT_NE(err_.str().find("; " + std::to_string(notAssessed.size() - 2) + " of " +
+                              std::to_string(5 + notAssessed.size() - 2) + " hosts known not assessed ("),
+              std::string::npos)
+        << err_.str();
+    EXPECT_EQ(Read("overview.html").find("not expected</span>"), std::string::npos);
+
+    // A round where no host was assessed is still summarized.
+    EXPECT_EQ(Run({"--html", Path("only-notes.html"), Path("reports/sub")}), 2);
+    EXPECT_NE(Read("only-notes.html").find("<h3>timed out: 1</h3>"), std::string::npos) << err_.str();
 }
 
 TEST_F(FleetOutputsTest, ListsKeepNoEarlierRoundAndNoPattern)

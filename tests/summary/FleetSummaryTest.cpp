@@ -104,7 +104,11 @@ TEST(FleetSummaryTest, HostsExpectedAreMatchedWithoutCase)
     fleet.Add(Machine("db", true), "reports\\db-01.HTML");
     fleet.Add(Machine("x", true), "reports/stray.html");
     fleet.Finish();
-    EXPECT_EQ(fleet.NotAssessed(), (std::vector<std::string>{"app-01", "lost-01", "LOST-02"}));
+    std::vector<std::string> notAssessed;
+    for (const NotAssessedHost& host : fleet.NotAssessed()) {
+        notAssessed.emplace_back(host.name);
+    }
+    EXPECT_EQ(notAssessed, (std::vector<std::string>{"app-01", "lost-01", "LOST-02"}));
     std::vector<std::string> unexpected;
     for (const MachineRecord& machine : fleet.Machines()) {
         if (machine.unexpected) {

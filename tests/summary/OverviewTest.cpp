@@ -91,11 +91,29 @@ TEST(OverviewTest, APageOfAnyFleetStaysUnderFiveMegabytes)
         hosts.push_back(std::string(1000, '<') + std::to_string(i));
     }
     fleet.Expect(hosts);
+    const auto notes = static_cast<std::size_t>(NoteKind::NoRecord);
+    for (std::size_t i = 0; i < notes * 1000; ++i) {
+        fleet.AddNote({static_cast<NoteKind>(i % notes), std::string(1000, '"')},
+                      "notes/" + std::string(250, '&') + std::to_string(i) + ".not-assessed.txt");
+    }
     fleet.Finish();
     const std::string page = RenderOverview(fleet, fleet.Counts(0), {".", std::string("lists")});
     EXPECT_LT(page.size(), 5'000'000u);
     EXPECT_NE(page.find(" more reports are not shown here; the CSVs and the lists hold them all."), std::string::npos);
-    EXPECT_NE(page.find(" more hosts are not shown here;"), std::string::npos);
+    // Every group keeps its whole count, and the list says how many more it holds.
+    for (std::size_t kind = 0; kind < notes; ++kind) {
+        EXPECT_NE(page.find("<h3>" + std::string(NoteKindNames[kind]) + ": 1000</h3>"), std::string::npos) << kind;
+    }
+    EXPECT_NE(page.find("<h3>no record: 5000</h3>"), std::string::npos);
+    EXPECT_NE(page.find("<p class=\"more\">5000 more hosts are not shown here; not-assessed.txt and the --machines CSV "
+                        "hold them all.</p>\n<h2>Reports</h2>"),
+              std::string::npos);
+    EXPECT_EQ(Count(page, "more hosts are not shown here"), NoteKindCount);
+    std::string detail;
+    for (int i = 0; i < 253; ++i) {
+        detail += "&quot;";
+    }
+    EXPECT_NE(page.find("<td>" + detail + "...</td>"), std::string::npos) << "a detail is cut at 256 bytes";
     EXPECT_TRUE(page.ends_with("</body>\n</html>\n"));
 }
 

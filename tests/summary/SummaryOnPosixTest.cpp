@@ -27,7 +27,7 @@ protected:
         auto run = std::async(std::launch::async, [&] { return Run(arguments); });
         if (run.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
             // Let the blocked open go on, so the thread can end with the test.
-            for (const char* fifo : {"reports/fifo.html", "fifo"}) {
+            for (const char* fifo : {"reports/fifo.html", "fifo", "reports/fifo.not-assessed.txt"}) {
                 const int unblock = ::open((root_ / fifo).c_str(), O_WRONLY | O_NONBLOCK);
                 if (unblock >= 0) {
                     ::close(unblock);
@@ -67,6 +67,39 @@ TEST_F(SummaryOnPosixTest, WhatHoldsNoPageIsNamedAndNeverWaitedOn)
     }
     EXPECT_EQ(messages.find("zero-device"), std::string::npos) << "not a page name: not ours to read";
     EXPECT_NE(messages.find("1 reports read, 5 rejected"), std::string::npos) << messages;
+}
+
+// A note that cannot be read still accounts for its host, under "other" with why.
+TEST_F(SummaryOnPosixTest, NotesThatAreNoRegularFileAreNamedAndNeverWaitedOn)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    ASSERT_EQ(::mkfifo((root_ / "reports/fifo.not-assessed.txt").c_str(), 0600), 0);
+    fs::create_symlink("loop.not-assessed.txt", root_ / "reports/loop.not-assessed.txt");
+    fs::create_symlink("nowhere", root_ / "reports/dangling.not-assessed.txt");
+    const bool zero = MakeDevice("zero-device", 5);
+    fs::create_symlink(zero ? root_ / "zero-device" : fs::path("/dev/zero"), root_ / "reports/zero.not-assessed.txt");
+    Write("elsewhere.txt", "timed out: after 9 s\n");
+    fs::create_symlink(root_ / "elsewhere.txt", root_ / "reports/linked.not-assessed.txt");
+
+    EXPECT_EQ(RunBounded({"--machines", Path("machines.csv"), Path("reports"), Path("reports/fifo.not-assessed.txt")}),
+              2);
+    const std::string machines = Read("machines.csv");
+    for (const char* line : {
+             "\r\nfifo,,not assessed,,not assessed,,not assessed,,\"other: note not read: not a regular file (a device",
+             "\r\nloop,,not assessed,,not assessed,,not assessed,,\"other: note not read: a link that loops",
+             "\r\ndangling,,not assessed,,not assessed,,not assessed,,other: note not read: a link that leads "
+             "nowhere\r\n",
+             "\r\nzero,,not assessed,,not assessed,,not assessed,,\"other: note not read: not a regular file (a device",
+             "\r\nlinked,,not assessed,,not assessed,,not assessed,,timed out: after 9 s\r\n",
+         }) {
+        EXPECT_NE(machines.find(line), std::string::npos) << line << "\nin:\n" << machines;
+    }
+    const std::string messages = err_.str();
+    EXPECT_NE(messages.find(Path("reports/fifo.not-assessed.txt") + ": a note not read: not a regular file"),
+              std::string::npos)
+        << messages;
+    EXPECT_NE(messages.find("1 reports read, 0 rejected, 1 machines;"), std::string::npos) << messages;
+    EXPECT_NE(messages.find("; 5 of 6 hosts known not assessed (1 timed out, 4 other)"), std::string::npos) << messages;
 }
 
 TEST_F(SummaryOnPosixTest, LinkedFoldersAreFollowedEachOnce)
