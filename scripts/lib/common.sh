@@ -44,23 +44,105 @@ note_lock_holder() {
     fi
 }
 
-# apt-get update waits for dpkg's lock (APT_WAIT) but not for the package
-# lists' lock: while another program holds that one, wait and try again.
+# The package manager the scripts call; a test gives a stand-in.
+APT_GET=${NIMLO_APT_GET:-apt-get}
+
+# The waits, in seconds, before apt-get update is tried again after an index
+# failed to download (a mirror in the middle of a sync serves a Release file
+# that does not match its indexes); a test shortens them.
+read -ra APT_RETRY_WAITS <<<"${NIMLO_APT_RETRY_WAITS:-15 30 60 120}"
+
+# Set by apt_update when its last try still left indexes out: the
+# installation that follows may then need the release's own archive.
+APT_INDEXES_MISSING=
+
+# Prints the indexes that apt-get's messages (in the file $1) say failed to
+# download, with apt's reason, one a line; nothing when every index arrived.
+failed_indexes() {
+    sed -n 's/ *\[IP: [^]]*\]//; s/^[EW]: Failed to fetch \([^ ]*\) *\(.*\)$/\1 (\2)/p' "$1"
+    if ! grep -q '^[EW]: Failed to fetch ' "$1"; then
+        grep -q '^[EW]: Some index files failed to download' "$1" && echo 'some indexes (apt did not say which)'
+    fi
+    return 0
+}
+
+# apt-get update [--own-lists] [apt-get options...]. It waits for dpkg's lock
+# (APT_WAIT) but not for the package lists' lock: while another program holds
+# that one, wait and try again. An index that fails to download (unexpected
+# size, hash sum mismatch, a failed fetch), which apt reports on standard
+# error even when it exits with 0, is tried again after each of
+# APT_RETRY_WAITS; still missing, it is named and the update goes on with the
+# indexes that did arrive. --own-lists: the options name lists the caller
+# owns, so apt-get runs without root.
 apt_update() {
-    local waited=0 errors
+    local run=(as_root)
+    if [ "${1:-}" = --own-lists ]; then
+        run=()
+        shift
+    fi
+    local waited=0 retries=0 status errors missing
     errors=$(mktemp)
-    note_lock_holder lists
-    until as_root apt-get "${APT_WAIT[@]}" update -qq 2>"$errors"; do
-        if ! grep -q 'Could not get lock\|Unable to lock' "$errors" || [ "$waited" -ge "$APT_LOCK_SECONDS" ]; then
-            cat "$errors" >&2
-            rm -f "$errors"
-            die "apt-get update failed; check the network and /etc/apt/sources.list"
+    [ ${#run[@]} -eq 0 ] || note_lock_holder lists
+    APT_INDEXES_MISSING=
+    while :; do
+        status=0
+        "${run[@]}" "$APT_GET" "${APT_WAIT[@]}" "$@" update -qq 2>"$errors" || status=$?
+        missing=$(failed_indexes "$errors")
+        if [ "$status" -ne 0 ] && [ -z "$missing" ] && grep -q 'Could not get lock\|Unable to lock' "$errors" &&
+            [ "$waited" -lt "$APT_LOCK_SECONDS" ]; then
+            sleep 5
+            waited=$((waited + 5))
+        elif [ -n "$missing" ] && [ "$retries" -lt ${#APT_RETRY_WAITS[@]} ]; then
+            say "apt-get update could not fetch ${missing//$'\n'/; }; trying again in ${APT_RETRY_WAITS[$retries]} s"
+            sleep "${APT_RETRY_WAITS[$retries]}"
+            retries=$((retries + 1))
+        else
+            break
         fi
-        sleep 5
-        waited=$((waited + 5))
     done
     cat "$errors" >&2
     rm -f "$errors"
+    if [ -n "$missing" ]; then
+        APT_INDEXES_MISSING=1
+        say "apt-get update, tried $((retries + 1)) times, still could not fetch ${missing//$'\n'/; }"
+        say "The mirror may be inconsistent (a mirror sync in progress); installing from the indexes that did arrive"
+    elif [ "$status" -ne 0 ]; then
+        die "apt-get update failed; check the network and /etc/apt/sources.list"
+    fi
+}
+
+# The release's own codename (bookworm), from /etc/os-release.
+release_codename() {
+    (. "${NIMLO_OS_RELEASE:-/etc/os-release}" && echo "${VERSION_CODENAME:-}")
+}
+
+# apt-get install of the packages named, after apt_update. When an index was
+# missing and the installation fails, it is tried once more from the
+# release's own archive (-t CODENAME): the candidates of a suite whose index
+# for one architecture is missing cannot pair with that architecture's
+# packages. A failure shows apt's own words.
+apt_install() {
+    local output codename
+    output=$(mktemp)
+    note_lock_holder dpkg
+    if DEBIAN_FRONTEND=noninteractive as_root "$APT_GET" "${APT_WAIT[@]}" install -y -qq --no-install-recommends \
+        "$@" >"$output" 2>&1; then
+        rm -f "$output"
+        return 0
+    fi
+    codename=$(release_codename)
+    if [ -n "$APT_INDEXES_MISSING" ] && [ -n "$codename" ]; then
+        cat "$output" >&2
+        say "Installing failed with an index missing; trying again from $codename's own archive (apt-get install -t $codename)"
+        if DEBIAN_FRONTEND=noninteractive as_root "$APT_GET" "${APT_WAIT[@]}" install -y -qq --no-install-recommends \
+            -t "$codename" "$@" >"$output" 2>&1; then
+            rm -f "$output"
+            return 0
+        fi
+    fi
+    cat "$output" >&2
+    rm -f "$output"
+    die "could not install: $*"
 }
 
 # dpkg --add-architecture takes dpkg's lock but cannot wait for it: try again for a while.
@@ -95,9 +177,7 @@ ensure_packages() {
         add_architecture i386
     fi
     apt_update
-    note_lock_holder dpkg
-    DEBIAN_FRONTEND=noninteractive as_root apt-get "${APT_WAIT[@]}" install -y -qq --no-install-recommends \
-        "${MISSING[@]}" >/dev/null || die "could not install: ${MISSING[*]}"
+    apt_install "${MISSING[@]}"
 }
 
 BUILD_PACKAGES=(cmake make g++ googletest python3)

@@ -33,8 +33,8 @@ setup_qemu_i386() {
         echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$apt/sources.list"
         local options=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
             -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache" -o APT::Sandbox::User=root)
-        apt-get "${options[@]}" update -qq >/dev/null || die "could not read bookworm-backports' package list"
-        (cd "$apt/debs" && apt-get "${options[@]}" download qemu-user >/dev/null) ||
+        apt_update --own-lists "${options[@]}"
+        (cd "$apt/debs" && "$APT_GET" "${options[@]}" download qemu-user >/dev/null) ||
             die "could not download qemu-user from bookworm-backports"
         rm -rf "$QEMU_DIR"
         dpkg-deb -x "$(ls "$apt"/debs/qemu-user_*.deb | tail -1)" "$QEMU_DIR"
