@@ -19,6 +19,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         if (Talvane::Nimlo::WindowStationIsVisible()) {
             MessageBoxW(nullptr, Talvane::Nimlo::AsWide(Talvane::Nimlo::NotAssessedFixedText),
                         Talvane::Nimlo::AsWide(Talvane::Nimlo::NotAssessedCaption), MB_OK);
+        } else {
+            Talvane::Nimlo::WriteStandardErrorLine(Talvane::Nimlo::NotAssessedFixedLine);
         }
         return Talvane::Nimlo::ExitNotAssessed;
     }

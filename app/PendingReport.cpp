@@ -1,5 +1,7 @@
 #include "app/PendingReport.h"
 
+#include <algorithm>
+
 #include "platform/SystemError.h"
 #include "text/NumberFormat.h"
 
@@ -30,14 +32,16 @@ PendingReport::Created PendingReport::CreateUnderFreshName(FileSystem& files)
 
 std::u16string PendingReportName(std::uint64_t number)
 {
-    std::u16string name = u"~System Assessment Results.";
+    std::u16string name = u"~Results.";
     return name.append(WidenAscii(FormatHex64(number))).append(u".tmp");
 }
 
-PendingReport::PendingReport(FileSystem& files) : PendingReport(files, CreateUnderFreshName(files)) {}
+PendingReport::PendingReport(FileSystem& files, Clock& clock) : PendingReport(files, clock, CreateUnderFreshName(files))
+{}
 
-PendingReport::PendingReport(FileSystem& files, Created&& created)
+PendingReport::PendingReport(FileSystem& files, Clock& clock, Created&& created)
     : files_(&files)
+    , clock_(&clock)
     , name_(std::move(created.name))
     , file_(files, created.file, created.error)
 {}
@@ -59,8 +63,19 @@ void PendingReport::Commit(const std::u16string& reportName)
 {
     file_.Flush();
     file_.Close();
-    if (const FileStatus renamed = files_->Rename(name_, reportName); !renamed.Done()) {
-        throw Win32Error(renamed.error, "Failed to replace the report");
+    const std::uint32_t start = clock_->Ticks();
+    std::uint32_t pause = 100;
+    for (;;) {
+        const FileStatus renamed = files_->Rename(name_, reportName);
+        if (renamed.Done()) {
+            break;
+        }
+        const std::uint32_t elapsed = clock_->Ticks() - start;
+        if (!renamed.inUse || elapsed >= BusyReportRetryMilliseconds || files_->Kind(reportName) != EntryKind::File) {
+            throw Win32Error(renamed.error, "Failed to replace the report");
+        }
+        clock_->Sleep(std::min(pause, BusyReportRetryMilliseconds - elapsed));
+        pause = std::min(pause + 100, BusyReportLongestPause);
     }
     name_.clear();
 }

@@ -1,9 +1,14 @@
 #include "app/RunAssessment.h"
 
 #include <exception>
+#include <memory>
 #include <new>
+#include <optional>
+#include <stdexcept>
+#include <utility>
 
 #include "app/PendingReport.h"
+#include "platform/SystemError.h"
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
 #include "text/Utf8.h"
@@ -11,74 +16,151 @@
 namespace Talvane::Nimlo {
 namespace {
 
-std::string BuildPage(RunServices& services)
+// What the run and the collection's thread share. The thread keeps it alive
+// as long as it runs, also once the run has given up on it.
+struct Collection {
+    CollectionProgress progress;
+    std::optional<SystemProfile> profile;
+    std::exception_ptr error;
+};
+
+// The profile, collected on the collection's thread. When the thread has not
+// ended by the deadline, `abandoned` is set and the error says which step did
+// not answer.
+SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& abandoned)
 {
-    const SystemProfile profile = services.CollectSystemProfile();
+    Clock& clock = services.Time();
+    const Deadline deadline{clock.Ticks(), limit};
+    const auto collection = std::make_shared<Collection>();
+    Worker& thread = services.CollectionThread();
+    thread.Start([collection, &services, deadline] {
+        try {
+            collection->profile.emplace(services.CollectSystemProfile(deadline, collection->progress));
+        } catch (...) {
+            collection->error = std::current_exception();
+        }
+    });
+    if (!thread.Wait(deadline.Remaining(clock.Ticks()))) {
+        abandoned = true;
+        throw std::runtime_error(collection->progress.DidNotAnswer(limit));
+    }
+    if (collection->error) {
+        try {
+            std::rethrow_exception(collection->error);
+        } catch (const DeadlinePassed&) {
+            // A wait that the collection gave up itself, at the same deadline.
+            throw std::runtime_error(collection->progress.DidNotAnswer(limit));
+        }
+    }
+    return std::move(*collection->profile);
+}
+
+std::string BuildPage(RunServices& services, std::uint32_t collectionLimit, bool& abandoned)
+{
+    const SystemProfile profile = CollectWithin(services, collectionLimit, abandoned);
     const std::string body = RenderReportBody(profile);
     return FillReport(services.LoadReportTemplate(), body, profile.ComputerName());
 }
 
-void WritePage(FileSystem& files, const std::string& page)
+void WritePage(RunServices& services, const std::string& page)
 {
-    PendingReport report(files);
+    PendingReport report(services.Files(), services.Time());
     report.Write(page);
     report.Commit(ReportFileName);
 }
 
-// Says why nothing was assessed, where a user can see it. Putting the reason
-// into words allocates; when that fails too, the fixed text is shown instead.
+// "CAPTION: TEXT" and CR LF, in UTF-8.
+std::string ErrorLine(const char16_t* caption, const std::u16string& text)
+{
+    std::string line = ToUtf8(caption);
+    return line.append(": ").append(ToUtf8(text)).append("\r\n");
+}
+
+// Says why nothing was assessed: in a box where a user can see one, else on
+// standard error. Putting the reason into words allocates; when that fails
+// too, the fixed text is shown instead.
 void TellNotAssessed(Desktop& desktop, const char* reason) noexcept
 {
     try {
-        if (!desktop.MessagesCanBeSeen()) {
-            return;
-        }
+        const bool seen = desktop.MessagesCanBeSeen();
         try {
             const std::u16string text = NotAssessedTextStart + WidenAscii(reason);
-            desktop.ShowMessage(text.c_str(), NotAssessedCaption);
+            if (seen) {
+                desktop.ShowMessage(text.c_str(), NotAssessedCaption);
+            } else {
+                desktop.WriteErrorLine(ErrorLine(NotAssessedCaption, text));
+            }
         } catch (const std::bad_alloc&) {
-            desktop.ShowMessage(NotAssessedFixedText, NotAssessedCaption);
+            if (seen) {
+                desktop.ShowMessage(NotAssessedFixedText, NotAssessedCaption);
+            } else {
+                desktop.WriteErrorLine(NotAssessedFixedLine);
+            }
         }
     } catch (...) {
         // Nothing more can be said; the exit status still tells.
     }
 }
 
-void TellWriteFailed(Desktop& desktop) noexcept
+// The box's fixed text; the line on standard error adds the system's code.
+void TellWriteFailed(Desktop& desktop, std::uint32_t code) noexcept
 {
     try {
         if (desktop.MessagesCanBeSeen()) {
             desktop.ShowMessage(WriteFailureText, WriteFailureCaption);
+            return;
         }
+        std::u16string text = WriteFailureText;
+        if (code != 0) {
+            text.append(u" (Win32 error ").append(WidenAscii(std::to_string(code))).append(u")");
+        }
+        desktop.WriteErrorLine(ErrorLine(WriteFailureCaption, text));
     } catch (...) {
         // As above: the exit status still tells.
     }
 }
 
+// The end of a run that assessed nothing, once the user has been told: at
+// once, when the collection's thread may still be stuck.
+int EndNotAssessed(RunServices& services, bool abandoned)
+{
+    if (abandoned) {
+        services.EndAbandoned(ExitNotAssessed);
+    }
+    return ExitNotAssessed;
+}
+
 } // namespace
 
-int RunAssessment(RunServices& services)
+int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
 {
     std::string page;
+    bool abandoned = false;
     try {
-        page = BuildPage(services);
+        page = BuildPage(services, collectionLimit, abandoned);
     } catch (const std::exception& error) {
         TellNotAssessed(services.Shell(), error.what());
-        return ExitNotAssessed;
+        return EndNotAssessed(services, abandoned);
     } catch (...) {
         TellNotAssessed(services.Shell(), "unknown error");
-        return ExitNotAssessed;
+        return EndNotAssessed(services, abandoned);
     }
 
     try {
-        WritePage(services.Files(), page);
-    } catch (...) {
+        WritePage(services, page);
+    } catch (const Win32Error& error) {
         // The new file is closed and removed by now, and the earlier report is as it was.
-        TellWriteFailed(services.Shell());
+        TellWriteFailed(services.Shell(), error.Code());
+        return ExitWriteFailed;
+    } catch (...) {
+        TellWriteFailed(services.Shell(), 0);
         return ExitWriteFailed;
     }
 
-    services.Shell().Open(ReportFileName);
+    // Where nobody can see a window, a viewer would only stay behind unseen.
+    if (services.Shell().MessagesCanBeSeen()) {
+        services.Shell().Open(ReportFileName);
+    }
     return ExitReportOpened;
 }
 

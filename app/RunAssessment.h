@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/RunServices.h"
@@ -16,15 +17,24 @@ inline constexpr char16_t NotAssessedCaption[] = u"System Assessment";
 inline constexpr char16_t NotAssessedTextStart[] = u"The system assessment could not be completed: ";
 // When not even the reason can be put into words (memory ran out).
 inline constexpr char16_t NotAssessedFixedText[] = u"The system assessment could not be completed.";
+// The same as the line on standard error, where no box can be seen.
+inline constexpr char NotAssessedFixedLine[] = "System Assessment: The system assessment could not be completed.\r\n";
+
+// The whole collection (COM, WMI, the registry) must end within this time;
+// past it, nothing is assessed and the process ends.
+inline constexpr std::uint32_t CollectionLimitMilliseconds = 120000;
 
 // Exit statuses of the run.
-inline constexpr int ExitReportOpened = 0;
+inline constexpr int ExitReportOpened = 0; // written (and opened, where someone can see it)
 inline constexpr int ExitNotAssessed = 1;  // collecting, judging or rendering failed; nothing written
 inline constexpr int ExitWriteFailed = -1; // the report could not be written
 
-// The whole program: collect, judge the three roles, render, write the report
-// next to the current directory and hand it to the shell. Where no user can
-// see a message box, the failures end with their exit status and no box.
-int RunAssessment(RunServices& services);
+// The whole program: collect (on a thread of its own, within
+// `collectionLimit` milliseconds), judge the three roles, render, write the
+// report into the current directory and hand it to the shell. Where no user
+// can see a message box, nothing is opened, and a failure's box becomes one
+// line on standard error. A collection that does not end in time is
+// abandoned: the run says why, then ends the process (EndAbandoned).
+int RunAssessment(RunServices& services, std::uint32_t collectionLimit = CollectionLimitMilliseconds);
 
 } // namespace Talvane::Nimlo

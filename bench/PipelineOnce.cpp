@@ -22,6 +22,7 @@ public:
     void Close(NativeFile) override {}
     FileStatus Rename(const std::u16string&, const std::u16string&) override { return {}; }
     FileStatus Remove(const std::u16string&) override { return {}; }
+    EntryKind Kind(const std::u16string&) override { return EntryKind::Missing; }
     std::optional<std::uint64_t> UnforeseeableNumber() override { return 1; }
 
     std::size_t bytesWritten = 0;
@@ -32,19 +33,39 @@ public:
     void Open(const char16_t*) override {}
     bool MessagesCanBeSeen() override { return false; }
     void ShowMessage(const char16_t*, const char16_t*) override {}
+    void WriteErrorLine(std::string_view) noexcept override {}
+};
+
+// Time stands still and the collection runs on the calling thread: a heap
+// profile of the pipeline, not of a thread.
+class StillClock : public Clock {
+public:
+    std::uint32_t Ticks() override { return 0; }
+    void Sleep(std::uint32_t) override {}
+};
+
+class InlineWorker : public Worker {
+public:
+    void Start(std::function<void()> task) override { task(); }
+    bool Wait(std::uint32_t) override { return true; }
 };
 
 class InMemoryServices : public RunServices {
 public:
     explicit InMemoryServices(SystemProfile profile) : profile_(std::move(profile)) {}
 
-    SystemProfile CollectSystemProfile() override { return profile_; }
+    SystemProfile CollectSystemProfile(const Deadline&, CollectionProgress&) override { return profile_; }
     std::string LoadReportTemplate() override { return std::string(BenchReportTemplate); }
     FileSystem& Files() override { return files; }
     Desktop& Shell() override { return desktop; }
+    Clock& Time() override { return clock; }
+    Worker& CollectionThread() override { return worker; }
+    void EndAbandoned(int) override {}
 
     DiscardingFiles files;
     SilentDesktop desktop;
+    StillClock clock;
+    InlineWorker worker;
 
 private:
     SystemProfile profile_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace Talvane::Nimlo {
 
 // What the run asks of the desktop: open a document, tell the user something.
@@ -20,6 +22,11 @@ public:
 
     // A modal message box with one OK button; returns once it is dismissed.
     virtual void ShowMessage(const char16_t* text, const char16_t* caption) = 0;
+
+    // For a box nobody can see: writes `line` (UTF-8, ending in CR LF) to
+    // standard error, unbuffered, when that is a file or a pipe a caller can
+    // read; nothing otherwise (a console, or none). Allocates nothing.
+    virtual void WriteErrorLine(std::string_view line) noexcept = 0;
 };
 
 } // namespace Talvane::Nimlo

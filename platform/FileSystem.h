@@ -11,11 +11,23 @@ namespace Talvane::Nimlo {
 enum class NativeFile : std::uintptr_t {};
 
 // What a file operation gave: done, or the platform's error code for why not
-// (a Win32 error code, never 0 for a failure).
+// (a Win32 error code, never 0 for a failure). `inUse` says that the refusal
+// is because another program holds the file open (a scanner, an indexer, a
+// viewer), which may pass in a moment, unlike a refusal of permission.
 struct FileStatus {
     std::uint32_t error = 0;
+    bool inUse = false;
 
     bool Done() const noexcept { return error == 0; }
+};
+
+// What is under a name.
+enum class EntryKind {
+    Missing,      // nothing (or it cannot be told)
+    File,         // a regular file that is not read-only
+    ReadOnlyFile, // a regular file marked read-only
+    Folder,
+    Other // a link, a device or anything else
 };
 
 // What creating a file of a new name gave: the file, or why not. `nameTaken`
@@ -57,6 +69,9 @@ public:
     virtual FileStatus Rename(const std::u16string& from, const std::u16string& to) = 0;
 
     virtual FileStatus Remove(const std::u16string& name) = 0;
+
+    // What is under `name`, without following a link.
+    virtual EntryKind Kind(const std::u16string& name) = 0;
 
     // A number nobody can foresee, for names nobody can have prepared; empty
     // when the platform has none to give.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "platform/Desktop.h"
 
 namespace Talvane::Nimlo {
@@ -10,12 +12,18 @@ namespace Talvane::Nimlo {
 // Allocates nothing, so the last error handler of the program can ask too.
 bool WindowStationIsVisible() noexcept;
 
+// Writes `line` to standard error when that is a file or a pipe, with
+// WriteFile (nothing is buffered in the process, so the line survives an
+// immediate end); nothing for a console or no handle. Allocates nothing.
+void WriteStandardErrorLine(std::string_view line) noexcept;
+
 // The shell's "open" verb and a plain message box.
 class Win32Desktop : public Desktop {
 public:
     void Open(const char16_t* fileName) override;
     bool MessagesCanBeSeen() override { return WindowStationIsVisible(); }
     void ShowMessage(const char16_t* text, const char16_t* caption) override;
+    void WriteErrorLine(std::string_view line) noexcept override { WriteStandardErrorLine(line); }
 };
 
 } // namespace Talvane::Nimlo

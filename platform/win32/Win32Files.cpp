@@ -27,6 +27,20 @@ FileStatus StatusOf(BOOL succeeded)
     return succeeded ? FileStatus{} : FileStatus{LastError()};
 }
 
+// Whether another program has `name` open without letting it be deleted:
+// opening it for deletion then meets a sharing violation, where a refusal of
+// permission would be "access denied" again.
+bool HeldOpenElsewhere(const std::u16string& name)
+{
+    const HANDLE handle = CreateFileW(AsWide(name), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    }
+    CloseHandle(handle);
+    return false;
+}
+
 } // namespace
 
 NewFile Win32FileSystem::CreateNew(const std::u16string& name)
@@ -63,12 +77,36 @@ FileStatus Win32FileSystem::Rename(const std::u16string& from, const std::u16str
 {
     // A rename within the folder: the entry `to` is replaced, whatever it is
     // a link to, and the target of a link keeps its bytes.
-    return StatusOf(MoveFileExW(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    if (MoveFileExW(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return {};
+    }
+    const std::uint32_t error = LastError();
+    const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                       (error == ERROR_ACCESS_DENIED && HeldOpenElsewhere(to));
+    return {error, inUse};
 }
 
 FileStatus Win32FileSystem::Remove(const std::u16string& name)
 {
     return StatusOf(DeleteFileW(AsWide(name)));
+}
+
+EntryKind Win32FileSystem::Kind(const std::u16string& name)
+{
+    const DWORD attributes = GetFileAttributesW(AsWide(name));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return EntryKind::Missing;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return EntryKind::Other;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return EntryKind::Folder;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
+        return EntryKind::Other;
+    }
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? EntryKind::ReadOnlyFile : EntryKind::File;
 }
 
 std::optional<std::uint64_t> Win32FileSystem::UnforeseeableNumber()

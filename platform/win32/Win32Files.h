@@ -5,7 +5,8 @@
 namespace Talvane::Nimlo {
 
 // Files through CreateFileW, WriteFile, FlushFileBuffers, CloseHandle,
-// MoveFileExW and DeleteFileW; unforeseeable numbers from RtlGenRandom.
+// MoveFileExW, DeleteFileW and GetFileAttributesW; unforeseeable numbers from
+// RtlGenRandom.
 class Win32FileSystem : public FileSystem {
 public:
     NewFile CreateNew(const std::u16string& name) override;
@@ -14,6 +15,7 @@ public:
     void Close(NativeFile file) override;
     FileStatus Rename(const std::u16string& from, const std::u16string& to) override;
     FileStatus Remove(const std::u16string& name) override;
+    EntryKind Kind(const std::u16string& name) override;
     std::optional<std::uint64_t> UnforeseeableNumber() override;
 };
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Deadline.h"
 #include "platform/Wmi.h"
 #include "platform/win32/ComInit.h"
 #include "platform/win32/ComPtr.h"
@@ -20,7 +21,11 @@ class WmiConnection final : public WmiService {
 public:
     // Throws ComError, with the HRESULT, when WMI cannot be reached (also when
     // a call reports success without its object); CAtlException when a COM
-    // string cannot be made.
+    // string cannot be made. Every wait for a query's results ends by
+    // `deadline` on `clock` (DeadlinePassed); both must outlive the connection.
+    WmiConnection(Clock& clock, const Deadline& deadline);
+
+    // Without a deadline of its own (its waits end after 49 days).
     WmiConnection();
     WmiConnection(const WmiConnection&) = delete;
     WmiConnection& operator=(const WmiConnection&) = delete;
@@ -41,7 +46,9 @@ private:
     // there was one, that may be why the call failed.
     std::string Action(const std::string& action) const;
 
-    ComInit com_; // first member: COM ends only after both references are gone
+    Clock* clock_;
+    Deadline deadline_;
+    ComInit com_; // COM ends only after both references are gone
     ComPtr<IWbemLocator> locator_;
     ComPtr<IWbemServices> services_;
     HRESULT security_ = S_OK;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeRunServices.h"
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -116,16 +117,27 @@ TEST(RunAssessmentTest, ErrorBeforeWritingIsReportedAndNothingWritten)
 }
 
 // Run unattended (a service, a scheduled task, a remote shell) nobody could
-// dismiss a box: the failures end at once with their exit status.
-TEST(RunAssessmentTest, NoMessageBoxWhereNobodyCanSeeIt)
+// dismiss a box, and nobody would see a viewer: the failures end at once with
+// their exit status and put the box's text on standard error instead, and a
+// report is written but not opened.
+TEST(RunAssessmentTest, WhereNobodyCanSeeNoBoxNoViewerAndTheReasonOnStandardError)
 {
     struct Case {
         const char* name;
         bool refuseCreate;
         bool failCollect;
         int status;
+        const char* line;
     };
-    for (const Case& c : {Case{"write failure", true, false, -1}, Case{"not assessed", false, true, 1}}) {
+    const Case cases[] = {
+        {"written", false, false, 0, nullptr},
+        {"write failure", true, false, -1,
+         "Assessmnet Write Failure: Failed to write assessment results to disk. Please run this application as "
+         "administrator (Win32 error 5)\r\n"},
+        {"not assessed", false, true, 1,
+         "System Assessment: The system assessment could not be completed: WMI could not be reached\r\n"},
+    };
+    for (const Case& c : cases) {
         for (const bool visible : {true, false}) {
             FakeRunServices services(Testing::AllPassProfile());
             services.desktop.visible = visible;
@@ -134,22 +146,87 @@ TEST(RunAssessmentTest, NoMessageBoxWhereNobodyCanSeeIt)
                 services.collectError = [] { throw std::runtime_error("WMI could not be reached"); };
             }
             EXPECT_EQ(RunAssessment(services), c.status) << c.name;
-            EXPECT_EQ(services.desktop.messages.size(), visible ? 1u : 0u) << c.name << ", visible " << visible;
-            EXPECT_GE(services.desktop.visibilityQuestions, 1) << c.name;
-            EXPECT_TRUE(services.desktop.opened.empty()) << c.name;
+            const bool failed = c.line != nullptr;
+            EXPECT_EQ(services.desktop.messages.size(), visible && failed ? 1u : 0u)
+                << c.name << ", visible " << visible;
+            EXPECT_EQ(services.desktop.opened.size(), visible && !failed ? 1u : 0u)
+                << c.name << ", visible " << visible;
+            const std::vector<std::string> lines =
+                !visible && failed ? std::vector<std::string>{c.line} : std::vector<std::string>{};
+            EXPECT_EQ(services.desktop.errorLines, lines) << c.name << ", visible " << visible;
+            EXPECT_EQ(services.files.files.count(ReportFileName), failed ? 0u : 1u) << c.name;
         }
     }
 }
 
-TEST(RunAssessmentTest, ASuccessfulRunShowsNothingWhereverItRuns)
+// The collection runs on a thread of its own within one deadline; one that
+// does not end by then is abandoned: nothing assessed, the reason names the
+// step, and the process is ended at once.
+TEST(RunAssessmentTest, ACollectionThatNeverEndsIsAbandonedAtTheDeadline)
 {
     for (const bool visible : {true, false}) {
         FakeRunServices services(Testing::AllPassProfile());
         services.desktop.visible = visible;
-        EXPECT_EQ(RunAssessment(services), 0);
-        EXPECT_TRUE(services.desktop.messages.empty());
-        EXPECT_EQ(services.desktop.opened.size(), 1u);
+        services.files.files[ReportFileName] = "earlier";
+        services.hangIn = "Win32_LogicalDisk";
+        services.hangPhase = CollectionProgress::Phase::AwaitingResult;
+
+        EXPECT_EQ(RunAssessment(services, 300), 1);
+
+        EXPECT_EQ(services.worker.waits, std::vector<std::uint32_t>{300});
+        EXPECT_EQ(services.endedAbandoned, std::vector<int>{1});
+        const std::u16string reason = u"The system assessment could not be completed: Win32_LogicalDisk did not answer "
+                                      u"within 300 ms (stuck waiting for its results)";
+        if (visible) {
+            ASSERT_EQ(services.desktop.messages.size(), 1u);
+            EXPECT_EQ(services.desktop.messages[0].text, reason);
+            EXPECT_TRUE(services.desktop.errorLines.empty());
+        } else {
+            EXPECT_TRUE(services.desktop.messages.empty());
+            EXPECT_EQ(services.desktop.errorLines,
+                      std::vector<std::string>{"System Assessment: " + ToUtf8(reason) + "\r\n"});
+        }
+        EXPECT_EQ(services.files.files, (std::map<std::u16string, std::string>{{ReportFileName, "earlier"}}));
+        EXPECT_TRUE(services.files.log.empty());
+        EXPECT_TRUE(services.desktop.opened.empty());
     }
+}
+
+TEST(RunAssessmentTest, TheCollectionHasTwoMinutesFromItsStart)
+{
+    FakeRunServices services(Testing::AllPassProfile());
+    ASSERT_EQ(RunAssessment(services), 0);
+    ASSERT_TRUE(services.collectDeadline.has_value());
+    EXPECT_EQ(services.collectDeadline->start, services.clock.now);
+    EXPECT_EQ(services.collectDeadline->limit, 120000u);
+    EXPECT_TRUE(services.endedAbandoned.empty());
+}
+
+// A wait the collection gave up itself at the deadline ends the run like any
+// failed collection: its thread has ended, so nothing needs ending at once.
+TEST(RunAssessmentTest, AWaitGivenUpAtTheDeadlineNamesItsStep)
+{
+    FakeRunServices services(Testing::AllPassProfile());
+    services.desktop.visible = false;
+    services.collectError = [] { throw DeadlinePassed(); };
+    EXPECT_EQ(RunAssessment(services), 1);
+    EXPECT_EQ(services.desktop.errorLines,
+              std::vector<std::string>{"System Assessment: The system assessment could not be completed: Starting the "
+                                       "collection did not answer within 120 s\r\n"});
+    EXPECT_TRUE(services.endedAbandoned.empty());
+}
+
+// A report another program holds open for longer than the retries last.
+TEST(RunAssessmentTest, AReportHeldOpenThroughoutFailsAfterTheRetriesAndKeepsTheEarlierOne)
+{
+    FakeRunServices services(Testing::AllPassProfile());
+    services.files.files[ReportFileName] = "earlier";
+    services.files.busyRenames = -1;
+    const std::uint32_t start = services.clock.now;
+    EXPECT_EQ(RunAssessment(services), -1);
+    EXPECT_EQ(services.clock.now - start, 5000u);
+    EXPECT_EQ(services.files.files, (std::map<std::u16string, std::string>{{ReportFileName, "earlier"}}));
+    EXPECT_EQ(services.desktop.messages.size(), 1u);
 }
 
 TEST(RunAssessmentTest, ReasonThatCannotBePutIntoWordsGivesTheFixedText)

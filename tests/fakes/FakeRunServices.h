@@ -1,10 +1,15 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <future>
 #include <map>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/RunAssessment.h"
@@ -69,6 +74,10 @@ public:
         if (failRename) {
             return {AccessDenied};
         }
+        if (busyRenames != 0) {
+            busyRenames -= busyRenames > 0 ? 1 : 0;
+            return {AccessDenied, true};
+        }
         if (files.count(from) == 0) {
             return {FileNotFound};
         }
@@ -82,6 +91,15 @@ public:
         log.push_back("remove");
         removed.push_back(name);
         return files.erase(name) != 0 ? FileStatus{} : FileStatus{FileNotFound};
+    }
+
+    EntryKind Kind(const std::u16string& name) override
+    {
+        log.push_back("kind");
+        if (const auto kind = kinds.find(name); kind != kinds.end()) {
+            return kind->second;
+        }
+        return files.count(name) != 0 ? EntryKind::File : EntryKind::Missing;
     }
 
     std::optional<std::uint64_t> UnforeseeableNumber() override
@@ -99,7 +117,9 @@ public:
     bool shortWrite = false;
     bool failFlush = false;
     bool failRename = false;
+    int busyRenames = 0; // renames refused as held open by another program; -1: every one
     bool noNumbers = false;
+    std::map<std::u16string, EntryKind> kinds; // what Kind says of a name, where not a plain file or nothing
     std::uintptr_t nextFile = 100;
     std::uint64_t nextNumber = 0x1234;
     std::vector<std::string> log;
@@ -135,6 +155,8 @@ public:
         return visible;
     }
 
+    void WriteErrorLine(std::string_view line) noexcept override { errorLines.emplace_back(line); }
+
     void ShowMessage(const char16_t* text, const char16_t* caption) override
     {
         if (failNextMessage) {
@@ -151,6 +173,7 @@ public:
     int visibilityQuestions = 0;
     std::vector<std::u16string> opened;
     std::vector<ShownMessage> messages;
+    std::vector<std::string> errorLines;
     std::size_t openFilesAtOpen = 0;
     std::size_t openFilesAtMessage = 0;
     std::map<std::u16string, std::string> filesAtMessage;
@@ -160,12 +183,77 @@ private:
     const FakeFileSystem& files_;
 };
 
+// Time that passes only when somebody sleeps; it starts just before the
+// 32-bit count wraps, so every span measured across the wrap.
+class FakeClock : public Clock {
+public:
+    std::uint32_t Ticks() override { return now; }
+    void Sleep(std::uint32_t milliseconds) override
+    {
+        sleeps.push_back(milliseconds);
+        now += milliseconds;
+    }
+
+    std::uint32_t now = 0xFFFFF000u;
+    std::vector<std::uint32_t> sleeps;
+};
+
+// A real thread, waited for in real time; joined when the worker goes.
+class ThreadWorker : public Worker {
+public:
+    ThreadWorker() = default;
+    ThreadWorker(const ThreadWorker&) = delete;
+    ThreadWorker& operator=(const ThreadWorker&) = delete;
+    ~ThreadWorker() override
+    {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+
+    void Start(std::function<void()> task) override
+    {
+        thread_ = std::thread([this, task = std::move(task)] {
+            task();
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+            ended_.notify_all();
+        });
+    }
+
+    bool Wait(std::uint32_t milliseconds) override
+    {
+        waits.push_back(milliseconds);
+        std::unique_lock lock(mutex_);
+        return ended_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return done_; });
+    }
+
+    std::vector<std::uint32_t> waits;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
 class FakeRunServices : public RunServices {
 public:
     explicit FakeRunServices(SystemProfile profile) : profile_(std::move(profile)) {}
+    FakeRunServices(const FakeRunServices&) = delete;
+    FakeRunServices& operator=(const FakeRunServices&) = delete;
 
-    SystemProfile CollectSystemProfile() override
+    // A collection that hangs is let go before the thread is joined.
+    ~FakeRunServices() override { release_.set_value(); }
+
+    SystemProfile CollectSystemProfile(const Deadline& deadline, CollectionProgress& progress) override
     {
+        collectDeadline = deadline;
+        if (hangIn) {
+            progress.Enter(hangIn);
+            progress.SetPhase(hangPhase);
+            released_.wait();
+        }
         if (collectError) {
             collectError();
         }
@@ -174,14 +262,28 @@ public:
     std::string LoadReportTemplate() override { return reportTemplate; }
     FileSystem& Files() override { return files; }
     Desktop& Shell() override { return desktop; }
+    Clock& Time() override { return clock; }
+    Worker& CollectionThread() override { return worker; }
+    void EndAbandoned(int status) override { endedAbandoned.push_back(status); }
 
     std::function<void()> collectError;
+    const char* hangIn = nullptr; // the step in which the collection hangs until the services go
+    CollectionProgress::Phase hangPhase = CollectionProgress::Phase::Running;
+    std::optional<Deadline> collectDeadline;
+    std::vector<int> endedAbandoned;
     std::string reportTemplate{EmbeddedReportTemplate};
     FakeFileSystem files;
     FakeDesktop desktop{files};
+    FakeClock clock;
 
 private:
     SystemProfile profile_;
+    std::promise<void> release_;
+    std::shared_future<void> released_{release_.get_future().share()};
+
+public:
+    // Last, so that its thread is joined first, while everything it uses is still there.
+    ThreadWorker worker;
 };
 
 } // namespace Talvane::Nimlo::Testing

@@ -1,5 +1,6 @@
 #include "sysinfo/CollectSystemProfile.h"
 
+#include <functional>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -105,6 +106,37 @@ TEST(CollectSystemProfileTest, UnreachableWmiIsAnError)
     wmi.failAll = "WMI could not be reached";
     FakeRegistry registry(false);
     EXPECT_THROW(CollectSystemProfile(wmi, registry, 1), std::runtime_error);
+}
+
+// Where the collection stopped is what a caller whose wait ran out names.
+TEST(CollectSystemProfileTest, ProgressFollowsEachStep)
+{
+    using Phase = CollectionProgress::Phase;
+    struct Case {
+        const char* name;
+        std::function<void(FakeWmiService&)> breakIt;
+        std::string step;
+        Phase phase;
+    };
+    const Case cases[] = {
+        {"query refused", [](FakeWmiService& wmi) { wmi.failOn[Disks] = "refused"; }, "Win32_LogicalDisk",
+         Phase::InQuery},
+        {"results unreadable", [](FakeWmiService& wmi) { wmi.results[ComputerSystem] = {{}}; }, "Win32_ComputerSystem",
+         Phase::AwaitingResult},
+        {"all done", [](FakeWmiService&) {}, "The registry", Phase::Running},
+    };
+    for (const Case& c : cases) {
+        FakeWmiService wmi = Machine();
+        c.breakIt(wmi);
+        FakeRegistry registry(true);
+        CollectionProgress progress;
+        try {
+            CollectSystemProfile(wmi, registry, 1, progress);
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(progress.Step(), c.step) << c.name;
+        EXPECT_EQ(progress.CurrentPhase(), c.phase) << c.name;
+    }
 }
 
 } // namespace
