@@ -3,19 +3,20 @@
 # UndefinedBehaviorSanitizer), the same unit tests built for Windows and run
 # under Wine, the Windows integration tests against Wine's registry and WMI in
 # 32- and 64-bit prefixes, the end-to-end tests of SystemAssessment.exe, the
+# PowerShell collector's tests and a real round of it over SSH, the
 # reproducibility and signing of the release, short fuzzing runs and the static
 # checks. Installs what a fresh Debian machine lacks.
 #
 #   scripts/run-tests.sh              every stage
 #   scripts/run-tests.sh native wine  only the stages named
 #
-# Stages: native sanitize wine e2e release fuzz lint
+# Stages: native sanitize wine e2e powershell release fuzz lint
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$ROOT/scripts/lib/wine.sh"
 source "$ROOT/scripts/lib/build.sh"
 
-ALL_STAGES=(native sanitize wine e2e release fuzz lint)
+ALL_STAGES=(native sanitize wine e2e powershell release fuzz lint)
 stages=("$@")
 [ ${#stages[@]} -eq 0 ] && stages=("${ALL_STAGES[@]}")
 for stage in "${stages[@]}"; do

@@ -1,0 +1,408 @@
+"""A real round of deploy/powershell/Invoke-SystemAssessment.ps1 over
+PowerShell remoting, SSH transport, to this machine.
+
+- A private sshd on 127.0.0.1 (a free port, its own configuration, host key,
+  known_hosts and authorized key; root logs on with the key) whose
+  `Subsystem powershell` is PowerShell 7 with DOTNET_ROOT and the round's
+  settings. The client is given the test's key and known_hosts, so the
+  user's own ~/.ssh is neither used nor changed.
+- Windows programs run through binfmt_misc: an entry of this test's own
+  name (removed when the test ends) matches "MZ" files and hands them to
+  an interpreter that starts them under Wine, in a copy of the base prefix,
+  through HiddenStationLauncher.exe on a window station nobody sees, as
+  WinRM would. Started without the round's settings (any other process on
+  the machine), the interpreter runs the file with plain Wine.
+- Round 1: 127.0.0.1 is assessed (its report reads as a report, its earlier
+  note is removed) and nohost.invalid cannot be reached (its note gives
+  ssh's words, its earlier report is removed).
+- Round 2: localhost (the same machine under another name) runs a program
+  that never ends and is cut by -TimeoutSeconds: its note says after how
+  long, the program is stopped and the host's temporary folder is empty.
+- SystemAssessmentSummary over the folder reads the report and, where it
+  reads notes (NIMLO_PS_SUMMARY_NOTES=1), shows each host not assessed with
+  its reason under its group.
+
+The round needs root (binfmt_misc, sshd); without it, or without
+binfmt_misc, it is skipped with the reason.
+
+Environment (scripts/stages/powershell.sh sets it):
+  NIMLO_PS_PWSH         pwsh (PowerShell 7)
+  NIMLO_PS_EXE          SystemAssessment.exe
+  NIMLO_PS_LAUNCHER     HiddenStationLauncher.exe
+  NIMLO_PS_NEVER_ENDS   NeverEnds.exe
+  NIMLO_PS_SUMMARY      the native SystemAssessmentSummary
+  NIMLO_PS_PREFIX_BASE  a Wine prefix to copy (64-bit)
+  NIMLO_PS_SUMMARY_NOTES  1: check the summary's groups of hosts not assessed
+
+usage: test_round.py
+"""
+
+import csv
+import html
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+SCRIPT = ROOT / "deploy" / "powershell" / "Invoke-SystemAssessment.ps1"
+WINE = "/usr/lib/wine/wine"
+WINESERVER = "/usr/bin/wineserver"
+BINFMT = Path("/proc/sys/fs/binfmt_misc")
+ENTRY = f"nimlo-pwsh-round-{os.getpid()}"
+LAUNCHER_LIMIT = 240  # seconds the launcher gives a program: above every timeout here
+TIMEOUT = 15  # -TimeoutSeconds of the round whose program never ends
+ROUND_LIMIT = 600  # seconds one round may take at all
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def equal(actual, expected, what):
+    return check(actual == expected, what if actual == expected else f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def env_path(name):
+    value = os.environ.get(name)
+    if not value or not Path(value).exists():
+        sys.exit(f"{name} names no file ({value!r}); scripts/stages/powershell.sh sets it")
+    return Path(value).resolve()
+
+
+def skip(why):
+    print(f"SKIPPED: the PowerShell round over SSH: {why}", flush=True)
+    sys.exit(0)
+
+
+def ps_quote(text):
+    return "'" + str(text).replace("'", "''") + "'"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def write_executable(path, text):
+    path.write_text(text)
+    path.chmod(0o755)
+
+
+class Round:
+    """The machine as the round's hosts: sshd, binfmt_misc entry, Wine prefix."""
+
+    def __init__(self, work):
+        self.work = work
+        self.pwsh = env_path("NIMLO_PS_PWSH")
+        self.host_temp = work / "host-temp"  # the hosts' [IO.Path]::GetTempPath()
+        self.scratch = work / "scratch"
+        self.prefix = work / "prefix"
+        self.reports = work / "reports"
+        self.sshd = None
+        self.registered = False
+        for folder in (self.host_temp, self.scratch, self.reports):
+            folder.mkdir()
+
+    def start(self):
+        base = env_path("NIMLO_PS_PREFIX_BASE")
+        subprocess.run(["cp", "-a", str(base), str(self.prefix)], check=True)
+        self.write_interpreter()
+        self.register()
+        self.start_sshd()
+
+    def write_interpreter(self):
+        """What binfmt_misc runs for an "MZ" file: $1 the file, then its arguments."""
+        self.interpreter = self.work / "run-windows-program"
+        write_executable(self.interpreter, f"""#!/bin/bash
+# Started by binfmt_misc for a Windows program. Outside the round's sessions
+# it is plain Wine.
+[ -n "${{NIMLO_ROUND_PREFIX:-}}" ] || exec {WINE} "$@"
+program=$(realpath -- "$1")
+shift
+# Wine keeps its server's folder in the temporary folder of the test, where
+# the test finds the server to end it, not in the host's.
+export WINEPREFIX=$NIMLO_ROUND_PREFIX WINEDEBUG=-all TMPDIR=$NIMLO_ROUND_WINE_TEMP
+unset DISPLAY WAYLAND_DISPLAY
+# Wine's helper processes outlive the program and keep the descriptors they
+# were started with: they get a file, and only this shell holds the caller's
+# pipes. When this shell ends, however it ends (killed at a time limit), the
+# prefix's processes end with it, the program's children included.
+# (A shell that ended but was not reaped, its parent gone, counts as ended.)
+errors=$(mktemp -p "$NIMLO_ROUND_SCRATCH")
+shell=$$
+running() {{ grep -q '^State:[[:space:]]*[^Z[:space:]]' "/proc/$1/status" 2>/dev/null; }}
+( (while running "$shell"; do sleep 0.5; done; {WINESERVER} -k) </dev/null >/dev/null 2>&1 & )
+{WINE} "$NIMLO_ROUND_LAUNCHER" {LAUNCHER_LIMIT} "Z:${{program//\\//\\\\}}" "$@" </dev/null >/dev/null 2>"$errors"
+status=$?
+cat -- "$errors" >&2
+rm -f -- "$errors"
+exit "$status"
+""")
+
+    def register(self):
+        if not os.path.ismount(BINFMT):
+            result = subprocess.run(["mount", "-t", "binfmt_misc", "binfmt_misc", str(BINFMT)], capture_output=True,
+                                    text=True)
+            if result.returncode != 0:
+                skip(f"binfmt_misc is not mounted at {BINFMT} and cannot be: {result.stderr.strip()}")
+        try:
+            (BINFMT / "register").write_text(f":{ENTRY}:M::MZ::{self.interpreter}:")
+        except OSError as error:
+            skip(f"cannot register a binfmt_misc entry: {error}")
+        self.registered = True
+
+    def unregister(self):
+        if self.registered and (BINFMT / ENTRY).exists():
+            (BINFMT / ENTRY).write_text("-1")
+        self.registered = False
+
+    def start_sshd(self):
+        ssh_dir = self.work / "ssh"
+        ssh_dir.mkdir()
+        self.host_key = ssh_dir / "host_key"
+        self.client_key = ssh_dir / "client_key"
+        for key in (self.host_key, self.client_key):
+            subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-C", "nimlo-round", "-f", str(key)],
+                           check=True)
+        shutil.copy(f"{self.client_key}.pub", ssh_dir / "authorized_keys")
+        dotnet = shutil.which("dotnet")
+        dotnet_root = os.environ.get("DOTNET_ROOT") or (str(Path(dotnet).resolve().parent) if dotnet else "")
+        subsystem = ssh_dir / "powershell-subsystem"
+        write_executable(subsystem, f"""#!/bin/sh
+export DOTNET_ROOT={ps_sh(dotnet_root)} TMPDIR={ps_sh(self.host_temp)}/
+export NIMLO_ROUND_PREFIX={ps_sh(self.prefix)} NIMLO_ROUND_LAUNCHER={ps_sh(env_path("NIMLO_PS_LAUNCHER"))}
+export NIMLO_ROUND_SCRATCH={ps_sh(self.scratch)} NIMLO_ROUND_WINE_TEMP={ps_sh(tempfile.gettempdir())}
+exec {ps_sh(self.pwsh)} -sshs -NoLogo -NoProfile
+""")
+        Path("/run/sshd").mkdir(mode=0o755, exist_ok=True)  # sshd's privilege separation folder
+        for attempt in range(3):
+            self.port = free_port()
+            config = ssh_dir / "sshd_config"
+            config.write_text(f"""Port {self.port}
+ListenAddress 127.0.0.1
+HostKey {self.host_key}
+PidFile {ssh_dir}/sshd.pid
+AuthorizedKeysFile {ssh_dir}/authorized_keys
+PubkeyAuthentication yes
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+PermitRootLogin prohibit-password
+UsePAM no
+StrictModes no
+Subsystem powershell {subsystem}
+""")
+            self.sshd_log = open(ssh_dir / "sshd.log", "w")
+            self.sshd = subprocess.Popen(["/usr/sbin/sshd", "-D", "-e", "-f", str(config)], stdin=subprocess.DEVNULL,
+                                         stdout=self.sshd_log, stderr=subprocess.STDOUT)
+            deadline = time.monotonic() + 15
+            while time.monotonic() < deadline and self.sshd.poll() is None:
+                try:
+                    socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
+                    break
+                except OSError:
+                    time.sleep(0.2)
+            if self.sshd.poll() is None:
+                break
+            self.sshd_log.close()
+        else:
+            sys.exit("sshd did not start:\n" + (ssh_dir / "sshd.log").read_text())
+        host_key = " ".join(Path(f"{self.host_key}.pub").read_text().split()[:2])
+        self.known_hosts = ssh_dir / "known_hosts"
+        self.known_hosts.write_text(f"[127.0.0.1]:{self.port},[localhost]:{self.port} {host_key}\n")
+
+    def stop(self):
+        if self.sshd is not None and self.sshd.poll() is None:
+            self.sshd.terminate()
+            try:
+                self.sshd.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.sshd.kill()
+        self.unregister()
+        if self.prefix.exists():
+            env = dict(os.environ, WINEPREFIX=str(self.prefix))
+            subprocess.run([WINESERVER, "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            subprocess.run([WINESERVER, "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=60)
+
+    def assess(self, name, hosts, program, timeout):
+        """Runs the script over `hosts` (from a file, through the pipeline);
+        the rows of its objects as Export-Csv wrote them, and its messages."""
+        computers = self.work / f"{name}-computers.txt"
+        computers.write_text("".join(h + "\n" for h in hosts))
+        rows_file = self.work / f"{name}.csv"
+        options = {"UserKnownHostsFile": self.known_hosts, "GlobalKnownHostsFile": self.known_hosts,
+                   "StrictHostKeyChecking": "yes", "UpdateHostKeys": "no", "IdentitiesOnly": "yes",
+                   "BatchMode": "yes"}
+        option_text = "; ".join(f"{k} = {ps_quote(v)}" for k, v in options.items())
+        command = (f"Get-Content -LiteralPath {ps_quote(computers)} | & {ps_quote(SCRIPT)} -Transport SSH"
+                   f" -UserName root -KeyFilePath {ps_quote(self.client_key)} -Port {self.port}"
+                   f" -SSHOption @{{ {option_text} }} -ReportsFolder {ps_quote(self.reports)}"
+                   f" -TimeoutSeconds {timeout} -ProgramPath {ps_quote(program)}"
+                   f" | Export-Csv -LiteralPath {ps_quote(rows_file)} -NoTypeInformation")
+        started = time.monotonic()
+        result = subprocess.run([str(self.pwsh), "-NoLogo", "-NoProfile", "-NonInteractive", "-Command", command],
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=ROUND_LIMIT)
+        seconds = time.monotonic() - started
+        print(f"{name}: {seconds:.1f} s, exit status {result.returncode}", flush=True)
+        for line in (result.stdout + result.stderr).splitlines():
+            print(f"    {line}")
+        equal(result.returncode, 0, f"{name}: the script's exit status")
+        with open(rows_file, newline="", encoding="utf-8") as f:
+            return {row["ComputerName"]: row for row in csv.DictReader(f)}, seconds
+
+
+def ps_sh(text):
+    """A word for sh."""
+    return "'" + str(text).replace("'", "'\\''") + "'"
+
+
+def processes_running(*fragments):
+    """Pids of the processes whose command line holds every fragment (a
+    Windows program's shows its Windows path)."""
+    found = []
+    for entry in Path("/proc").iterdir():
+        if entry.name.isdigit():
+            try:
+                line = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
+            except OSError:
+                continue
+            if all(fragment in line for fragment in fragments):
+                found.append(int(entry.name))
+    return found
+
+
+def wait_until(condition, seconds):
+    deadline = time.monotonic() + seconds
+    while not condition() and time.monotonic() < deadline:
+        time.sleep(0.5)
+    return condition()
+
+
+def check_note(reports, host, kind_and_detail):
+    """The note's bytes: one line, UTF-8 without a byte order mark."""
+    path = reports / f"{host}.not-assessed.txt"
+    if not check(path.is_file(), f"{host}: a note"):
+        return ""
+    data = path.read_bytes()
+    check(not data.startswith(b"\xef\xbb\xbf"), f"{host}: the note has no byte order mark")
+    check(data.endswith(b"\n") and data.count(b"\n") == 1 and b"\r" not in data, f"{host}: the note is one line")
+    line = data.decode("utf-8").rstrip("\n")
+    check(re.fullmatch(kind_and_detail, line) is not None, f"{host}: the note {line!r} is {kind_and_detail!r}")
+    return line
+
+
+def check_report(reports, host):
+    data = (reports / f"{host}.html").read_bytes() if (reports / f"{host}.html").is_file() else b""
+    check(data.startswith(b"<!DOCTYPE html>") and data.endswith(b"</html>") and b"System Assessment" in data,
+          f"{host}: the report is a report page ({len(data)} bytes)")
+
+
+def home_ssh():
+    """What ~/.ssh holds: names, sizes and times; None when there is none."""
+    folder = Path.home() / ".ssh"
+    if not folder.exists():
+        return None
+    return sorted((p.name, p.stat().st_size, p.stat().st_mtime_ns) for p in folder.iterdir())
+
+
+def text_of(page):
+    return html.unescape(re.sub(r"<[^>]+>", " ", page))
+
+
+def check_summary(work, reports):
+    summary = env_path("NIMLO_PS_SUMMARY")
+    overview, machines, lists = work / "assessment.html", work / "machines.csv", work / "lists"
+    result = subprocess.run([str(summary), "--html", str(overview), "--machines", str(machines), "--lists", str(lists),
+                             str(reports)], capture_output=True, text=True, timeout=120)
+    print("summary: exit status", result.returncode)
+    for line in result.stderr.splitlines():
+        print(f"    {line}")
+    check("1 reports read, 0 rejected" in result.stderr, "summary: the one report is read")
+    if os.environ.get("NIMLO_PS_SUMMARY_NOTES") != "1":
+        print("The summary's groups of hosts not assessed are not checked (NIMLO_PS_SUMMARY_NOTES=1 checks them)")
+        return
+    equal(result.returncode, 2, "summary: exit status with hosts not assessed")
+    text = " ".join(text_of(overview.read_text(encoding="utf-8")).split())
+    groups = [text.find(word) for word in ("unreachable", "nohost.invalid", "timed out", "localhost", "after 15 s")]
+    check(-1 not in groups and groups == sorted(groups),
+          f"summary: the overview shows nohost.invalid under 'unreachable' and localhost under 'timed out' ({groups})")
+    rows = machines.read_text(encoding="utf-8-sig")
+    check(re.search(r"^localhost,.*timed out: after 15 s", rows, re.M) is not None,
+          "summary: --machines gives localhost's reason")
+    check(re.search(r"^nohost\.invalid,.*unreachable: ssh: Could not resolve hostname", rows, re.M) is not None,
+          "summary: --machines gives nohost.invalid's reason")
+    equal(sorted((lists / "not-assessed.txt").read_text().split()), ["localhost", "nohost.invalid"],
+          "summary: not-assessed.txt")
+
+
+def main():
+    if os.geteuid() != 0:
+        skip("it needs root, for binfmt_misc and sshd")
+    exe, never_ends = env_path("NIMLO_PS_EXE"), env_path("NIMLO_PS_NEVER_ENDS")
+    ssh_before = home_ssh()
+    work = Path(tempfile.mkdtemp(prefix="nimlo-ps-round-"))
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
+    signal.signal(signal.SIGHUP, lambda *_: sys.exit("stopped"))
+    machine = Round(work)
+    try:
+        machine.start()
+        reports = machine.reports
+        # Earlier outcomes that this round replaces.
+        (reports / "127.0.0.1.not-assessed.txt").write_text("timed out: after 300 s\n")
+        (reports / "nohost.invalid.html").write_text("<!DOCTYPE html><title>stale</title></html>")
+
+        rows, _ = machine.assess("round 1", ["127.0.0.1", "nohost.invalid", "127.0.0.1"], exe, 120)
+        equal(sorted(rows), ["127.0.0.1", "nohost.invalid"], "round 1: one object per host")
+        assessed, unreachable = rows.get("127.0.0.1", {}), rows.get("nohost.invalid", {})
+        equal(assessed.get("Status"), "Assessed", "127.0.0.1: status")
+        equal(assessed.get("Report"), str(reports / "127.0.0.1.html"), "127.0.0.1: the object names its report")
+        check_report(reports, "127.0.0.1")
+        check(not (reports / "127.0.0.1.not-assessed.txt").exists(), "127.0.0.1: the earlier note is removed")
+        equal(unreachable.get("Status"), "Unreachable", "nohost.invalid: status")
+        line = check_note(reports, "nohost.invalid", r"unreachable: ssh: Could not resolve hostname nohost\.invalid.*")
+        equal(unreachable.get("Reason"), line.partition(": ")[2], "nohost.invalid: the object's reason is the note's")
+        check(not (reports / "nohost.invalid.html").exists(), "nohost.invalid: the earlier report is removed")
+        equal(sorted(p.name for p in machine.host_temp.iterdir()), [], "round 1: the host's temporary folder is empty")
+
+        rows, seconds = machine.assess("round 2", ["localhost"], never_ends, TIMEOUT)
+        timed_out = rows.get("localhost", {})
+        equal(timed_out.get("Status"), "TimedOut", "localhost: status")
+        equal(timed_out.get("Reason"), f"after {TIMEOUT} s", "localhost: reason")
+        check_note(reports, "localhost", rf"timed out: after {TIMEOUT} s")
+        check(seconds < LAUNCHER_LIMIT, f"round 2 ended at the script's time limit, before the launcher's ({seconds:.0f} s)")
+        program = lambda: processes_running(work.name, "NeverEnds.exe")
+        check(wait_until(lambda: not program(), 30), f"localhost: the program is stopped ({program()})")
+        equal(sorted(p.name for p in machine.host_temp.iterdir()), [], "round 2: the host's temporary folder is empty")
+        check_report(reports, "127.0.0.1")  # another host's report stays
+
+        check_summary(work, reports)
+        equal(home_ssh(), ssh_before, "~/.ssh is as it was")
+    finally:
+        machine.stop()
+        shutil.rmtree(work, ignore_errors=True)
+        if work.exists():
+            print(f"could not remove {work}", file=sys.stderr)
+    if failures:
+        print(f"{len(failures)} failed", file=sys.stderr)
+        return 1
+    print("the PowerShell round passed")
+    return 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 1:
+        sys.exit(__doc__)
+    sys.exit(main())
