@@ -12,7 +12,6 @@
 #   NIMLO_PS_LAUNCHER    HiddenStationLauncher.exe    (default: the mingw build)
 #   NIMLO_PS_NEVER_ENDS  NeverEnds.exe                (default: the mingw build)
 #   NIMLO_PS_SUMMARY     the native SystemAssessmentSummary (default: the native build)
-# NIMLO_PS_SUMMARY_NOTES=1 also checks the summary's groups of hosts not assessed.
 PWSH_VERSION=7.6.10 # named: without a version the registry's newest is taken, and 7.7.0 does not install
 PESTER_VERSION=5.7.1
 
