@@ -281,6 +281,18 @@ exit 1
 }
 
 Describe 'The parameters' {
+    It 'takes names from the pipeline, as lines and as objects with a ComputerName, each name once' {
+        $program = Join-Path $TestDrive 'SystemAssessment.exe'
+        Set-Content -LiteralPath $program 'MZ'
+        $folder = Join-Path $TestDrive 'named'
+        # Names that cannot be file names end before any session is opened.
+        $records = @('a b', '', [pscustomobject]@{ ComputerName = 'c|d'; Status = 'Unreachable' }, 'A B') |
+            & $ScriptPath -ProgramPath $program -ReportsFolder $folder -ErrorAction SilentlyContinue
+        @($records | ForEach-Object ComputerName) | Should -Be @('a b', 'c|d')
+        @($records | ForEach-Object Status) | Should -Be @('Failed', 'Failed')
+        @(Get-ChildItem $folder) | Should -BeNullOrEmpty
+    }
+
     It 'refuses <What>' -TestCases @(
         @{ What = 'SSH with -Credential'; Arguments = @{ Transport = 'SSH'; Credential = (New-Object System.Management.Automation.PSCredential('u', (New-Object System.Security.SecureString))) }; Message = '*-Credential is for WinRM*' }
         @{ What = 'WinRM with -KeyFilePath'; Arguments = @{ KeyFilePath = 'key' }; Message = '*are for SSH*' }

@@ -2,7 +2,8 @@
 
 - Two clones of the same commit at different paths give the same
   dist/SystemAssessment.exe and dist/SystemAssessmentSummary.exe, byte for
-  byte, and dist/SHA256SUMS matches them.
+  byte, dist/Invoke-SystemAssessment.ps1 is the committed script, and
+  dist/SHA256SUMS matches them.
 - The executables are stripped, its PE timestamp is the last commit's time
   (SOURCE_DATE_EPOCH when that is set), and neither clone's path nor this
   machine's name is in it.
@@ -11,7 +12,10 @@
   openssl) the release is signed: osslsigncode verifies it against that
   certificate, SHA256SUMS names the signed and the unsigned file, and the
   signed file with its signature removed is the reproducible build but for
-  the PE checksum and the padding that signing adds.
+  the PE checksum and the padding that signing adds. The script is signed
+  too where osslsigncode can sign one (2.8 and later), and with its
+  signature removed is the committed script again; where it cannot, it is
+  shipped as committed and the release says so.
 
 The clones are of HEAD: what is committed is what is released.
 
@@ -30,6 +34,8 @@ import pefile
 
 UNSIGNED_LINE = "Unsigned: set RELEASE_SIGN_PFX and RELEASE_SIGN_PASSWORD to sign it."
 PROGRAMS = ("SystemAssessment.exe", "SystemAssessmentSummary.exe")
+SCRIPT = "Invoke-SystemAssessment.ps1"
+SCRIPT_SOURCE = Path("deploy") / "powershell" / SCRIPT
 
 failures = []
 
@@ -98,6 +104,36 @@ def check_executable(exe, clones, epoch):
         check(not found, f"{leak!r} is not in the executable")
 
 
+def signs_scripts():
+    """Whether this osslsigncode signs PowerShell scripts (2.8 and later)."""
+    out = subprocess.run(["osslsigncode", "--version"], capture_output=True, text=True).stdout
+    major, minor = map(int, out.split()[1].rstrip(",").split(".")[:2])
+    return (major, minor) >= (2, 8)
+
+
+def check_script_signing(clone, messages, cert, work, expected_sums):
+    dist = clone / "dist"
+    source = (clone / SCRIPT_SOURCE).read_bytes()
+    shipped = (dist / SCRIPT).read_bytes()
+    if not signs_scripts():
+        check(shipped == source and "cannot sign a PowerShell script" in messages,
+              f"this osslsigncode cannot sign scripts: {SCRIPT} is shipped as committed and the release says so")
+        expected_sums[SCRIPT] = sha256(dist / SCRIPT)
+        return
+    expected_sums[SCRIPT] = sha256(dist / SCRIPT)
+    expected_sums["unsigned/" + SCRIPT] = sha256(dist / "unsigned" / SCRIPT)
+    check((dist / "unsigned" / SCRIPT).read_bytes() == source, f"the unsigned script is kept as dist/unsigned/{SCRIPT}")
+    check(shipped.startswith(source) and b"# SIG # Begin signature block" in shipped[len(source):],
+          f"the signed {SCRIPT} is the committed script and a signature block")
+    verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", dist / SCRIPT], capture_output=True,
+                            text=True)
+    check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
+          f"osslsigncode verifies the signature of {SCRIPT}" + ("" if verify.returncode == 0 else "\n" + verify.stdout[-600:]))
+    removed = work / ("removed-" + SCRIPT)
+    run(["osslsigncode", "remove-signature", "-in", dist / SCRIPT, "-out", removed])
+    check(removed.read_bytes() == source, f"with its signature removed {SCRIPT} is the committed script")
+
+
 def check_signing(clone, unsigned, work):
     """`unsigned`: {program: bytes} of the reproducible build."""
     key, cert, pfx = work / "key.pem", work / "cert.pem", work / "cert.pfx"
@@ -127,6 +163,7 @@ def check_signing(clone, unsigned, work):
         run(["osslsigncode", "remove-signature", "-in", signed, "-out", removed])
         check(without_signing_traces(removed.read_bytes()) == without_signing_traces(unsigned[program]),
               f"with its signature removed the signed {program} is the reproducible build")
+    check_script_signing(clone, messages, cert, work, expected_sums)
     check(sums(dist) == expected_sums, "SHA256SUMS covers the signed files and names the unsigned ones")
 
 
@@ -150,7 +187,9 @@ def main(repository):
             check_executable(clones[0] / "dist" / program, clones, epoch)
             print(f"{program}: {len(first)} bytes, SHA-256 {hashlib.sha256(first).hexdigest()}")
         for clone in clones:
-            check(sums(clone / "dist") == {program: sha256(clone / "dist" / program) for program in PROGRAMS},
+            check((clone / "dist" / SCRIPT).read_bytes() == (clone / SCRIPT_SOURCE).read_bytes(),
+                  f"{clone}: dist/{SCRIPT} is the committed script")
+            check(sums(clone / "dist") == {name: sha256(clone / "dist" / name) for name in (*PROGRAMS, SCRIPT)},
                   f"SHA256SUMS of {clone} matches")
             run(["sha256sum", "--check", "--quiet", "SHA256SUMS"], cwd=clone / "dist")
 
