@@ -423,6 +423,20 @@ begin {
         return $reasons
     }
 
+    # The host an error of New-PSSession is about: the connection of its
+    # runspace, else the "[NAME] " its message begins with.
+    function Get-OpenErrorHost {
+        param($Record)
+        $target = $Record.TargetObject
+        if ($null -ne $target -and $target.PSObject.Properties['ConnectionInfo'] -and $target.ConnectionInfo) {
+            return $target.ConnectionInfo.ComputerName
+        }
+        $text = "$($Record.ErrorDetails)"
+        if (-not $text) { $text = "$Record" }
+        if ($text -match '^\[([^\]]+)\] ') { return $Matches[1] }
+        return $null
+    }
+
     $names = New-Object System.Collections.Generic.List[string]
     $seen = New-Object 'System.Collections.Generic.HashSet[string]' ([System.StringComparer]::OrdinalIgnoreCase)
 }
@@ -526,11 +540,7 @@ end {
         foreach ($session in $sessions) { $sessionOf[$session.ComputerName] = $session }
         $openError = @{}
         foreach ($record in $openErrors) {
-            $target = $record.TargetObject
-            $hostName = $null
-            if ($target -and $target.PSObject.Properties['ConnectionInfo'] -and $target.ConnectionInfo) {
-                $hostName = $target.ConnectionInfo.ComputerName
-            }
+            $hostName = Get-OpenErrorHost $record
             if ($hostName -and -not $openError.ContainsKey($hostName)) { $openError[$hostName] = $record.Exception.Message }
         }
         $unreachable = @($hosts | Where-Object { -not $sessionOf.ContainsKey($_) })

@@ -221,6 +221,20 @@ Describe 'ssh''s words for the hosts without a session' {
     }
 }
 
+Describe 'The host an error opening a session is about' {
+    It 'is the one its runspace connects to, else the one its message names' {
+        $exception = New-Object System.Exception 'refused'
+        $byTarget = New-Object System.Management.Automation.ErrorRecord($exception, 'PSSessionOpenFailed', 'OpenError',
+            [pscustomobject]@{ ConnectionInfo = [pscustomobject]@{ ComputerName = 'web01' } })
+        $byMessage = New-Object System.Management.Automation.ErrorRecord($exception, 'PSSessionOpenFailed', 'OpenError', $null)
+        $byMessage.ErrorDetails = New-Object System.Management.Automation.ErrorDetails('[app-02.corp] Connecting to remote server app-02.corp failed')
+        $neither = New-Object System.Management.Automation.ErrorRecord($exception, 'PSSessionOpenFailed', 'OpenError', $null)
+        Get-OpenErrorHost $byTarget | Should -BeExactly 'web01'
+        Get-OpenErrorHost $byMessage | Should -BeExactly 'app-02.corp'
+        Get-OpenErrorHost $neither | Should -BeNullOrEmpty
+    }
+}
+
 # The part that runs on each host, run here: a shell script stands in for
 # the program (binfmt_misc runs the real one under Wine in test_round.py).
 Describe 'The run on a host' -Skip:($IsWindows -or $PSVersionTable.PSVersion.Major -lt 6) {
