@@ -1,8 +1,9 @@
 # Static checks over the whole tree, native and Windows sources alike:
 # clang-format (the code must already be formatted), clang-tidy and cppcheck;
-# the Ansible playbook (syntax check and ansible-lint); the scripts' own
-# package-manager calls against a stand-in apt-get.
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" clang-format clang-tidy cppcheck ansible ansible-lint
+# the Ansible playbook (syntax check, ansible-lint and its control-node part
+# run here); the scripts' own package-manager calls against a stand-in
+# apt-get.
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" clang-format clang-tidy cppcheck ansible ansible-lint openssh-client
 
 cd "$ROOT"
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
@@ -69,6 +70,8 @@ ansible-playbook --syntax-check -i deploy/ansible/inventory.example.yml deploy/a
     die "the playbook deploy/ansible/assess.yml does not pass the syntax check"
 ansible-lint --offline --nocolor deploy/ansible/assess.yml deploy/ansible/inventory.example.yml ||
     die "ansible-lint found problems in deploy/ansible"
+say "The playbook's control-node part: notes, a round where no host can be assessed, the summary play"
+bash tests/ansible/test_playbook.sh || die "the playbook's control-node part misbehaves (tests/ansible/test_playbook.sh)"
 
 say "The scripts' apt-get calls against a stand-in: an inconsistent mirror, the package lists' lock"
 bash tests/scripts/test_apt_mirror.sh || die "the scripts' package-manager calls misbehave (tests/scripts/test_apt_mirror.sh)"
