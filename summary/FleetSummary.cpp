@@ -91,11 +91,31 @@ std::string_view Fleet::Text(TextHandle at) const
                             static_cast<std::size_t>(at & 0xFFFFFFFFu));
 }
 
+std::pair<TextHandle, TextHandle> Fleet::KeepPath(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string_view folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+    if (!lastFolder_ || Text(*lastFolder_) != folder) {
+        lastFolder_ = Keep(folder);
+    }
+    return {*lastFolder_, Keep(path.substr(folder.size()))};
+}
+
+std::string Fleet::ReportFile(const MachineRecord& machine) const
+{
+    return std::string(Text(machine.folder)).append(Text(machine.file));
+}
+
+std::string Fleet::NoteFile(const NoteRecord& note) const
+{
+    return std::string(Text(note.folder)).append(Text(note.file));
+}
+
 void Fleet::Add(const ReportContent& content, std::string_view reportFile)
 {
     MachineRecord machine;
     machine.computer = Keep(Shortened(content.computerName));
-    machine.file = Keep(reportFile);
+    std::tie(machine.folder, machine.file) = KeepPath(reportFile);
     machine.computerKey = NameKey(content.computerName);
     for (std::size_t role = 0; role < RoleCount && role < content.roles.size(); ++role) {
         const std::vector<ReportRow>& rows = content.roles[role].rows;
@@ -111,8 +131,7 @@ void Fleet::Add(const ReportContent& content, std::string_view reportFile)
 void Fleet::AddNote(const HostNote& note, std::string_view noteFile)
 {
     NoteRecord record;
-    record.host = Keep(NoteHost(noteFile));
-    record.file = Keep(noteFile);
+    std::tie(record.folder, record.file) = KeepPath(noteFile);
     record.detail = Keep(Shortened(note.detail));
     record.kind = note.kind;
     notes_.push_back(record);
@@ -125,7 +144,11 @@ void Fleet::Expect(std::vector<std::string> hosts)
     hosts.erase(std::unique(hosts.begin(), hosts.end(),
                             [](const std::string& a, const std::string& b) { return SameHostName(a, b); }),
                 hosts.end());
-    expected_ = std::move(hosts);
+    expected_.clear();
+    expected_.reserve(hosts.size());
+    for (const std::string& host : hosts) {
+        expected_.push_back(Keep(host));
+    }
 }
 
 void Fleet::Finish()
@@ -135,8 +158,10 @@ void Fleet::Finish()
         if (byName != 0) {
             return byName < 0;
         }
-        return std::tuple(a.computerKey, ComputerName(a), ReportFile(a)) <
-               std::tuple(b.computerKey, ComputerName(b), ReportFile(b));
+        if (a.computerKey != b.computerKey || ComputerName(a) != ComputerName(b)) {
+            return std::tuple(a.computerKey, ComputerName(a)) < std::tuple(b.computerKey, ComputerName(b));
+        }
+        return a.folder == b.folder ? Text(a.file) < Text(b.file) : ReportFile(a) < ReportFile(b);
     });
     for (std::size_t i = 0; i < machines_.size(); ++i) {
         const std::uint64_t key = machines_[i].computerKey;
@@ -144,16 +169,17 @@ void Fleet::Finish()
         const bool sameNext = i + 1 < machines_.size() && machines_[i + 1].computerKey == key;
         machines_[i].duplicate = samePrevious || sameNext;
     }
-    // One note a host, the first met.
-    const auto byHost = [this](const NoteRecord& a, const NoteRecord& b) {
-        return CompareFolded(Text(a.host), Text(b.host)) < 0;
-    };
-    std::stable_sort(notes_.begin(), notes_.end(), byHost);
-    notes_.erase(std::unique(notes_.begin(), notes_.end(),
-                             [this](const NoteRecord& a, const NoteRecord& b) {
-                                 return SameHostName(Text(a.host), Text(b.host));
-                             }),
-                 notes_.end());
+    // One note a host, the first met: texts are kept in the order they come, so
+    // the earlier note has the smaller handle of its name.
+    const auto noteHost = [this](const NoteRecord& note) { return NoteHost(Text(note.file)); };
+    std::sort(notes_.begin(), notes_.end(), [&](const NoteRecord& a, const NoteRecord& b) {
+        const int byHost = CompareFolded(noteHost(a), noteHost(b));
+        return byHost != 0 ? byHost < 0 : a.file < b.file;
+    });
+    notes_.erase(
+        std::unique(notes_.begin(), notes_.end(),
+                    [&](const NoteRecord& a, const NoteRecord& b) { return SameHostName(noteHost(a), noteHost(b)); }),
+        notes_.end());
     // Where a name is among names sorted without case, or nullptr.
     const auto find = [](auto& sorted, std::string_view name, auto nameOf) {
         auto found = std::lower_bound(sorted.begin(), sorted.end(), name, [&](const auto& item, std::string_view n) {
@@ -161,47 +187,53 @@ void Fleet::Finish()
         });
         return found != sorted.end() && SameHostName(nameOf(*found), name) ? &*found : nullptr;
     };
-    const auto noteHost = [this](const NoteRecord& note) { return Text(note.host); };
-    const auto expectedHost = [](const std::string& host) { return std::string_view(host); };
+    const auto expectedHost = [this](TextHandle host) { return Text(host); };
 
     // Per host expected: 1 a report, 2 a note and no report.
     std::vector<std::uint8_t> accounted(expected_.size(), 0);
-    const auto expectedIndex = [&](const std::string* host) {
+    const auto expectedIndex = [&](const TextHandle* host) {
         return static_cast<std::size_t>(host - expected_.data());
     };
     for (MachineRecord& machine : machines_) {
-        const std::string_view name = ReportName(ReportFile(machine));
+        const std::string_view name = ReportNameOf(machine);
         if (NoteRecord* note = find(notes_, name, noteHost); note != nullptr) {
             note->besideReport = true;
         }
         if (expecting_) {
-            const std::string* host = find(expected_, name, expectedHost);
+            const TextHandle* host = find(expected_, name, expectedHost);
             machine.unexpected = host == nullptr;
             if (host != nullptr) {
                 accounted[expectedIndex(host)] = 1;
             }
         }
     }
+    // The hosts with only a note, each once, and those expected with neither: no two share a name.
+    std::vector<const TextHandle*> noted(notes_.size(), nullptr); // the host expected, where it is
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < notes_.size(); ++i) {
+        if (!notes_[i].besideReport) {
+            noted[i] = expecting_ ? find(expected_, noteHost(notes_[i]), expectedHost) : nullptr;
+            if (noted[i] != nullptr) {
+                accounted[expectedIndex(noted[i])] = 2;
+            }
+            ++count;
+        }
+    }
     notAssessed_.clear();
-    for (const NoteRecord& note : notes_) {
-        if (note.besideReport) {
-            continue;
+    notAssessed_.reserve(count + static_cast<std::size_t>(std::count(accounted.begin(), accounted.end(), 0)));
+    for (std::size_t i = 0; i < notes_.size(); ++i) {
+        if (!notes_[i].besideReport) {
+            notAssessed_.push_back({noted[i] != nullptr ? Text(*noted[i]) : noteHost(notes_[i]), notes_[i].kind,
+                                    Text(notes_[i].detail), expecting_ && noted[i] == nullptr});
         }
-        const std::string* host = expecting_ ? find(expected_, Text(note.host), expectedHost) : nullptr;
-        if (host != nullptr) {
-            accounted[expectedIndex(host)] = 2;
-        }
-        notAssessed_.push_back({host != nullptr ? std::string_view(*host) : Text(note.host), note.kind,
-                                Text(note.detail), expecting_ && host == nullptr});
     }
     for (std::size_t i = 0; i < expected_.size(); ++i) {
         if (accounted[i] == 0) {
-            notAssessed_.push_back({expected_[i], NoteKind::NoRecord, {}, false});
+            notAssessed_.push_back({Text(expected_[i]), NoteKind::NoRecord, {}, false});
         }
     }
-    std::stable_sort(notAssessed_.begin(), notAssessed_.end(), [](const NotAssessedHost& a, const NotAssessedHost& b) {
-        return CompareFolded(a.name, b.name) < 0;
-    });
+    std::sort(notAssessed_.begin(), notAssessed_.end(),
+              [](const NotAssessedHost& a, const NotAssessedHost& b) { return CompareFolded(a.name, b.name) < 0; });
 }
 
 bool Fleet::Meets(const MachineRecord& machine, std::size_t role) const

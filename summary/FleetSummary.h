@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "report/ReportReader.h"
@@ -25,7 +27,8 @@ using TextHandle = std::uint64_t;
 // its texts are, and a bit per requirement.
 struct MachineRecord {
     TextHandle computer = 0;       // the computer name as shown, cut to ShownTextLimit with "..."
-    TextHandle file = 0;           // the report file as it was found, UTF-8
+    TextHandle folder = 0;         // the report file as it was found, UTF-8: up to its name, shared
+    TextHandle file = 0;           // and its name
     std::uint64_t computerKey = 0; // the whole computer name without case, hashed: which reports are one machine
     std::uint32_t failed = 0;      // bit r: the report falls short of requirement r (RoleLabels' numbering)
     bool duplicate = false;        // another report has the same computer name
@@ -34,8 +37,8 @@ struct MachineRecord {
 
 // What the summary keeps of one host's note.
 struct NoteRecord {
-    TextHandle host = 0;   // the note's file name without ".not-assessed.txt"
-    TextHandle file = 0;   // the note as it was found, UTF-8
+    TextHandle folder = 0; // the note as it was found, UTF-8: up to its name, shared
+    TextHandle file = 0;   // and its name, which tells the host
     TextHandle detail = 0; // cut to ShownTextLimit with "..."
     NoteKind kind = NoteKind::Other;
     bool besideReport = false; // a report has the host's name: the host is counted from it
@@ -92,14 +95,15 @@ public:
 
     const std::deque<MachineRecord>& Machines() const { return machines_; }
     std::string_view ComputerName(const MachineRecord& machine) const { return Text(machine.computer); }
-    std::string_view ReportFile(const MachineRecord& machine) const { return Text(machine.file); }
+    std::string ReportFile(const MachineRecord& machine) const;
+    std::string_view ReportNameOf(const MachineRecord& machine) const { return ReportName(Text(machine.file)); }
     bool Meets(const MachineRecord& machine, std::size_t role) const;
     bool Expecting() const { return expecting_; }
     // Whether the hosts are accounted for, by a list of them or by notes:
     // then there is a list of the hosts not assessed, empty or not.
     bool AccountsForHosts() const { return expecting_ || !notes_.empty(); }
     const std::deque<NoteRecord>& Notes() const { return notes_; } // by host once finished
-    std::string_view NoteFile(const NoteRecord& note) const { return Text(note.file); }
+    std::string NoteFile(const NoteRecord& note) const;
     const std::vector<NotAssessedHost>& NotAssessed() const { return notAssessed_; } // by name, without case
 
     FleetCounts Counts(std::size_t rejected) const;
@@ -107,14 +111,18 @@ public:
 private:
     std::string_view Text(TextHandle at) const;
     TextHandle Keep(std::string_view text);
+    // A path as its folder's handle and its name's: the reports of one
+    // folder, met one after another, share their folder's text.
+    std::pair<TextHandle, TextHandle> KeepPath(std::string_view path);
 
     // Every text, each ended by a NUL, in blocks that never move, so the fleet
     // grows by what it holds and not by doubling.
     std::vector<std::string> texts_;
     std::deque<MachineRecord> machines_;
     std::deque<NoteRecord> notes_;
+    std::optional<TextHandle> lastFolder_;
     bool expecting_ = false;
-    std::vector<std::string> expected_;
+    std::vector<TextHandle> expected_; // sorted without case, each name once
     std::vector<NotAssessedHost> notAssessed_;
 };
 

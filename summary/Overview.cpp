@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <sstream>
 
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
@@ -73,15 +74,17 @@ std::string_view FileName(std::string_view path)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// The page, written out as it is made: only the last few kilobytes are in memory.
 class OverviewPage {
 public:
-    OverviewPage(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
-        : fleet_(fleet)
+    OverviewPage(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+        : out_(out)
+        , fleet_(fleet)
         , counts_(counts)
         , places_(places)
     {}
 
-    std::string Render() &&
+    void Write() &&
     {
         page_ = Head;
         page_ += "<h1>System Assessment Summary for " + Text(ToUtf8(OemProductName)) + " " +
@@ -95,10 +98,23 @@ public:
         NotAssessed();
         Machines();
         page_ += "</body>\n</html>\n";
-        return std::move(page_);
+        out_.write(page_.data(), static_cast<std::streamsize>(page_.size()));
     }
 
 private:
+    // The bytes of the page so far.
+    std::size_t Size() const { return written_ + page_.size(); }
+
+    // Hands what is made to the output once it is a few kilobytes.
+    void Spill()
+    {
+        if (page_.size() >= (1u << 16)) {
+            out_.write(page_.data(), static_cast<std::streamsize>(page_.size()));
+            written_ += page_.size();
+            page_.clear();
+        }
+    }
+
     // A count, linked to its list file where there are lists.
     std::string Linked(std::size_t count, const std::string& listName) const
     {
@@ -171,7 +187,7 @@ private:
         }
         page_ += "<h2>Not assessed: " + Linked(hosts.size(), std::string(NotAssessedListName)) +
                  (counts_.notes == 0 ? " hosts expected have no report" : " hosts have no report") + "</h2>\n";
-        const std::size_t start = page_.size();
+        const std::size_t start = Size();
         const std::string where = std::string(NotAssessedListName).append(" and the --machines CSV");
         for (std::size_t group = 0; group < NoteKindCount; ++group) {
             const std::size_t count = counts_.notAssessedBy[group];
@@ -186,7 +202,7 @@ private:
                 if (host.kind != kind) {
                     continue;
                 }
-                if (page_.size() - start >= OverviewNotAssessedBytes) {
+                if (Size() - start >= OverviewNotAssessedBytes) {
                     break;
                 }
                 std::string name = Text(ValidUtf8(host.name.substr(0, ShownTextLimit)));
@@ -197,6 +213,7 @@ private:
                              ? name + "<br>\n"
                              : "<tr><td>" + name + "</td><td>" + Text(host.detail) + "</td></tr>\n";
                 ++shown;
+                Spill();
             }
             page_ += kind == NoteKind::NoRecord ? "</div>\n" : "</table>\n";
             More(count - shown, "hosts", where.c_str());
@@ -210,14 +227,15 @@ private:
             page_ += "<th>" + Text(ToUtf8(title)) + "</th>";
         }
         page_ += "<th>Report</th></tr>\n";
-        const std::size_t start = page_.size();
+        const std::size_t start = Size();
         std::size_t shown = 0;
         for (const MachineRecord& machine : fleet_.Machines()) {
             std::string row = Row(machine);
-            if (page_.size() - start + row.size() > OverviewTableBytes) {
+            if (Size() - start + row.size() > OverviewTableBytes) {
                 break;
             }
             page_ += row;
+            Spill();
             ++shown;
         }
         page_ += "</table>\n";
@@ -247,8 +265,8 @@ private:
             }
             row += "</ul></td>";
         }
-        const std::string_view file = fleet_.ReportFile(machine);
-        row += "<td><a href=\"" + Text(RelativeHref(places_.folder, PathFromUtf8(std::string(file)))) + "\">" +
+        const std::string file = fleet_.ReportFile(machine);
+        row += "<td><a href=\"" + Text(RelativeHref(places_.folder, PathFromUtf8(file))) + "\">" +
                Text(FileName(file)) + "</a></td></tr>\n";
         return row;
     }
@@ -261,17 +279,26 @@ private:
         }
     }
 
+    std::ostream& out_;
     const Fleet& fleet_;
     const FleetCounts& counts_;
     const OverviewPlaces& places_;
     std::string page_;
+    std::size_t written_ = 0; // handed to out_ already
 };
 
 } // namespace
 
+void WriteOverview(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+{
+    OverviewPage(out, fleet, counts, places).Write();
+}
+
 std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
 {
-    return OverviewPage(fleet, counts, places).Render();
+    std::ostringstream out;
+    WriteOverview(out, fleet, counts, places);
+    return std::move(out).str();
 }
 
 } // namespace Talvane::Nimlo

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "summary/FleetSummary.h"
@@ -34,6 +35,8 @@ struct OverviewPlaces {
 // each role's verdict, the labels of the rows that failed, marks on
 // duplicates and unexpected names and a link to the report. Every text from the machines is escaped,
 // and the page's security policy forbids scripts besides.
+// Written to `out` as it is made, so that only a few kilobytes of it are in memory.
+void WriteOverview(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places);
 std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places);
 
 } // namespace Talvane::Nimlo

@@ -95,6 +95,44 @@ private:
     std::size_t count_ = 0;
 };
 
+// A folder's entries' names, in name order, in one buffer: a folder of 100,000
+// reports costs their names' bytes and 8 more each while it is searched, not
+// a path and an allocation apiece.
+class SortedNames {
+public:
+    explicit SortedNames(std::vector<fs::path> names)
+    {
+        std::size_t bytes = 0;
+        for (const fs::path& name : names) {
+            bytes += name.native().size();
+        }
+        text_.reserve(bytes);
+        spans_.reserve(names.size());
+        for (const fs::path& name : names) {
+            spans_.push_back(
+                {static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.native().size())});
+            text_ += name.native();
+        }
+        std::sort(spans_.begin(), spans_.end(), [this](Span a, Span b) { return View(a) < View(b); });
+    }
+
+    std::size_t Size() const { return spans_.size(); }
+    fs::path Name(std::size_t i) const { return fs::path(View(spans_[i])); }
+
+private:
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    std::basic_string_view<fs::path::value_type> View(Span span) const
+    {
+        return std::basic_string_view<fs::path::value_type>(text_).substr(span.offset, span.size);
+    }
+
+    fs::path::string_type text_;
+    std::vector<Span> spans_;
+};
+
 // The search of every PATH: which folders and files were already met (by
 // identity, so links and loops lead nowhere twice).
 class Search {
@@ -139,9 +177,10 @@ private:
                 Problem(folder, "cannot be searched (" + listing.problem + ")");
                 continue;
             }
-            std::sort(listing.names.begin(), listing.names.end());
+            const SortedNames names(std::move(listing.names));
             std::vector<std::pair<fs::path, FileIdentity>> subfolders;
-            for (const fs::path& name : listing.names) {
+            for (std::size_t i = 0; i < names.Size(); ++i) {
+                const fs::path name = names.Name(i);
                 const fs::path path = folder / name;
                 const Entry entry = files_.Examine(path);
                 if (IsNote(path, entry)) {

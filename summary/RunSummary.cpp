@@ -245,7 +245,7 @@ private:
     {
         for (const NoteRecord& note : fleet_.Notes()) {
             if (note.besideReport) {
-                err_ << ShownPath(PathFromUtf8(std::string(fleet_.NoteFile(note))))
+                err_ << ShownPath(PathFromUtf8(fleet_.NoteFile(note)))
                      << ": a note for a host that has a report; the host is counted as assessed from its report\n";
             }
         }
@@ -259,7 +259,7 @@ private:
             const OverviewPlaces places{overview.has_parent_path() ? overview.parent_path() : fs::path("."),
                                         options_.listsFolder ? std::optional(PathFromUtf8(*options_.listsFolder))
                                                              : std::nullopt};
-            outputs_[1].file->Stream() << RenderOverview(fleet_, counts, places);
+            WriteOverview(outputs_[1].file->Stream(), fleet_, counts, places);
         }
         if (outputs_[2].file) {
             WriteMachinesCsv(outputs_[2].file->Stream(), fleet_);
@@ -294,12 +294,12 @@ private:
     {
         std::vector<const MachineRecord*> listed;
         for (const MachineRecord& machine : fleet_.Machines()) {
-            if (Listable(ReportName(fleet_.ReportFile(machine)))) {
+            if (Listable(fleet_.ReportNameOf(machine))) {
                 listed.push_back(&machine);
             }
         }
         std::sort(listed.begin(), listed.end(), [this](const MachineRecord* a, const MachineRecord* b) {
-            return ReportName(fleet_.ReportFile(*a)) < ReportName(fleet_.ReportFile(*b));
+            return fleet_.ReportNameOf(*a) < fleet_.ReportNameOf(*b);
         });
         return listed;
     }
@@ -318,7 +318,7 @@ private:
             std::vector<std::string_view> lines;
             for (const MachineRecord* machine : listed) {
                 if (falls(*machine)) {
-                    lines.push_back(ReportName(fleet_.ReportFile(*machine)));
+                    lines.push_back(fleet_.ReportNameOf(*machine));
                 }
             }
             return lines;

@@ -112,7 +112,7 @@ TEST(FleetSummaryTest, HostsExpectedAreMatchedWithoutCase)
     std::vector<std::string> unexpected;
     for (const MachineRecord& machine : fleet.Machines()) {
         if (machine.unexpected) {
-            unexpected.emplace_back(ReportName(fleet.ReportFile(machine)));
+            unexpected.emplace_back(fleet.ReportNameOf(machine));
         }
     }
     EXPECT_EQ(unexpected, (std::vector<std::string>{"stray"}));
@@ -120,6 +120,25 @@ TEST(FleetSummaryTest, HostsExpectedAreMatchedWithoutCase)
     EXPECT_EQ(counts.expected, 5u);
     EXPECT_EQ(counts.notAssessed, 3u);
     EXPECT_TRUE(ClosingLine(counts).ends_with("; 3 of 5 hosts expected not assessed"));
+}
+
+TEST(FleetSummaryTest, ReportFilesComeBackAsTheyWereFound)
+{
+    const std::vector<std::string> files{"reports/a.html", "reports/sub/b.html", "reports/c.html", "C:\\fleet\\d.htm",
+                                         "e.html",         "reports/sub/f.html"};
+    Fleet fleet;
+    for (const std::string& file : files) {
+        fleet.Add(Machine(std::string(ReportName(file)), true), file);
+    }
+    fleet.AddNote({NoteKind::TimedOut, "after 300 s"}, "reports/sub/g.not-assessed.txt");
+    fleet.Finish();
+    std::vector<std::string> kept;
+    for (const MachineRecord& machine : fleet.Machines()) {
+        kept.push_back(fleet.ReportFile(machine));
+        EXPECT_EQ(fleet.ReportNameOf(machine), ReportName(kept.back()));
+    }
+    EXPECT_EQ(kept, files) << "in computer-name order, which is the files' order here";
+    EXPECT_EQ(fleet.NoteFile(fleet.Notes().at(0)), "reports/sub/g.not-assessed.txt");
 }
 
 TEST(FleetSummaryTest, AReportsNameIsItsFileNameWithoutTheExtension)
