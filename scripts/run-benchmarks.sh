@@ -10,10 +10,12 @@
 #   4. the peak heap of one native run of the whole pipeline (valgrind massif);
 #   5. the fleet summary with every output on (the long CSV, the overview, the
 #      --machines CSV, the lists, hosts expected): 10,000 and 100,000 report
-#      pages from the real renderer, varied machines (time, reports per
-#      second, peak RSS with /usr/bin/time -v, its growth per report between
-#      the two, the overview's size, files opened), and its peak RSS for pages
-#      of 5 MB, which must not grow with them beyond a page or two.
+#      pages from the real renderer, varied machines, and notes of every kind
+#      for a tenth as many hosts more, as the collectors write them (time,
+#      reports per second, peak RSS with /usr/bin/time -v, its growth per
+#      report between the two, the overview's size, files opened), and its
+#      peak RSS for pages of 5 MB, which must not grow with them beyond a page
+#      or two.
 # Installs what a fresh Debian machine lacks.
 #
 #   scripts/run-benchmarks.sh        10 end-to-end runs of each program
@@ -133,13 +135,32 @@ heading "Fleet summary"
 build_preset native --target make_reports
 make_reports=$ROOT/build/native/tests/make_reports
 summary=$ROOT/build/bench/summary/SystemAssessmentSummary
+# Notes (NAME.not-assessed.txt) for COUNT hosts that have no report, each kind in turn.
+write_notes() {
+    awk -v folder="$1" -v count="$2" 'BEGIN {
+        kinds[0] = "unreachable: ssh: connect to host %s port 22: Connection timed out"
+        kinds[1] = "timed out: after 300 s"
+        kinds[2] = "assessment failed: exit status 1: System Assessment: a WMI query failed (HRESULT 0x80041003)"
+        kinds[3] = "report not written: exit status 255"
+        kinds[4] = "failed: the report could not be fetched: No space left on device"
+        for (i = 0; i < count; i++) {
+            host = sprintf("unassessed-%05d", i)
+            file = folder "/" host ".not-assessed.txt"
+            printf kinds[i % 5] "\n", host >file
+            close(file)
+        }
+    }' || die "the notes could not be written"
+}
 "$make_reports" "$work/fleet" random 10000 7 || die "make_reports failed"
+write_notes "$work/fleet" 1000
 "$make_reports" "$work/fleet100k" random 100000 8 || die "make_reports failed"
+write_notes "$work/fleet100k" 10000
 "$make_reports" "$work/large" large 20 || die "make_reports failed"
 fleet_bytes=$(du -sb "$work/fleet100k" | cut -f1)
-# Every report's name expected, and a hundred hosts more that have none.
+# Every report's and note's name expected, and a hundred hosts more that have neither.
 expected() {
-    { ls "$1" | sed 's/\.html$//'; seq -f 'never-assessed-%03g' 1 100; } >"$work/expected.txt"
+    { ls "$1" | sed -n 's/\.html$//p; s/\.not-assessed\.txt$//p'; seq -f 'never-assessed-%03g' 1 100; } \
+        >"$work/expected.txt"
 }
 # Runs the summary once with every output on, under /usr/bin/time -v; prints "seconds peak-KiB".
 summarize() {
@@ -150,7 +171,7 @@ summarize() {
     /usr/bin/time -v "$summary" --csv "$work/fleet.csv" --html "$work/overview.html" \
         --machines "$work/machines.csv" --lists "$work/lists" --expect "$work/expected.txt" "$folder" \
         >/dev/null 2>"$work/time.log" || status=$?
-    # 2: the hundred hosts expected that have no report.
+    # 2: the hosts with a note, and the hundred expected that have neither a report nor a note.
     [ "$status" -le 2 ] || { tail -5 "$work/time.log" >&2; die "the summary of $folder failed"; }
     awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i] }
         /Maximum resident set size/ { kb = $2 } END { printf "%.3f %d\n", s, kb }' "$work/time.log"
@@ -177,7 +198,7 @@ read -r _ large_kib < <(summarize "$work/large")
 opened=$(expected "$work/fleet"; strace -f -e trace=open,openat -o "$work/strace.log" "$summary" \
     --csv "$work/fleet.csv" --html "$work/overview.html" "$work/fleet" >/dev/null 2>&1
     grep -c '\.html", O_RDONLY' "$work/strace.log" || true)
-echo "100000 pages, $fleet_bytes bytes; the overview has $overview100k_bytes bytes, the --machines CSV $machines_bytes bytes"
+echo "100000 pages and 10000 notes, $fleet_bytes bytes; the overview has $overview100k_bytes bytes, the --machines CSV $machines_bytes bytes"
 
 heading "Summary"
 printf '%-62s %s\n' \
@@ -192,8 +213,8 @@ printf '%-62s %s\n' \
     "native pipeline peak heap, typical profile:" "$typical_b bytes" \
     "native pipeline peak heap, 26 disks:" "$disks_b bytes" \
     "  of which the C++ runtime's start-up heap:" "$idle_b bytes" \
-    "fleet summary, every output, 10,000 reports (median of 3):" "$summary_s s" \
-    "fleet summary, every output, 100,000 reports (median of 3):" "$summary100k_s s" \
+    "fleet summary, 10,000 reports and 1,000 notes (median of 3):" "$summary_s s" \
+    "fleet summary, 100,000 reports and 10,000 notes (median of 3):" "$summary100k_s s" \
     "fleet summary, reports per second at 100,000:" "$summary_rate" \
     "fleet summary, peak RSS, 10,000 reports:" "$summary_kib KiB" \
     "fleet summary, peak RSS, 100,000 reports:" "$summary100k_kib KiB" \
