@@ -100,7 +100,7 @@ private:
 // a path and an allocation apiece.
 class SortedNames {
 public:
-    explicit SortedNames(std::vector<fs::path> names)
+    explicit SortedNames(const std::vector<fs::path>& names)
     {
         std::size_t bytes = 0;
         for (const fs::path& name : names) {
@@ -177,7 +177,8 @@ private:
                 Problem(folder, "cannot be searched (" + listing.problem + ")");
                 continue;
             }
-            const SortedNames names(std::move(listing.names));
+            const SortedNames names(listing.names);
+            listing = {}; // its paths are in `names` now
             std::vector<std::pair<fs::path, FileIdentity>> subfolders;
             for (std::size_t i = 0; i < names.Size(); ++i) {
                 const fs::path name = names.Name(i);
