@@ -1,7 +1,9 @@
 // Starts a program the way a deployment tool running as SYSTEM, a scheduled
 // task or a remote shell does: on a window station of its own, which no user
-// can see (it is not WinSta0, so it lacks WSF_VISIBLE). A message box there
-// would wait for ever; the launcher waits at most its time limit.
+// can see (it is not WinSta0, so it lacks WSF_VISIBLE), with the launcher's
+// standard output and error as its own, so that what it prints there reaches
+// the caller as it would a remote shell's. A message box there would wait for
+// ever; the launcher waits at most its time limit.
 //
 //   HiddenStationLauncher.exe SECONDS PROGRAM [ARGUMENTS...]
 //
@@ -19,6 +21,18 @@ namespace {
 constexpr int TimedOut = 124;
 constexpr int NotStarted = 125;
 constexpr int StationVisible = 126;
+
+// An inheritable copy of one of the launcher's standard handles, or none.
+HANDLE Inheritable(DWORD which)
+{
+    const HANDLE own = GetStdHandle(which);
+    HANDLE copy = nullptr;
+    if (own == nullptr || own == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)) {
+        return nullptr;
+    }
+    return copy;
+}
 
 // Everything of the command line after the first two arguments, as written.
 const wchar_t* AfterArguments(const wchar_t* line, int skip)
@@ -76,8 +90,18 @@ int wmain(int argc, wchar_t** argv)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.lpDesktop = desktopName.data();
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = Inheritable(STD_OUTPUT_HANDLE);
+    startup.hStdError = Inheritable(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    const BOOL started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    for (const HANDLE handle : {startup.hStdOutput, startup.hStdError}) {
+        if (handle != nullptr) {
+            CloseHandle(handle);
+        }
+    }
+    if (!started) {
         std::fwprintf(stderr, L"CreateProcessW failed: %lu\n", GetLastError());
         return NotStarted;
     }

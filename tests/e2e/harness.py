@@ -230,7 +230,7 @@ class Prefix:
         path.mkdir(parents=True, exist_ok=True)
         return path
 
-    def run(self, directory=None, args=(), dll_overrides=None, timeout=180, while_running=None, program=None,
+    def run(self, directory=None, args=(), dll_overrides=None, timeout=300, while_running=None, program=None,
             extra_env=None, trace_loads=False):
         """Starts the program (SystemAssessment.exe unless `program` names
         another) in `directory` (a new one by default) and waits for it.
@@ -271,7 +271,7 @@ class Prefix:
             time.sleep(0.2)
 
 
-UNATTENDED_LIMIT = 60  # seconds the launcher gives the program; a box would wait for ever
+UNATTENDED_LIMIT = 200  # seconds the launcher gives the program (its collection ends by 120 s); a box would wait for ever
 
 
 def run_unattended(prefix, directory, **options):

@@ -7,14 +7,17 @@ and ends it if it is still running after its time limit (exit status 124).
 There, on a private X display that would show any window:
 
 - a run whose report cannot be written ends with -1 (255 from Wine) at once,
-  with no message box;
+  with no message box, and the box's text with the system's code on
+  standard error;
 - a run with WMI disabled (wbemprox=d) ends with 1 at once, no message box,
-  no file;
-- a normal run writes the report and asks the shell to open it, as always.
+  no file, and the reason on standard error;
+- a normal run writes the report, asks the shell to open nothing (a viewer
+  would start where nobody sees it) and prints nothing.
 
 usage: test_unattended.py win32|win64
 """
 
+import re
 import sys
 
 import harness
@@ -32,6 +35,12 @@ def check_quick_and_silent(failures, xvfb, result, what):
     print(f"{what}: exit status {result.status} after {result.seconds:.1f} s")
 
 
+def error_lines(result):
+    """The lines the program put on standard error (the launcher passes it
+    through), among Wine's own."""
+    return re.findall(r"^(?:System Assessment|Assessmnet Write Failure): .*\r$", result.log, re.M)
+
+
 def main():
     arch = sys.argv[1]
     failures = harness.Failures()
@@ -44,6 +53,9 @@ def main():
         check_quick_and_silent(failures, xvfb, result, what)
         failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
         failures.check((directory / harness.REPORT_NAME).is_dir(), f"{what}: the directory in the way is gone")
+        failures.equal(error_lines(result), ["Assessmnet Write Failure: Failed to write assessment results to disk. "
+                                             "Please run this application as administrator (Win32 error 5)\r"],
+                       f"{what}: standard error")
 
         what = f"{arch} unattended, WMI unavailable"
         directory = prefix.workdir("no-wmi")
@@ -52,6 +64,10 @@ def main():
         check_quick_and_silent(failures, xvfb, result, what)
         failures.equal(list(directory.iterdir()), [], f"{what}: files written")
         failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
+        lines = error_lines(result)
+        failures.check(len(lines) == 1 and lines[0].startswith(
+            "System Assessment: The system assessment could not be completed: Cannot reach WMI") and
+                       "(HRESULT 0x" in lines[0], f"{what}: standard error: {lines!r}")
 
         what = f"{arch} unattended normal run"
         directory = prefix.workdir("normal")
@@ -59,7 +75,9 @@ def main():
         failures.equal(result.status, 0, f"{what}: exit status")
         if failures.check(result.report_path.is_file(), f"{what}: no report"):
             harness.check_report_file(failures, result.report_bytes(), what)
-        failures.equal(len(result.shell_requests()), 1, f"{what}: ShellExecute calls")
+        failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
+        failures.equal(result.new_records, [], f"{what}: the viewer's records")
+        failures.equal(error_lines(result), [], f"{what}: standard error")
     failures.finish()
 
 
