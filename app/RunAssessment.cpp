@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include "app/PendingReport.h"
@@ -70,10 +71,10 @@ void WritePage(RunServices& services, const std::string& page)
 }
 
 // "CAPTION: TEXT" and CR LF, in UTF-8.
-std::string ErrorLine(const char16_t* caption, const std::u16string& text)
+std::string ErrorLine(const char16_t* caption, std::string_view utf8Text)
 {
     std::string line = ToUtf8(caption);
-    return line.append(": ").append(ToUtf8(text)).append("\r\n");
+    return line.append(": ").append(utf8Text).append("\r\n");
 }
 
 // Says why nothing was assessed: in a box where a user can see one, else on
@@ -88,7 +89,7 @@ void TellNotAssessed(Desktop& desktop, const char* reason) noexcept
             if (seen) {
                 desktop.ShowMessage(text.c_str(), NotAssessedCaption);
             } else {
-                desktop.WriteErrorLine(ErrorLine(NotAssessedCaption, text));
+                desktop.WriteErrorLine(ErrorLine(NotAssessedCaption, ToUtf8(text)));
             }
         } catch (const std::bad_alloc&) {
             if (seen) {
@@ -110,11 +111,7 @@ void TellWriteFailed(Desktop& desktop, std::uint32_t code) noexcept
             desktop.ShowMessage(WriteFailureText, WriteFailureCaption);
             return;
         }
-        std::u16string text = WriteFailureText;
-        if (code != 0) {
-            text.append(u" (Win32 error ").append(WidenAscii(std::to_string(code))).append(u")");
-        }
-        desktop.WriteErrorLine(ErrorLine(WriteFailureCaption, text));
+        desktop.WriteErrorLine(ErrorLine(WriteFailureCaption, WithWin32Code(ToUtf8(WriteFailureText), code)));
     } catch (...) {
         // As above: the exit status still tells.
     }

@@ -15,6 +15,15 @@ inline std::string HResultText(std::int32_t result)
     return text;
 }
 
+// `text` and, where the system gave one, its code: "<text> (Win32 error <code>)".
+inline std::string WithWin32Code(std::string text, std::uint32_t code)
+{
+    if (code != 0) {
+        text.append(" (Win32 error ").append(std::to_string(code)).append(")");
+    }
+    return text;
+}
+
 // A system call that failed, with the error code the system gave for it
 // (GetLastError) and what was being done. what() says both:
 // "<what failed> (Win32 error <code>)"; a failure the system gave no code for
@@ -31,15 +40,7 @@ public:
     const std::string& Action() const noexcept { return action_; }
 
 private:
-    static std::string Describe(std::uint32_t code, const std::string& action)
-    {
-        if (code == 0) {
-            return action;
-        }
-        std::string text = action;
-        text.append(" (Win32 error ").append(std::to_string(code)).append(")");
-        return text;
-    }
+    static std::string Describe(std::uint32_t code, const std::string& action) { return WithWin32Code(action, code); }
 
     std::uint32_t code_;
     std::string action_;
