@@ -27,18 +27,6 @@ constexpr std::array<std::pair<std::string_view, char32_t>, 9> NamedEntities{{
 constexpr char32_t Replacement = U'\uFFFD';
 constexpr std::size_t LongestEntity = 32; // names are short; numbers may have leading zeros
 
-void AppendCodePoint(std::string& out, char32_t c)
-{
-    std::u16string units;
-    if (c >= 0x10000) {
-        units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        units += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-        units += static_cast<char16_t>(c);
-    }
-    out += ToUtf8(units);
-}
-
 // The character of the entity's name (what stands between "&" and ";").
 std::optional<char32_t> EntityCharacter(std::string_view name)
 {
@@ -80,7 +68,7 @@ std::string DecodeEntities(std::string_view html)
         const std::optional<char32_t> character =
             semicolon == std::string_view::npos ? std::nullopt : EntityCharacter(html.substr(amp + 1, semicolon));
         if (character) {
-            AppendCodePoint(out, *character);
+            AppendUtf8(out, *character);
             at = amp + semicolon + 2;
         } else {
             out += '&';

@@ -14,8 +14,12 @@ bool IsLowSurrogate(char16_t unit)
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-void AppendCodePoint(std::string& out, char32_t cp)
+} // namespace
+
+void AppendUtf8(std::string& out, char32_t codePoint)
 {
+    const char32_t cp =
+        (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF ? ReplacementCharacter : codePoint;
     auto byte = [&out](char32_t value) { out.push_back(static_cast<char>(value)); };
     if (cp < 0x80) {
         byte(cp);
@@ -34,8 +38,6 @@ void AppendCodePoint(std::string& out, char32_t cp)
     }
 }
 
-} // namespace
-
 std::string ToUtf8(std::u16string_view text)
 {
     std::string out;
@@ -45,12 +47,10 @@ std::string ToUtf8(std::u16string_view text)
         if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             const char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
                                 (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-            AppendCodePoint(out, cp);
+            AppendUtf8(out, cp);
             ++i;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            AppendCodePoint(out, ReplacementCharacter);
         } else {
-            AppendCodePoint(out, unit);
+            AppendUtf8(out, unit); // a surrogate without its partner becomes U+FFFD
         }
     }
     return out;
@@ -101,7 +101,7 @@ std::string ValidUtf8(std::string_view bytes)
     while (!bytes.empty()) {
         const std::size_t length = Utf8SequenceLength(bytes);
         if (length == 0) {
-            AppendCodePoint(out, ReplacementCharacter);
+            AppendUtf8(out, ReplacementCharacter);
             bytes.remove_prefix(1);
         } else {
             out.append(bytes.substr(0, length));

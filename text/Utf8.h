@@ -10,6 +10,11 @@ namespace Talvane::Nimlo {
 // the result is always valid UTF-8. Never fails.
 std::string ToUtf8(std::u16string_view text);
 
+// Appends the UTF-8 form of one code point (1 to 4 bytes). A value that is no
+// Unicode scalar value (a surrogate, or past U+10FFFF) is appended as U+FFFD,
+// so what is appended is always valid UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
 // The length of the well-formed UTF-8 sequence that `text` starts with (1 to
 // 4 bytes; no overlong forms, surrogates or code points past U+10FFFF), or 0
 // when it starts with none.

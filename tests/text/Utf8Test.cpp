@@ -1,5 +1,8 @@
 #include "text/Utf8.h"
 
+#include <cstdint>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace Talvane::Nimlo {
@@ -37,6 +40,24 @@ INSTANTIATE_TEST_SUITE_P(
                              "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
                     Utf8Case{"Mixed", u"K\u00F6ln \u20AC", "K\xC3\xB6ln \xE2\x82\xAC"}),
     [](const testing::TestParamInfo<Utf8Case>& p) { return p.param.name; });
+
+TEST(AppendUtf8Test, AppendsOneScalarValueAndReplacesEverythingElse)
+{
+    const std::pair<char32_t, std::string> cases[] = {
+        {U'a', "a"},
+        {0x7FF, "\xDF\xBF"},
+        {0x10000, "\xF0\x90\x80\x80"},
+        {0x10FFFF, "\xF4\x8F\xBF\xBF"},
+        {0xD800, "\xEF\xBF\xBD"},
+        {0xDFFF, "\xEF\xBF\xBD"},
+        {0x110000, "\xEF\xBF\xBD"},
+    };
+    for (const auto& [codePoint, bytes] : cases) {
+        std::string out = "x";
+        AppendUtf8(out, codePoint);
+        EXPECT_EQ(out, "x" + bytes) << static_cast<std::uint32_t>(codePoint);
+    }
+}
 
 TEST(WidenAsciiTest, WidensAsciiAndReplacesOtherBytes)
 {
