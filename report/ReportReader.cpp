@@ -6,6 +6,7 @@
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
 #include "text/HtmlText.h"
+#include "text/NumberFormat.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -64,7 +65,6 @@ void TrimBlanksAtEnd(std::string& text)
 // order mark or a CR shows as what it is.
 std::string Shown(std::string_view text)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
     constexpr std::size_t Longest = 60;
     std::string shown;
     std::size_t count = 0;
@@ -78,7 +78,7 @@ std::string Shown(std::string_view text)
             shown += byte == '\n' ? "\\n" : byte == '\r' ? "\\r" : "\\t";
             ++i;
         } else if (byte < 0x20 || byte == 0x7F) {
-            shown += std::string("\\x") + Hex[byte >> 4] + Hex[byte & 0xF];
+            shown += std::string("\\x") + HexDigit(byte >> 4) + HexDigit(byte);
             ++i;
         } else if (byte < 0x80) {
             shown += static_cast<char>(byte);
@@ -86,7 +86,7 @@ std::string Shown(std::string_view text)
         } else {
             const std::size_t length = Utf8SequenceLength(text.substr(i));
             if (length == 0) {
-                shown += std::string("\\x") + Hex[byte >> 4] + Hex[byte & 0xF];
+                shown += std::string("\\x") + HexDigit(byte >> 4) + HexDigit(byte);
                 ++i;
             } else {
                 shown += text.substr(i, length);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "summary/HostNote.h"
+#include "text/NumberFormat.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -21,7 +22,6 @@ fs::path Absolute(const fs::path& path)
 
 std::string PercentEncoded(const std::string& text)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
     std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -31,8 +31,8 @@ std::string PercentEncoded(const std::string& text)
             out += c;
         } else {
             out += '%';
-            out += Hex[byte >> 4];
-            out += Hex[byte & 0xF];
+            out += HexDigit(byte >> 4);
+            out += HexDigit(byte);
         }
     }
     return out;
@@ -277,14 +277,13 @@ std::string PathToUtf8(const fs::path& path)
 
 std::string ShownPath(const fs::path& path)
 {
-    static constexpr char Hex[] = "0123456789ABCDEF";
     std::string shown;
     for (const char c : PathToUtf8(path)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '\n' || c == '\r' || c == '\t') {
             shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
         } else if (byte < 0x20 || byte == 0x7F) {
-            shown += std::string("\\x") + Hex[byte >> 4] + Hex[byte & 0xF];
+            shown += std::string("\\x") + HexDigit(byte >> 4) + HexDigit(byte);
         } else {
             shown += c;
         }

@@ -64,7 +64,7 @@ std::string FormatHex64(std::uint64_t number)
 {
     std::string hex;
     for (int shift = 60; shift >= 0; shift -= 4) {
-        hex += "0123456789abcdef"[(number >> shift) & 0xF];
+        hex += HexDigit(static_cast<unsigned>((number >> shift) & 0xF), HexLetters::Lower);
     }
     return hex;
 }

@@ -23,6 +23,15 @@ template <std::integral T> std::u16string FormatInteger(T value)
     return WidenAscii(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
+enum class HexLetters { Upper, Lower };
+
+// The hexadecimal digit of the low four bits of `value`: "0" to "9", then "A"
+// to "F" ("a" to "f" with HexLetters::Lower).
+constexpr char HexDigit(unsigned value, HexLetters letters = HexLetters::Upper)
+{
+    return (letters == HexLetters::Upper ? "0123456789ABCDEF" : "0123456789abcdef")[value & 0xF];
+}
+
 // All 16 hexadecimal digits of `number`, lowercase, leading zeros kept.
 std::string FormatHex64(std::uint64_t number);
 

@@ -79,5 +79,11 @@ TEST(FormatHex64Test, SixteenLowercaseDigitsWithLeadingZeros)
     EXPECT_EQ(FormatHex64(~0ULL), "ffffffffffffffff");
 }
 
+TEST(HexDigitTest, TheLowFourBitsInEitherCase)
+{
+    EXPECT_EQ(std::string({HexDigit(0), HexDigit(9), HexDigit(10), HexDigit(15), HexDigit(0x7A)}), "09AFA");
+    EXPECT_EQ(HexDigit(0xAB, HexLetters::Lower), 'b');
+}
+
 } // namespace
 } // namespace Talvane::Nimlo
