@@ -45,6 +45,16 @@ inline constexpr std::string_view FailLabel = "FAIL";
 inline constexpr std::string_view ItemStart = "<div class=list-div>";
 inline constexpr std::string_view ItemEnd = "</div>\n";
 
+// The placeholders of the report template, which FillReport replaces. The C++
+// runtime row's items begin with a check box placeholder.
+inline constexpr std::string_view ReportBodyPlaceholder = "{{REPORT_BODY}}";
+inline constexpr std::string_view ComputerNamePlaceholder = "{{COMPUTER_NAME}}";
+inline constexpr std::string_view OemNamePlaceholder = "{{OEM_NAME}}";
+inline constexpr std::string_view OemProductNamePlaceholder = "{{OEM_PRODUCT_NAME}}";
+inline constexpr std::string_view MajorVersionPlaceholder = "{{MAJOR_VERSION}}";
+inline constexpr std::string_view CheckboxOnPlaceholder = "{{CHECKBOX_ON}}";
+inline constexpr std::string_view CheckboxOffPlaceholder = "{{CHECKBOX_OFF}}";
+
 // The check boxes the C++ runtime row's items begin with, once the page is filled.
 inline constexpr std::string_view CheckboxOn = "<input type=checkbox disabled=disabled checked=checked>";
 inline constexpr std::string_view CheckboxOff = "<input type=checkbox disabled=disabled>";

@@ -132,13 +132,13 @@ std::string ReplaceAll(std::string text, const std::string& placeholder, const s
 std::string FillReport(const std::string& reportTemplate, const std::string& reportBody,
                        const std::u16string& computerName)
 {
-    std::string page = ReplaceAll(reportTemplate, "{{REPORT_BODY}}", reportBody);
-    page = ReplaceAll(std::move(page), "{{COMPUTER_NAME}}", ToUtf8(computerName));
-    page = ReplaceAll(std::move(page), "{{OEM_NAME}}", ToUtf8(OemName));
-    page = ReplaceAll(std::move(page), "{{OEM_PRODUCT_NAME}}", ToUtf8(OemProductName));
-    page = ReplaceAll(std::move(page), "{{MAJOR_VERSION}}", ToUtf8(MajorVersion));
-    page = ReplaceAll(std::move(page), "{{CHECKBOX_ON}}", std::string(Markup::CheckboxOn));
-    page = ReplaceAll(std::move(page), "{{CHECKBOX_OFF}}", std::string(Markup::CheckboxOff));
+    std::string page = ReplaceAll(reportTemplate, std::string(Markup::ReportBodyPlaceholder), reportBody);
+    page = ReplaceAll(std::move(page), std::string(Markup::ComputerNamePlaceholder), ToUtf8(computerName));
+    page = ReplaceAll(std::move(page), std::string(Markup::OemNamePlaceholder), ToUtf8(OemName));
+    page = ReplaceAll(std::move(page), std::string(Markup::OemProductNamePlaceholder), ToUtf8(OemProductName));
+    page = ReplaceAll(std::move(page), std::string(Markup::MajorVersionPlaceholder), ToUtf8(MajorVersion));
+    page = ReplaceAll(std::move(page), std::string(Markup::CheckboxOnPlaceholder), std::string(Markup::CheckboxOn));
+    page = ReplaceAll(std::move(page), std::string(Markup::CheckboxOffPlaceholder), std::string(Markup::CheckboxOff));
     return page;
 }
 

@@ -1,5 +1,8 @@
 #include "requirements/CppRuntimeCheck.h"
+
+#include "report/Markup.h"
 #include "requirements/RoleLabels.h"
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 
@@ -11,11 +14,13 @@ RequirementResult CheckCppRuntimes(const std::vector<std::u16string>& required,
         requirements += name + u"~";
     }
 
+    const std::u16string checkboxOn = WidenAscii(Markup::CheckboxOnPlaceholder);
+    const std::u16string checkboxOff = WidenAscii(Markup::CheckboxOffPlaceholder);
     bool passed = true;
     std::u16string system;
     std::u16string missing;
     for (const RuntimeStatus& entry : detected) {
-        system += (entry.installed ? u"{{CHECKBOX_ON}}" : u"{{CHECKBOX_OFF}}") + entry.Name() + u"~";
+        system += (entry.installed ? checkboxOn : checkboxOff) + entry.Name() + u"~";
         for (const std::u16string& name : required) {
             if (name == entry.name && !entry.installed) {
                 missing += name + u"~";
