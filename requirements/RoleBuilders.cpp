@@ -1,5 +1,6 @@
 #include "requirements/RoleBuilders.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -10,36 +11,39 @@
 #include "requirements/ProcessorCheck.h"
 #include "requirements/RuntimeCheck.h"
 #include "requirements/VideoMemoryCheck.h"
+#include "sysinfo/CppRuntimeKeys.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
+std::vector<std::u16string> RuntimeNames(std::initializer_list<CppRuntime> runtimes)
+{
+    std::vector<std::u16string> names;
+    names.reserve(runtimes.size());
+    for (const CppRuntime runtime : runtimes) {
+        names.emplace_back(CppRuntimeName(runtime));
+    }
+    return names;
+}
+
 const std::vector<std::u16string>& ClientRuntimes()
 {
-    static const std::vector<std::u16string> names{
-        u"Microsoft Visual C++ 2015 Redistributable x86",
-    };
+    static const std::vector<std::u16string> names = RuntimeNames({CppRuntime::Redist2015X86});
     return names;
 }
 
 const std::vector<std::u16string>& WebServerRuntimes()
 {
-    static const std::vector<std::u16string> names{
-        u"Microsoft Visual C++ 2008 Redistributable x86",
-        u"Microsoft Visual C++ 2010 Redistributable x86",
-        u"Microsoft Visual C++ 2013 Redistributable x86",
-        u"Microsoft Visual C++ 2015 Redistributable x86",
-    };
+    static const std::vector<std::u16string> names = RuntimeNames(
+        {CppRuntime::Redist2008X86, CppRuntime::Redist2010X86, CppRuntime::Redist2013X86, CppRuntime::Redist2015X86});
     return names;
 }
 
 const std::vector<std::u16string>& AppServer64Runtimes()
 {
-    static const std::vector<std::u16string> names{
-        u"Microsoft Visual C++ 2008 Redistributable x64", u"Microsoft Visual C++ 2010 Redistributable x86",
-        u"Microsoft Visual C++ 2010 Redistributable x64", u"Microsoft Visual C++ 2013 Redistributable x64",
-        u"Microsoft Visual C++ 2015 Redistributable x64",
-    };
+    static const std::vector<std::u16string> names =
+        RuntimeNames({CppRuntime::Redist2008X64, CppRuntime::Redist2010X86, CppRuntime::Redist2010X64,
+                      CppRuntime::Redist2013X64, CppRuntime::Redist2015X64});
     return names;
 }
 

@@ -1,12 +1,27 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <string_view>
 
 namespace Talvane::Nimlo {
 
 // The eight C++ redistributables the roles ask for, in the order of the
-// report, each with the registry key whose existence says it is installed:
-// through the native 64-bit view on 64-bit Windows, and on 32-bit Windows.
+// report and of CppRuntimeKeys below.
+enum class CppRuntime : std::size_t {
+    Redist2008X86,
+    Redist2008X64,
+    Redist2010X86,
+    Redist2010X64,
+    Redist2013X86,
+    Redist2013X64,
+    Redist2015X86,
+    Redist2015X64,
+};
+
+// Each redistributable in that order, with the registry key whose existence
+// says it is installed: through the native 64-bit view on 64-bit Windows, and
+// on 32-bit Windows.
 struct CppRuntimeKey {
     const char16_t* name;
     const char16_t* keyOn64Bit;
@@ -39,5 +54,13 @@ inline constexpr std::array<CppRuntimeKey, 8> CppRuntimeKeys{{
      u"SOFTWARE\\WOW6432Node\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64",
      u"SOFTWARE\\Microsoft\\VisualStudio\\14.0\\VC\\Runtimes\\x64"},
 }};
+static_assert(CppRuntimeKeys.size() == static_cast<std::size_t>(CppRuntime::Redist2015X64) + 1,
+              "one row of the table for each redistributable");
+
+// The name of one redistributable, as the report shows it.
+constexpr std::u16string_view CppRuntimeName(CppRuntime runtime)
+{
+    return CppRuntimeKeys[static_cast<std::size_t>(runtime)].name;
+}
 
 } // namespace Talvane::Nimlo
