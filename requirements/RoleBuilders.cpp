@@ -1,5 +1,6 @@
 #include "requirements/RoleBuilders.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -15,6 +16,14 @@
 
 namespace Talvane::Nimlo {
 namespace {
+
+// Each role's installed memory, in whole GB.
+constexpr std::uint32_t ClientMinimumGB = 1;
+constexpr std::uint32_t ClientRecommendedGB = 2;
+constexpr std::uint32_t WebServerMinimumGB = 4;
+constexpr std::uint32_t WebServerRecommendedGB = 8;
+constexpr std::uint32_t AppServer64MinimumGB = 6;
+constexpr std::uint32_t AppServer64RecommendedGB = 12;
 
 std::vector<std::u16string> RuntimeNames(std::initializer_list<CppRuntime> runtimes)
 {
@@ -69,7 +78,7 @@ RoleAssessment AssessClientRole(const SystemProfile& profile)
     std::vector<RequirementResult> rows;
     rows.push_back(CheckClientOperatingSystem(profile.Os()));
     rows.push_back(CheckClientProcessor(profile.Cpu()));
-    rows.push_back(CheckMemory(profile.Memory(), 1, 2));
+    rows.push_back(CheckMemory(profile.Memory(), ClientMinimumGB, ClientRecommendedGB));
     rows.push_back(CheckDiskSpace(profile.Disks(), u";"));
     rows.push_back(CheckVideoMemory(profile.VideoMemory()));
     rows.push_back(CheckDotNetRuntime(profile.DotNet()));
@@ -80,12 +89,14 @@ RoleAssessment AssessClientRole(const SystemProfile& profile)
 
 RoleAssessment AssessWebServerRole(const SystemProfile& profile)
 {
-    return AssessServerRole(profile, WebServerRoleTitle, 4, 8, WebServerRuntimes());
+    return AssessServerRole(profile, WebServerRoleTitle, WebServerMinimumGB, WebServerRecommendedGB,
+                            WebServerRuntimes());
 }
 
 RoleAssessment AssessAppServer64Role(const SystemProfile& profile)
 {
-    return AssessServerRole(profile, AppServer64RoleTitle, 6, 12, AppServer64Runtimes());
+    return AssessServerRole(profile, AppServer64RoleTitle, AppServer64MinimumGB, AppServer64RecommendedGB,
+                            AppServer64Runtimes());
 }
 
 } // namespace Talvane::Nimlo
