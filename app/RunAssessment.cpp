@@ -65,9 +65,9 @@ std::string BuildPage(RunServices& services, std::uint32_t collectionLimit, bool
 
 void WritePage(RunServices& services, const std::string& page)
 {
-    PendingReport report(services.Files(), services.Time());
+    PendingReport report(services.Files(), services.Time(), ReportFileName);
     report.Write(page);
-    report.Commit(ReportFileName);
+    report.Commit();
 }
 
 // "CAPTION: TEXT" and CR LF, in UTF-8.

@@ -13,13 +13,14 @@ using namespace Talvane::Nimlo;
 class DiscardingFiles : public FileSystem {
 public:
     NewFile CreateNew(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
+    NewFile OpenExisting(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
     Written Write(NativeFile, std::string_view bytes) override
     {
         bytesWritten += bytes.size();
         return {static_cast<std::uint32_t>(bytes.size()), 0};
     }
     FileStatus Flush(NativeFile) override { return {}; }
-    void Close(NativeFile) override {}
+    FileStatus Close(NativeFile) override { return {}; }
     FileStatus Rename(const std::u16string&, const std::u16string&) override { return {}; }
     FileStatus Remove(const std::u16string&) override { return {}; }
     EntryKind Kind(const std::u16string&) override { return EntryKind::Missing; }

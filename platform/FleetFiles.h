@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Deadline.h"
 #include "platform/FileSystem.h"
 
 namespace Talvane::Nimlo {
@@ -45,7 +46,7 @@ struct FileContents {
 };
 
 // The file operations the fleet summary needs: reading a tree of reports it
-// cannot trust, and writing its outputs whole.
+// cannot trust, and the seam its outputs are written through.
 class FleetFiles {
 public:
     virtual ~FleetFiles() = default;
@@ -64,20 +65,11 @@ public:
     // empty when `path` is no link or its target cannot be read.
     virtual std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& path) = 0;
 
-    // Creates `path` for writing; fails when anything of that name exists.
-    virtual NewFile CreateNew(const std::filesystem::path& path) = 0;
-    // Opens what exists at `path` for writing, as a shell redirection would,
-    // but never creates or truncates anything.
-    virtual std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) = 0;
-    // Writes all of `bytes`; false when the platform fails or writes less.
-    virtual bool Write(NativeFile file, std::string_view bytes) = 0;
-    virtual bool Flush(NativeFile file) = 0;
-    virtual bool Close(NativeFile file) = 0;
-    // Gives `from` the name `to`, replacing the entry `to` itself in one step.
-    virtual bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
-    virtual bool Remove(const std::filesystem::path& path) = 0;
-    // A number nobody can foresee, for names nobody can have prepared.
-    virtual std::optional<std::uint64_t> UnforeseeableNumber() = 0;
+    // Where the outputs are written (created, replaced, removed), and the
+    // clock the retries of a busy output wait on.
+    virtual FileSystem& Writing() = 0;
+    virtual Clock& Time() = 0;
+
     // Creates the folder `path` in a folder that exists; false when it cannot.
     virtual bool CreateFolder(const std::filesystem::path& path) = 0;
 
@@ -85,6 +77,17 @@ public:
     // a line can be updated in place.
     virtual bool StandardErrorIsTerminal() = 0;
 };
+
+// A path as the file seam names it.
+inline std::u16string FileNameOf(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const std::wstring& name = path.native();
+    return std::u16string(name.begin(), name.end());
+#else
+    return FileNameFromBytes(path.native());
+#endif
+}
 
 // The file operations of the platform the program runs on.
 std::unique_ptr<FleetFiles> MakePlatformFleetFiles();

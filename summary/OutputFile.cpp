@@ -1,7 +1,9 @@
 #include "summary/OutputFile.h"
 
+#include <cerrno>
+#include <utility>
+
 #include "summary/ReportFiles.h"
-#include "text/NumberFormat.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -10,7 +12,6 @@ namespace fs = std::filesystem;
 
 // Links followed in a row before a name is taken to loop.
 constexpr int MostLinks = 40;
-constexpr int NameTries = 16;
 
 fs::path FolderOf(const fs::path& path)
 {
@@ -67,7 +68,12 @@ bool SameFile(const OutputTarget& a, const OutputTarget& b)
     return fs::absolute(a.path, error).lexically_normal() == fs::absolute(b.path, error).lexically_normal();
 }
 
-OutputFile::Buffer::Buffer(FleetFiles& files, std::optional<NativeFile>& file) : files_(files), file_(file)
+std::string OutputProblem(const FileStatus& status)
+{
+    return status.inUse ? "is open in another program; close it and run again" : "could not be written";
+}
+
+OutputFile::Buffer::Buffer(FileSystem& files, std::optional<NativeFile>& file) : files_(files), file_(file)
 {
     setp(bytes_.data(), bytes_.data() + bytes_.size());
 }
@@ -75,11 +81,15 @@ OutputFile::Buffer::Buffer(FleetFiles& files, std::optional<NativeFile>& file) :
 bool OutputFile::Buffer::Drain()
 {
     const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-    if (!failed_ && !pending.empty()) {
-        failed_ = !file_ || !files_.Write(*file_, pending);
+    if (failure_.Done() && !pending.empty()) {
+        if (!file_) {
+            failure_ = {EIO};
+        } else if (const Written written = files_.Write(*file_, pending); written.count != pending.size()) {
+            failure_ = {written.error != 0 ? written.error : EIO};
+        }
     }
     setp(bytes_.data(), bytes_.data() + bytes_.size());
-    return !failed_;
+    return failure_.Done();
 }
 
 OutputFile::Buffer::int_type OutputFile::Buffer::overflow(int_type c)
@@ -94,70 +104,49 @@ OutputFile::Buffer::int_type OutputFile::Buffer::overflow(int_type c)
     return traits_type::not_eof(c);
 }
 
-OutputFile::OutputFile(FleetFiles& files, OutputTarget target)
-    : files_(files)
+OutputFile::OutputFile(FleetFiles& files, BusyRetries& retries, OutputTarget target)
+    : files_(files.Writing())
+    , retries_(retries)
     , target_(std::move(target))
-    , buffer_(files, file_)
+    , buffer_(files_, file_)
     , stream_(&buffer_)
 {
     if (target_.way == OutputWay::Direct) {
-        file_ = files_.OpenExisting(target_.path);
+        file_ = files_.OpenExisting(FileNameOf(target_.path)).file;
         return;
     }
-    for (int attempt = 0; attempt < NameTries && !file_; ++attempt) {
-        const std::optional<std::uint64_t> number = files_.UnforeseeableNumber();
-        if (!number) {
-            break;
-        }
-        fs::path pending = target_.path;
-        pending += ".";
-        pending += FormatHex64(*number);
-        pending += ".partial";
-        const NewFile created = files_.CreateNew(pending);
-        if (created.file) {
-            file_ = created.file;
-            pending_ = std::move(pending);
-        } else if (!created.nameTaken) {
-            break;
-        }
-    }
+    file_ = replacement_.emplace(files_, FileNameOf(target_.path), u"").TakeFile();
 }
 
 OutputFile::~OutputFile()
 {
-    CloseAndRemove();
-}
-
-void OutputFile::CloseAndRemove()
-{
     if (file_) {
-        files_.Close(*file_);
-        file_.reset();
-    }
-    if (!pending_.empty()) {
-        files_.Remove(pending_);
-        pending_.clear();
+        files_.Close(*file_); // before the replacement, if any, removes the new file
     }
 }
 
-bool OutputFile::Finish()
+FileStatus OutputFile::Finish()
 {
-    bool written = file_.has_value() && stream_.flush() && buffer_.Drain();
-    if (written && target_.way == OutputWay::Replace) {
-        written = files_.Flush(*file_);
+    if (!file_) {
+        return {replacement_ && replacement_->CreationError() != 0 ? replacement_->CreationError() : EIO};
     }
-    if (file_) {
-        written = files_.Close(*file_) && written;
-        file_.reset();
+    stream_.flush();
+    FileStatus status = buffer_.Drain() ? FileStatus{} : buffer_.Failure();
+    if (status.Done() && replacement_) {
+        status = files_.Flush(*file_);
     }
-    if (written && !pending_.empty()) {
-        written = files_.Rename(pending_, target_.path);
-        if (written) {
-            pending_.clear();
-        }
+    const FileStatus closed = files_.Close(*std::exchange(file_, std::nullopt));
+    if (status.Done()) {
+        status = closed;
     }
-    CloseAndRemove();
-    return written;
+    if (!replacement_) {
+        return status;
+    }
+    if (!status.Done()) {
+        replacement_->Abandon();
+        return status;
+    }
+    return replacement_->PutInPlace(retries_);
 }
 
 } // namespace Talvane::Nimlo

@@ -7,6 +7,7 @@
 #include <streambuf>
 #include <string>
 
+#include "files/FileReplacement.h"
 #include "platform/FleetFiles.h"
 
 namespace Talvane::Nimlo {
@@ -35,13 +36,19 @@ OutputCheck CheckOutput(FleetFiles& files, const std::string& name);
 // Whether two outputs would write one file.
 bool SameFile(const OutputTarget& a, const OutputTarget& b);
 
-// One output, written whole or not at all. To replace, the bytes go into a
-// new file beside the target, created under a name nobody can have prepared
-// (it never ends like a page), which takes the target's name once every byte
-// is written and flushed; a new file that never took the name is removed.
+// How long one run tries again, in all, outputs that another program holds
+// open (a CSV open in a spreadsheet is held until it is closed).
+inline constexpr std::uint32_t BusyOutputRetryMilliseconds = 10000;
+
+// What the summary says of an output that could not be written.
+std::string OutputProblem(const FileStatus& status);
+
+// One output, written whole or not at all: a regular file or a name not taken
+// yet is replaced through a FileReplacement; a device, FIFO or terminal is
+// written into as it is.
 class OutputFile {
 public:
-    OutputFile(FleetFiles& files, OutputTarget target);
+    OutputFile(FleetFiles& files, BusyRetries& retries, OutputTarget target);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
@@ -50,33 +57,33 @@ public:
     const OutputTarget& Target() const { return target_; }
     std::ostream& Stream() { return stream_; }
 
-    // Writes what is left, and puts the file in its place; false when any
-    // of it failed (nothing is left behind then).
-    bool Finish();
+    // Writes what is left, and puts the file in its place; the failure when
+    // any of it failed (nothing is left behind then).
+    FileStatus Finish();
 
 private:
     // Collects the bytes and hands them to the platform in large writes.
     class Buffer : public std::streambuf {
     public:
-        Buffer(FleetFiles& files, std::optional<NativeFile>& file);
+        Buffer(FileSystem& files, std::optional<NativeFile>& file);
         bool Drain();
+        FileStatus Failure() const { return failure_; }
 
     protected:
         int_type overflow(int_type c) override;
         int sync() override { return Drain() ? 0 : -1; }
 
     private:
-        FleetFiles& files_;
+        FileSystem& files_;
         std::optional<NativeFile>& file_;
         std::array<char, 1 << 16> bytes_{};
-        bool failed_ = false;
+        FileStatus failure_;
     };
 
-    void CloseAndRemove();
-
-    FleetFiles& files_;
+    FileSystem& files_;
+    BusyRetries& retries_;
     OutputTarget target_;
-    std::filesystem::path pending_; // the new file, until it takes the target's name
+    std::optional<FileReplacement> replacement_;
     std::optional<NativeFile> file_;
     Buffer buffer_;
     std::ostream stream_;

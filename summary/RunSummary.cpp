@@ -152,7 +152,7 @@ private:
             if (!output.target) {
                 continue;
             }
-            output.file = std::make_unique<OutputFile>(files_, *output.target);
+            output.file = std::make_unique<OutputFile>(files_, retries_, *output.target);
             if (!output.file->IsOpen()) {
                 return Fail(Shown(*output.name) + ": cannot be written");
             }
@@ -265,8 +265,8 @@ private:
             WriteMachinesCsv(outputs_[2].file->Stream(), fleet_);
         }
         for (Output& output : outputs_) {
-            if (output.file && !output.file->Finish()) {
-                written = Fail(Shown(*output.name) + ": could not be written");
+            if (const FileStatus finished = output.file ? output.file->Finish() : FileStatus{}; !finished.Done()) {
+                written = Fail(Shown(*output.name) + ": " + OutputProblem(finished));
             }
         }
         if (csv_ == &out_) {
@@ -359,11 +359,12 @@ private:
         if (!check.target) {
             return Fail(Shown(path) + ": cannot be written: " + check.problem);
         }
-        OutputFile list(files_, *check.target);
+        OutputFile list(files_, retries_, *check.target);
         for (const std::string_view line : lines) {
             list.Stream() << line << '\n';
         }
-        return list.Finish() || Fail(Shown(path) + ": could not be written");
+        const FileStatus finished = list.Finish();
+        return finished.Done() || Fail(Shown(path) + ": " + OutputProblem(finished));
     }
 
     // No list keeps an earlier round's hosts: the list files this run did not write go.
@@ -372,7 +373,8 @@ private:
         bool ok = true;
         for (const std::string& name : AllListNames()) {
             const fs::path path = folder / name;
-            if (!written.contains(name) && files_.Examine(path).type == EntryType::Regular && !files_.Remove(path)) {
+            if (!written.contains(name) && files_.Examine(path).type == EntryType::Regular &&
+                !files_.Writing().Remove(FileNameOf(path)).Done()) {
                 ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
             }
         }
@@ -386,6 +388,7 @@ private:
     std::ostream& err_;
 
     std::array<Output, 3> outputs_; // --csv, --html, --machines
+    BusyRetries retries_{files_.Time(), BusyOutputRetryMilliseconds};
     std::size_t rejected_ = 0;
     std::ostream* csv_ = nullptr;
     Fleet fleet_;

@@ -6,9 +6,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 
 #include "platform/FleetFiles.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixFiles.h"
 #include "platform/posix/UniqueDescriptor.h"
 
 namespace Talvane::Nimlo {
@@ -25,16 +26,6 @@ std::string Reason(int error)
     default:
         return std::strerror(error);
     }
-}
-
-int Descriptor(NativeFile file)
-{
-    return static_cast<int>(static_cast<std::uintptr_t>(file));
-}
-
-NativeFile Native(int descriptor)
-{
-    return NativeFile{static_cast<std::uintptr_t>(descriptor)};
 }
 
 class PosixFleetFiles final : public FleetFiles {
@@ -145,64 +136,16 @@ public:
         }
     }
 
-    NewFile CreateNew(const std::filesystem::path& path) override
-    {
-        // O_EXCL: nothing of that name, not even a link, is opened.
-        const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (out < 0) {
-            return {std::nullopt, errno == EEXIST};
-        }
-        return {Native(out), false};
-    }
-
-    std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) override
-    {
-        const int out = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (out < 0) {
-            return std::nullopt;
-        }
-        return Native(out);
-    }
-
-    bool Write(NativeFile file, std::string_view bytes) override
-    {
-        while (!bytes.empty()) {
-            const ssize_t count = ::write(Descriptor(file), bytes.data(), bytes.size());
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
-                return false;
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(count));
-        }
-        return true;
-    }
-
-    bool Flush(NativeFile file) override { return ::fsync(Descriptor(file)) == 0; }
-
-    bool Close(NativeFile file) override { return ::close(Descriptor(file)) == 0; }
-
-    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override
-    {
-        return ::rename(from.c_str(), to.c_str()) == 0;
-    }
-
-    bool Remove(const std::filesystem::path& path) override { return ::unlink(path.c_str()) == 0; }
-
-    std::optional<std::uint64_t> UnforeseeableNumber() override
-    {
-        try {
-            std::random_device device;
-            return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-        } catch (const std::exception&) {
-            return std::nullopt;
-        }
-    }
+    FileSystem& Writing() override { return writing_; }
+    Clock& Time() override { return clock_; }
 
     bool CreateFolder(const std::filesystem::path& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
 
     bool StandardErrorIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
+
+private:
+    PosixFileSystem writing_;
+    PosixClock clock_;
 };
 
 } // namespace

@@ -1,18 +1,27 @@
 #include "platform/win32/Win32Files.h"
 
-#include <windows.h>
 // After windows.h: RtlGenRandom, exported by advapi32 as SystemFunction036 (XP on).
 #include <ntsecapi.h>
+
+#include <algorithm>
 
 #include "platform/win32/WideString.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
+// The most one WriteFile is handed.
+constexpr std::size_t LargestWrite = 1u << 20;
+
 HANDLE ToHandle(NativeFile file)
 {
     // The seam keeps handles as integers; this is the one place they turn back.
     return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(file)); // NOLINT(performance-no-int-to-ptr)
+}
+
+NativeFile ToNative(HANDLE handle)
+{
+    return NativeFile{reinterpret_cast<std::uintptr_t>(handle)};
 }
 
 // The calling thread's last error, as the code of a call that just failed.
@@ -27,57 +36,77 @@ FileStatus StatusOf(BOOL succeeded)
     return succeeded ? FileStatus{} : FileStatus{LastError()};
 }
 
-// Whether another program has `name` open without letting it be deleted:
-// opening it for deletion then meets a sharing violation, where a refusal of
-// permission would be "access denied" again.
-bool HeldOpenElsewhere(const std::u16string& name)
+NewFile Opened(HANDLE handle)
 {
-    const HANDLE handle = CreateFileW(AsWide(name), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_SHARING_VIOLATION;
-    }
-    CloseHandle(handle);
-    return false;
-}
-
-} // namespace
-
-NewFile Win32FileSystem::CreateNew(const std::u16string& name)
-{
-    const HANDLE handle = CreateFileW(AsWide(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const std::uint32_t error = LastError();
         return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS, error};
     }
-    return {NativeFile{reinterpret_cast<std::uintptr_t>(handle)}, false, 0};
+    return {ToNative(handle), false, 0};
+}
+
+} // namespace
+
+// Whether another program has `name` open without letting it be deleted:
+// opening it for deletion then meets a sharing violation, where a refusal of
+// permission would be "access denied" again.
+bool Win32FileSystem::HeldOpenElsewhere(const std::u16string& name) const
+{
+    const HANDLE handle =
+        calls_.createFile(AsWide(name), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    }
+    calls_.closeHandle(handle);
+    return false;
+}
+
+NewFile Win32FileSystem::CreateNew(const std::u16string& name)
+{
+    return Opened(calls_.createFile(AsWide(name), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+NewFile Win32FileSystem::OpenExisting(const std::u16string& name)
+{
+    return Opened(calls_.createFile(AsWide(name), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
 }
 
 Written Win32FileSystem::Write(NativeFile file, std::string_view bytes)
 {
-    DWORD count = 0;
-    if (!WriteFile(ToHandle(file), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr)) {
-        return {0, LastError()};
+    std::uint32_t total = 0;
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), LargestWrite));
+        DWORD count = 0;
+        if (!calls_.writeFile(ToHandle(file), bytes.data(), chunk, &count, nullptr)) {
+            return {total, LastError()};
+        }
+        total += count;
+        if (count < chunk) {
+            return {total, 0};
+        }
+        bytes.remove_prefix(count);
     }
-    return {count, 0};
+    return {total, 0};
 }
 
 FileStatus Win32FileSystem::Flush(NativeFile file)
 {
-    return StatusOf(FlushFileBuffers(ToHandle(file)));
+    return StatusOf(calls_.flushFileBuffers(ToHandle(file)));
 }
 
-void Win32FileSystem::Close(NativeFile file)
+FileStatus Win32FileSystem::Close(NativeFile file)
 {
-    CloseHandle(ToHandle(file));
+    return StatusOf(calls_.closeHandle(ToHandle(file)));
 }
 
 FileStatus Win32FileSystem::Rename(const std::u16string& from, const std::u16string& to)
 {
     // A rename within the folder: the entry `to` is replaced, whatever it is
     // a link to, and the target of a link keeps its bytes.
-    if (MoveFileExW(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (calls_.moveFileEx(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return {};
     }
     const std::uint32_t error = LastError();
@@ -88,7 +117,7 @@ FileStatus Win32FileSystem::Rename(const std::u16string& from, const std::u16str
 
 FileStatus Win32FileSystem::Remove(const std::u16string& name)
 {
-    return StatusOf(DeleteFileW(AsWide(name)));
+    return StatusOf(calls_.deleteFile(AsWide(name)));
 }
 
 EntryKind Win32FileSystem::Kind(const std::u16string& name)

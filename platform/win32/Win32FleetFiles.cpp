@@ -3,15 +3,14 @@
 // files that do not exist, and follows a loop of links until the whole walk
 // stops. The handle of what a name leads to tells instead.
 #include <windows.h>
-// After windows.h: RtlGenRandom, exported by advapi32 as SystemFunction036 (XP on).
-#include <ntsecapi.h>
 
-#include <algorithm>
 #include <string>
 
 #include "platform/FleetFiles.h"
 #include "platform/ReservedDeviceNames.h"
 #include "platform/win32/UniqueFileHandle.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Files.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -43,17 +42,6 @@ bool IsReserved(const std::filesystem::path& path)
 {
     const std::wstring name = path.filename().native();
     return IsReservedDeviceName(std::u16string(name.begin(), name.end()));
-}
-
-HANDLE ToHandle(NativeFile file)
-{
-    // The seam keeps handles as integers; this is where they turn back.
-    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(file)); // NOLINT(performance-no-int-to-ptr)
-}
-
-NativeFile ToNative(HANDLE handle)
-{
-    return NativeFile{reinterpret_cast<std::uintptr_t>(handle)};
 }
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -165,59 +153,8 @@ public:
     // Links are not followed by name here: an output that is a link is refused instead.
     std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path&) override { return std::nullopt; }
 
-    NewFile CreateNew(const std::filesystem::path& path) override
-    {
-        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS};
-        }
-        return {ToNative(handle), false};
-    }
-
-    std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) override
-    {
-        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            return std::nullopt;
-        }
-        return ToNative(handle);
-    }
-
-    bool Write(NativeFile file, std::string_view bytes) override
-    {
-        while (!bytes.empty()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-            DWORD count = 0;
-            if (!WriteFile(ToHandle(file), bytes.data(), chunk, &count, nullptr) || count == 0) {
-                return false;
-            }
-            bytes.remove_prefix(count);
-        }
-        return true;
-    }
-
-    bool Flush(NativeFile file) override { return FlushFileBuffers(ToHandle(file)) != FALSE; }
-
-    bool Close(NativeFile file) override { return CloseHandle(ToHandle(file)) != FALSE; }
-
-    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override
-    {
-        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    }
-
-    bool Remove(const std::filesystem::path& path) override { return DeleteFileW(path.c_str()) != FALSE; }
-
-    std::optional<std::uint64_t> UnforeseeableNumber() override
-    {
-        std::uint64_t number = 0;
-        if (!RtlGenRandom(&number, sizeof number)) {
-            return std::nullopt;
-        }
-        return number;
-    }
+    FileSystem& Writing() override { return writing_; }
+    Clock& Time() override { return clock_; }
 
     bool CreateFolder(const std::filesystem::path& path) override
     {
@@ -231,6 +168,10 @@ public:
         DWORD mode = 0;
         return error != nullptr && error != INVALID_HANDLE_VALUE && GetConsoleMode(error, &mode) != FALSE;
     }
+
+private:
+    Win32FileSystem writing_;
+    Win32Clock clock_;
 };
 
 } // namespace

@@ -61,7 +61,7 @@ def main():
         csv = (fleet / "fleet.csv").read_bytes().decode("utf-8") if (fleet / "fleet.csv").is_file() else ""
         for name in ("reports\\a.html", "reports\\linked\\bom.HTML", "reports\\sub\\lf.htm"):
             failures.check(name in csv, f"{what}: {name} not in the CSV")
-        failures.equal(sorted(p.name for p in fleet.iterdir() if p.suffix in (".csv", ".html", ".partial")),
+        failures.equal(sorted(p.name for p in fleet.iterdir() if p.suffix in (".csv", ".html", ".tmp")),
                        ["fleet.csv", "overview.html"], f"{what}: files written")
 
         what = "an output that is a report"

@@ -3,10 +3,55 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "platform/FleetFiles.h"
 
 namespace Talvane::Nimlo::Testing {
+
+// The platform's own file seam, with a write, flush or rename that fails, or a
+// target held open by another program, where a test wants them.
+class FailingFileSystem : public FileSystem {
+public:
+    explicit FailingFileSystem(FileSystem& real) : real_(real) {}
+
+    NewFile CreateNew(const std::u16string& name) override
+    {
+        created.push_back(name);
+        return real_.CreateNew(name);
+    }
+    NewFile OpenExisting(const std::u16string& name) override { return real_.OpenExisting(name); }
+    Written Write(NativeFile file, std::string_view bytes) override
+    {
+        return failWrite ? Written{0, DiskFull} : real_.Write(file, bytes);
+    }
+    FileStatus Flush(NativeFile file) override { return failFlush ? FileStatus{DiskFull} : real_.Flush(file); }
+    FileStatus Close(NativeFile file) override { return real_.Close(file); }
+    FileStatus Rename(const std::u16string& from, const std::u16string& to) override
+    {
+        if (busyRenames != 0) {
+            busyRenames -= busyRenames > 0 ? 1 : 0;
+            return {SharingViolation, true};
+        }
+        return failRename ? FileStatus{AccessDenied} : real_.Rename(from, to);
+    }
+    FileStatus Remove(const std::u16string& name) override { return real_.Remove(name); }
+    EntryKind Kind(const std::u16string& name) override { return real_.Kind(name); }
+    std::optional<std::uint64_t> UnforeseeableNumber() override { return real_.UnforeseeableNumber(); }
+
+    static constexpr std::uint32_t AccessDenied = 5;
+    static constexpr std::uint32_t SharingViolation = 32;
+    static constexpr std::uint32_t DiskFull = 112;
+    bool failWrite = false;
+    bool failFlush = false;
+    bool failRename = false;
+    int busyRenames = 0; // renames refused as held open elsewhere; -1: every one
+    std::vector<std::u16string> created;
+
+private:
+    FileSystem& real_;
+};
 
 // The platform's own file operations, with failures put in where a test
 // wants them: a folder that cannot be listed, a write, flush or rename that
@@ -32,37 +77,20 @@ public:
     {
         return real_->LinkTarget(path);
     }
-    NewFile CreateNew(const std::filesystem::path& path) override
-    {
-        created.push_back(path);
-        return real_->CreateNew(path);
-    }
-    std::optional<NativeFile> OpenExisting(const std::filesystem::path& path) override
-    {
-        return real_->OpenExisting(path);
-    }
-    bool Write(NativeFile file, std::string_view bytes) override { return !failWrite && real_->Write(file, bytes); }
-    bool Flush(NativeFile file) override { return !failFlush && real_->Flush(file); }
-    bool Close(NativeFile file) override { return real_->Close(file); }
-    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override
-    {
-        return !failRename && real_->Rename(from, to);
-    }
-    bool Remove(const std::filesystem::path& path) override { return real_->Remove(path); }
-    std::optional<std::uint64_t> UnforeseeableNumber() override { return real_->UnforeseeableNumber(); }
+    FileSystem& Writing() override { return writes; }
+    Clock& Time() override { return real_->Time(); }
     bool CreateFolder(const std::filesystem::path& path) override { return real_->CreateFolder(path); }
     bool StandardErrorIsTerminal() override { return terminal; }
 
     std::set<std::filesystem::path> unlistable; // lexically normal paths
     std::set<std::filesystem::path> unreadable;
-    bool failWrite = false;
-    bool failFlush = false;
-    bool failRename = false;
     bool terminal = false;
-    std::vector<std::filesystem::path> created;
 
 private:
     std::unique_ptr<FleetFiles> real_ = MakePlatformFleetFiles();
+
+public:
+    FailingFileSystem writes{real_->Writing()}; // after real_, which it writes through
 };
 
 } // namespace Talvane::Nimlo::Testing

@@ -44,6 +44,12 @@ public:
         return {file, false, 0};
     }
 
+    NewFile OpenExisting(const std::u16string&) override
+    {
+        log.push_back("open");
+        return {std::nullopt, false, FileNotFound};
+    }
+
     Written Write(NativeFile file, std::string_view bytes) override
     {
         log.push_back("write");
@@ -61,11 +67,12 @@ public:
         return failFlush ? FileStatus{DiskFull} : FileStatus{};
     }
 
-    void Close(NativeFile file) override
+    FileStatus Close(NativeFile file) override
     {
         log.push_back("close");
         std::erase(open, file);
         ++closes[file];
+        return {};
     }
 
     FileStatus Rename(const std::u16string& from, const std::u16string& to) override

@@ -9,6 +9,7 @@
 #include "fakes/Profiles.h"
 #include "fakes/SummaryFolder.h"
 #include "summary/ReportFiles.h"
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -52,7 +53,7 @@ TEST_F(RunSummaryTest, RejectedFilesAreNamedAndTheOthersStillSummarized)
     EXPECT_NE(Read("out.csv").find("SRV-Z\xC3\x9CRICH"), std::string::npos);
     const std::string overview = Read("reports/overview.html");
     EXPECT_NE(overview.find("<a href=\"a.html\">"), std::string::npos) << "links are relative to the overview";
-    EXPECT_FALSE(fs::exists(root_ / "out.csv.partial"));
+    EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "reports"})) << "nothing is left beside the outputs";
 
     // The overview that is written into a searched folder is not read as a report the next time.
     EXPECT_EQ(Run({"--html", Path("reports/overview.html"), Path("reports/a.html"), Path("reports/overview.html")}), 0)
@@ -123,14 +124,14 @@ TEST_F(RunSummaryTest, OutputsThatCannotBeWrittenAreFoundBeforeAnyReportIsRead)
 TEST_F(RunSummaryTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
 {
     Write("reports/a.html", EmbeddedGoldenAllPass);
-    for (bool Testing::FailingFleetFiles::*failure :
-         {&Testing::FailingFleetFiles::failWrite, &Testing::FailingFleetFiles::failFlush,
-          &Testing::FailingFleetFiles::failRename}) {
+    for (bool Testing::FailingFileSystem::*failure :
+         {&Testing::FailingFileSystem::failWrite, &Testing::FailingFileSystem::failFlush,
+          &Testing::FailingFileSystem::failRename}) {
         Write("out.csv", "earlier csv");
         Write("overview.html", "earlier overview");
-        files_.*failure = true;
+        files_.writes.*failure = true;
         EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 1);
-        files_.*failure = false;
+        files_.writes.*failure = false;
         EXPECT_NE(err_.str().find("could not be written"), std::string::npos) << err_.str();
         EXPECT_EQ(Read("out.csv"), "earlier csv");
         EXPECT_EQ(Read("overview.html"), "earlier overview");
@@ -139,9 +140,9 @@ TEST_F(RunSummaryTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
     EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 0) << err_.str();
     EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
     EXPECT_NE(Read("out.csv").find("SRV-Z\xC3\x9CRICH"), std::string::npos);
-    for (const fs::path& created : files_.created) {
-        const std::string name = PathToUtf8(created.filename());
-        EXPECT_TRUE(name.ends_with(".partial") && !IsPageName(created)) << name;
+    for (const std::u16string& created : files_.writes.created) {
+        const std::string name = ToUtf8(created);
+        EXPECT_TRUE(name.ends_with(".tmp") && !IsPageName(PathFromUtf8(name))) << name;
     }
 }
 

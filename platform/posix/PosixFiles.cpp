@@ -1,0 +1,151 @@
+#include "platform/posix/PosixFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <exception>
+#include <random>
+
+namespace Talvane::Nimlo {
+namespace {
+
+int Descriptor(NativeFile file)
+{
+    return static_cast<int>(static_cast<std::uintptr_t>(file));
+}
+
+// errno, as the code of a call that just failed (never 0 for a failure).
+std::uint32_t LastError()
+{
+    return errno != 0 ? static_cast<std::uint32_t>(errno) : static_cast<std::uint32_t>(EIO);
+}
+
+FileStatus StatusOf(int result)
+{
+    return result == 0 ? FileStatus{} : FileStatus{LastError()};
+}
+
+// `call` again for as long as a signal interrupts it.
+template <class Call> auto Uninterrupted(Call call)
+{
+    for (;;) {
+        errno = 0;
+        const auto result = call();
+        if (result >= 0 || errno != EINTR) {
+            return result;
+        }
+    }
+}
+
+} // namespace
+
+PosixFileCalls PosixFileCalls::System()
+{
+    return {[](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+            &::write,
+            &::fsync,
+            &::rename,
+            &::unlink,
+            &::close};
+}
+
+NewFile PosixFileSystem::Open(const std::u16string& name, int flags)
+{
+    const std::optional<std::string> path = FileNameToBytes(name);
+    if (!path) {
+        return {std::nullopt, false, EINVAL};
+    }
+    const int descriptor = Uninterrupted([&] { return calls_.open(path->c_str(), flags, 0666); });
+    if (descriptor < 0) {
+        const std::uint32_t error = LastError();
+        return {std::nullopt, error == EEXIST, error};
+    }
+    return {NativeFile{static_cast<std::uintptr_t>(descriptor)}, false, 0};
+}
+
+NewFile PosixFileSystem::CreateNew(const std::u16string& name)
+{
+    // O_EXCL: nothing of that name, not even a link, is opened.
+    return Open(name, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC);
+}
+
+NewFile PosixFileSystem::OpenExisting(const std::u16string& name)
+{
+    return Open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+}
+
+Written PosixFileSystem::Write(NativeFile file, std::string_view bytes)
+{
+    std::uint32_t total = 0;
+    while (!bytes.empty()) {
+        const ssize_t count = Uninterrupted([&] { return calls_.write(Descriptor(file), bytes.data(), bytes.size()); });
+        if (count < 0) {
+            return {total, LastError()};
+        }
+        if (count == 0) {
+            return {total, 0}; // the platform took nothing and said nothing: no use asking again
+        }
+        total += static_cast<std::uint32_t>(count);
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return {total, 0};
+}
+
+FileStatus PosixFileSystem::Flush(NativeFile file)
+{
+    return StatusOf(Uninterrupted([&] { return calls_.fsync(Descriptor(file)); }));
+}
+
+FileStatus PosixFileSystem::Close(NativeFile file)
+{
+    // Never again after EINTR: the descriptor is gone either way on Linux,
+    // and a second close could close another thread's new one.
+    errno = 0;
+    return StatusOf(calls_.close(Descriptor(file)));
+}
+
+FileStatus PosixFileSystem::Rename(const std::u16string& from, const std::u16string& to)
+{
+    const std::optional<std::string> source = FileNameToBytes(from);
+    const std::optional<std::string> target = FileNameToBytes(to);
+    if (!source || !target) {
+        return {EINVAL};
+    }
+    return StatusOf(Uninterrupted([&] { return calls_.rename(source->c_str(), target->c_str()); }));
+}
+
+FileStatus PosixFileSystem::Remove(const std::u16string& name)
+{
+    const std::optional<std::string> path = FileNameToBytes(name);
+    if (!path) {
+        return {EINVAL};
+    }
+    return StatusOf(Uninterrupted([&] { return calls_.unlink(path->c_str()); }));
+}
+
+EntryKind PosixFileSystem::Kind(const std::u16string& name)
+{
+    const std::optional<std::string> path = FileNameToBytes(name);
+    struct stat status {};
+    if (!path || ::lstat(path->c_str(), &status) != 0) {
+        return EntryKind::Missing;
+    }
+    if (S_ISREG(status.st_mode)) {
+        return EntryKind::File;
+    }
+    return S_ISDIR(status.st_mode) ? EntryKind::Folder : EntryKind::Other;
+}
+
+std::optional<std::uint64_t> PosixFileSystem::UnforeseeableNumber()
+{
+    try {
+        std::random_device device;
+        return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace Talvane::Nimlo
