@@ -78,13 +78,21 @@ public:
         return real_->LinkTarget(path);
     }
     FileSystem& Writing() override { return writes; }
-    Clock& Time() override { return real_->Time(); }
+    Clock& Time() override { return clock; }
     bool CreateFolder(const std::filesystem::path& path) override { return real_->CreateFolder(path); }
     bool StandardErrorIsTerminal() override { return terminal; }
 
     std::set<std::filesystem::path> unlistable; // lexically normal paths
     std::set<std::filesystem::path> unreadable;
     bool terminal = false;
+
+    // Time stands still but for the pauses, which are kept.
+    class PausesOnly : public Clock {
+    public:
+        std::uint32_t Ticks() override { return now; }
+        void Sleep(std::uint32_t milliseconds) override { now += milliseconds; }
+        std::uint32_t now = 0;
+    } clock;
 
 private:
     std::unique_ptr<FleetFiles> real_ = MakePlatformFleetFiles();

@@ -8,6 +8,7 @@
 
 #include "fakes/Profiles.h"
 #include "fakes/SummaryFolder.h"
+#include "summary/OutputFile.h"
 #include "summary/ReportFiles.h"
 #include "text/Utf8.h"
 
@@ -144,6 +145,25 @@ TEST_F(RunSummaryTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
         const std::string name = ToUtf8(created);
         EXPECT_TRUE(name.ends_with(".tmp") && !IsPageName(PathFromUtf8(name))) << name;
     }
+}
+
+// Outputs another program holds open are waited for, ten seconds in all
+// however many there are, and named for what they are.
+TEST_F(RunSummaryTest, OutputsHeldOpenElsewhereAreWaitedForTenSecondsInAllAndSaySo)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    Write("out.csv", "earlier csv");
+    Write("overview.html", "earlier overview");
+    files_.writes.busyRenames = -1;
+    EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 1);
+    for (const char* output : {"out.csv", "overview.html"}) {
+        EXPECT_NE(err_.str().find(Path(output) + ": is open in another program; close it and run again"),
+                  std::string::npos)
+            << err_.str();
+    }
+    EXPECT_EQ(files_.clock.now, BusyOutputRetryMilliseconds);
+    EXPECT_EQ(Read("out.csv"), "earlier csv");
+    EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
 }
 
 TEST_F(RunSummaryTest, NoMachineIsLeftOutInSilence)
