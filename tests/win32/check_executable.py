@@ -8,6 +8,7 @@
 - every imported function exported by Windows XP SP3 and Server 2003 SP2,
   as the table of API minimums says; a function the table lacks fails too,
   so a new import is a decision somebody makes by adding its row;
+- no std::filesystem linked in (the program writes through its file seam);
 - the report template, the manifest and the version information.
 
 Prints every import with its minimums.
@@ -153,9 +154,18 @@ def check_resources(pe, template_path, version_text):
     check(parts[0] == 17, "version info: made for Dravik 17")
 
 
+def check_no_filesystem_library(exe_path):
+    # std::filesystem brings its error text along wherever any of it is
+    # linked in; the program's files go through the file seam alone.
+    with open(exe_path, "rb") as exe:
+        image = exe.read()
+    check(b"filesystem error" not in image, "no std::filesystem linked in")
+
+
 def main(exe_path, template_path, minimums_path, version_text):
     pe = pefile.PE(exe_path)
     check_header(pe)
+    check_no_filesystem_library(exe_path)
     check_imports(pe, read_minimums(minimums_path))
     check_resources(pe, template_path, version_text)
     if failures:
