@@ -121,7 +121,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
     }
 }
 
-void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
+void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
 {
     std::vector<std::string> header{"computer", "report file"};
     for (const char16_t* title : RoleTitles) {
@@ -133,7 +133,7 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
     AppendLine(line, header);
     out << line;
     std::vector<std::string> fields;
-    for (const MachineRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Machines()) {
         fields.assign({std::string(fleet.ComputerName(machine)), std::string(fleet.ReportFile(machine))});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             std::string shortfalls;

@@ -77,10 +77,10 @@ std::string_view FileName(std::string_view path)
 // The page, written out as it is made: only the last few kilobytes are in memory.
 class OverviewPage {
 public:
-    OverviewPage(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+    OverviewPage(std::ostream& out, const FinishedFleet& fleet, const OverviewPlaces& places)
         : out_(out)
         , fleet_(fleet)
-        , counts_(counts)
+        , counts_(fleet.Counts())
         , places_(places)
     {}
 
@@ -229,7 +229,7 @@ private:
         page_ += "<th>Report</th></tr>\n";
         const std::size_t start = Size();
         std::size_t shown = 0;
-        for (const MachineRecord& machine : fleet_.Machines()) {
+        for (const ReportRecord& machine : fleet_.Machines()) {
             std::string row = Row(machine);
             if (Size() - start + row.size() > OverviewTableBytes) {
                 break;
@@ -242,7 +242,7 @@ private:
         More(fleet_.Machines().size() - shown, "reports", "the CSVs and the lists");
     }
 
-    std::string Row(const MachineRecord& machine) const
+    std::string Row(const ReportRecord& machine) const
     {
         std::string row = "<tr><td>" + Text(fleet_.ComputerName(machine));
         if (machine.duplicate) {
@@ -280,7 +280,7 @@ private:
     }
 
     std::ostream& out_;
-    const Fleet& fleet_;
+    const FinishedFleet& fleet_;
     const FleetCounts& counts_;
     const OverviewPlaces& places_;
     std::string page_;
@@ -289,15 +289,15 @@ private:
 
 } // namespace
 
-void WriteOverview(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+void WriteOverview(std::ostream& out, const FinishedFleet& fleet, const OverviewPlaces& places)
 {
-    OverviewPage(out, fleet, counts, places).Write();
+    OverviewPage(out, fleet, places).Write();
 }
 
-std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+std::string RenderOverview(const FinishedFleet& fleet, const OverviewPlaces& places)
 {
     std::ostringstream out;
-    WriteOverview(out, fleet, counts, places);
+    WriteOverview(out, fleet, places);
     return std::move(out).str();
 }
 

@@ -12,7 +12,7 @@
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 #include "summary/ListFiles.h"
 #include "text/Utf8.h"
 

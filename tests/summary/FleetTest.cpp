@@ -1,4 +1,4 @@
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 
 #include <map>
 
@@ -22,12 +22,12 @@ ReportContent Machine(const std::string& name, bool clientMeets)
     return {name, {client, web, app}};
 }
 
-TEST(FleetSummaryTest, ABitPerRequirementAndTheVerdictsFromThem)
+TEST(FleetTest, ABitPerRequirementAndTheVerdictsFromThem)
 {
-    Fleet fleet;
-    fleet.Add(Machine("WS-1", false), "reports/WS-1.html");
-    fleet.Finish();
-    const MachineRecord& machine = fleet.Machines().at(0);
+    Fleet reading;
+    reading.Add(Machine("WS-1", false), "reports/WS-1.html");
+    const FinishedFleet fleet = std::move(reading).Finish();
+    const ReportRecord& machine = fleet.Machines().at(0);
     EXPECT_EQ(machine.failed, (1u << 1) | (1u << 2) | (1u << (FirstRequirement(2) + 3)));
     EXPECT_FALSE(fleet.Meets(machine, 0));
     EXPECT_TRUE(fleet.Meets(machine, 1));
@@ -36,55 +36,57 @@ TEST(FleetSummaryTest, ABitPerRequirementAndTheVerdictsFromThem)
     EXPECT_EQ(fleet.ReportFile(machine), "reports/WS-1.html");
 }
 
-TEST(FleetSummaryTest, WhatIsKeptDoesNotGrowWithThePage)
+TEST(FleetTest, WhatIsKeptDoesNotGrowWithThePage)
 {
-    static_assert(sizeof(MachineRecord) <= 40, "a report is kept in a few numbers");
-    Fleet fleet;
-    fleet.Add(Machine(std::string(300, 'N') + "\xC3\x9C", true), "1");
-    fleet.Add(Machine(std::string(300, 'N') + "X", true), "2");
-    fleet.Add(Machine(std::string(128, 'a') + std::string(200, '\xC3'), true), "3");
-    fleet.Finish();
-    std::map<std::string, const MachineRecord*> byFile;
-    for (const MachineRecord& machine : fleet.Machines()) {
+    static_assert(sizeof(ReportRecord) <= 40, "a report is kept in a few numbers");
+    Fleet reading;
+    reading.Add(Machine(std::string(300, 'N') + "\xC3\x9C", true), "1");
+    reading.Add(Machine(std::string(300, 'N') + "X", true), "2");
+    reading.Add(Machine(std::string(128, 'a') + std::string(200, '\xC3'), true), "3");
+    const FinishedFleet fleet = std::move(reading).Finish();
+    std::map<std::string, const ReportRecord*> byFile;
+    for (const ReportRecord& machine : fleet.Machines()) {
         byFile[std::string(fleet.ReportFile(machine))] = &machine;
     }
     EXPECT_EQ(fleet.ComputerName(*byFile.at("1")).size(), 256u);
     EXPECT_TRUE(fleet.ComputerName(*byFile.at("1")).ends_with("NNN..."));
     // Names that agree in what is shown are still told apart by the whole name.
     EXPECT_FALSE(byFile.at("1")->duplicate);
-    EXPECT_EQ(fleet.Counts(0).machines, 3u);
+    EXPECT_EQ(fleet.Counts().machines, 3u);
     // A cut never splits a UTF-8 sequence.
     EXPECT_LE(fleet.ComputerName(*byFile.at("3")).size(), 256u);
     EXPECT_TRUE(fleet.ComputerName(*byFile.at("3")).ends_with("\xC3..."));
 }
 
-TEST(FleetSummaryTest, SortedByNameWithoutCaseAndDuplicatesMarked)
+TEST(FleetTest, SortedByNameWithoutCaseAndDuplicatesMarked)
 {
-    Fleet fleet;
+    Fleet reading;
     for (const auto& [name, file] : std::vector<std::pair<std::string, std::string>>{{"web-02", "z.html"},
                                                                                      {"APP-01", "b.html"},
                                                                                      {"Web-02", "a.html"},
                                                                                      {"db-01", "c.html"},
                                                                                      {"WEB-02", "d.html"}}) {
-        fleet.Add(Machine(name, true), file);
+        reading.Add(Machine(name, true), file);
     }
-    fleet.Finish();
+    const FinishedFleet fleet = std::move(reading).Finish();
     std::vector<std::string> order;
-    for (const MachineRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Machines()) {
         order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
     }
     EXPECT_EQ(order, (std::vector<std::string>{"APP-01", "db-01", "WEB-02 (duplicate)", "Web-02 (duplicate)",
                                                "web-02 (duplicate)"}));
 }
 
-TEST(FleetSummaryTest, CountsAndClosingLine)
+TEST(FleetTest, CountsAndClosingLine)
 {
-    Fleet fleet;
-    fleet.Add(Machine("A", true), "1.html");
-    fleet.Add(Machine("B", false), "2.html");
-    fleet.Add(Machine("a", true), "3.html");
-    fleet.Finish();
-    const FleetCounts counts = fleet.Counts(2);
+    Fleet reading;
+    reading.Add(Machine("A", true), "1.html");
+    reading.Add(Machine("B", false), "2.html");
+    reading.Add(Machine("a", true), "3.html");
+    reading.AddRejected();
+    reading.AddRejected();
+    const FinishedFleet fleet = std::move(reading).Finish();
+    const FleetCounts& counts = fleet.Counts();
     EXPECT_EQ(counts.reportsRead, 3u);
     EXPECT_EQ(counts.machines, 2u);
     EXPECT_EQ(counts.meeting, (std::array<std::size_t, 3>{2, 3, 0}));
@@ -96,44 +98,44 @@ TEST(FleetSummaryTest, CountsAndClosingLine)
                                    "64-bit Application Server: 0 of 3 meet it");
 }
 
-TEST(FleetSummaryTest, HostsExpectedAreMatchedWithoutCase)
+TEST(FleetTest, HostsExpectedAreMatchedWithoutCase)
 {
-    Fleet fleet;
-    fleet.Expect({"web-01", "DB-01", "app-01", "App-01", "lost-01", "LOST-02"});
-    fleet.Add(Machine("WEB-01", true), "reports/WEB-01.html");
-    fleet.Add(Machine("db", true), "reports\\db-01.HTML");
-    fleet.Add(Machine("x", true), "reports/stray.html");
-    fleet.Finish();
+    Fleet reading;
+    reading.Expect({"web-01", "DB-01", "app-01", "App-01", "lost-01", "LOST-02"});
+    reading.Add(Machine("WEB-01", true), "reports/WEB-01.html");
+    reading.Add(Machine("db", true), "reports\\db-01.HTML");
+    reading.Add(Machine("x", true), "reports/stray.html");
+    const FinishedFleet fleet = std::move(reading).Finish();
     std::vector<std::string> notAssessed;
     for (const NotAssessedHost& host : fleet.NotAssessed()) {
         notAssessed.emplace_back(host.name);
     }
     EXPECT_EQ(notAssessed, (std::vector<std::string>{"app-01", "lost-01", "LOST-02"}));
     std::vector<std::string> unexpected;
-    for (const MachineRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Machines()) {
         if (machine.unexpected) {
             unexpected.emplace_back(fleet.ReportNameOf(machine));
         }
     }
     EXPECT_EQ(unexpected, (std::vector<std::string>{"stray"}));
-    const FleetCounts counts = fleet.Counts(0);
+    const FleetCounts& counts = fleet.Counts();
     EXPECT_EQ(counts.expected, 5u);
     EXPECT_EQ(counts.notAssessed, 3u);
     EXPECT_TRUE(ClosingLine(counts).ends_with("; 3 of 5 hosts expected not assessed"));
 }
 
-TEST(FleetSummaryTest, ReportFilesComeBackAsTheyWereFound)
+TEST(FleetTest, ReportFilesComeBackAsTheyWereFound)
 {
     const std::vector<std::string> files{"reports/a.html", "reports/sub/b.html", "reports/c.html", "C:\\fleet\\d.htm",
                                          "e.html",         "reports/sub/f.html"};
-    Fleet fleet;
+    Fleet reading;
     for (const std::string& file : files) {
-        fleet.Add(Machine(std::string(ReportName(file)), true), file);
+        reading.Add(Machine(std::string(ReportName(file)), true), file);
     }
-    fleet.AddNote({NoteKind::TimedOut, "after 300 s"}, "reports/sub/g.not-assessed.txt");
-    fleet.Finish();
+    reading.AddNote({NoteKind::TimedOut, "after 300 s"}, "reports/sub/g.not-assessed.txt");
+    const FinishedFleet fleet = std::move(reading).Finish();
     std::vector<std::string> kept;
-    for (const MachineRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Machines()) {
         kept.push_back(fleet.ReportFile(machine));
         EXPECT_EQ(fleet.ReportNameOf(machine), ReportName(kept.back()));
     }
@@ -141,7 +143,7 @@ TEST(FleetSummaryTest, ReportFilesComeBackAsTheyWereFound)
     EXPECT_EQ(fleet.NoteFile(fleet.Notes().at(0)), "reports/sub/g.not-assessed.txt");
 }
 
-TEST(FleetSummaryTest, AReportsNameIsItsFileNameWithoutTheExtension)
+TEST(FleetTest, AReportsNameIsItsFileNameWithoutTheExtension)
 {
     EXPECT_EQ(ReportName("reports/web-01.html"), "web-01");
     EXPECT_EQ(ReportName("C:\\reports\\db.01.htm"), "db.01");
