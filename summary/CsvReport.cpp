@@ -137,15 +137,13 @@ void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
         fields.assign({std::string(fleet.ComputerName(machine)), std::string(fleet.ReportFile(machine))});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             std::string shortfalls;
-            for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
-                if ((machine.failed >> (FirstRequirement(role) + row)) & 1u) {
-                    if (!shortfalls.empty()) {
-                        shortfalls += '\n';
-                    }
-                    shortfalls += ToUtf8(RowLabels(role)[row]);
+            for (const std::size_t row : machine.failed.Of(role)) {
+                if (!shortfalls.empty()) {
+                    shortfalls += '\n';
                 }
+                shortfalls += ToUtf8(RowLabels(role)[row]);
             }
-            fields.emplace_back(fleet.Meets(machine, role) ? "meets" : "does not meet");
+            fields.emplace_back(machine.failed.Meets(role) ? "meets" : "does not meet");
             fields.push_back(std::move(shortfalls));
         }
         fields.emplace_back();

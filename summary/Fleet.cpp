@@ -111,7 +111,7 @@ void Fleet::Add(const ReportContent& content, std::string_view reportFile)
         const std::vector<ReportRow>& rows = content.roles[role].rows;
         for (std::size_t row = 0; row < rows.size() && row < RowLabels(role).size(); ++row) {
             if (!rows[row].passed) {
-                report.failed |= 1u << (FirstRequirement(role) + row);
+                report.failed.Add(role, row);
             }
         }
     }
@@ -258,12 +258,6 @@ void FinishedFleet::MarkAndFindNotAssessed()
               [](const NotAssessedHost& a, const NotAssessedHost& b) { return CompareFolded(a.name, b.name) < 0; });
 }
 
-bool FinishedFleet::Meets(const ReportRecord& report, std::size_t role) const
-{
-    const std::uint32_t rows = ((1u << RowLabels(role).size()) - 1u) << FirstRequirement(role);
-    return (report.failed & rows) == 0;
-}
-
 void FinishedFleet::Count()
 {
     FleetCounts& counts = counts_;
@@ -286,10 +280,10 @@ void FinishedFleet::Count()
     for (const ReportRecord& report : reports) {
         names.insert(report.computerKey);
         for (std::size_t role = 0; role < RoleCount; ++role) {
-            counts.meeting[role] += Meets(report, role) ? 1u : 0u;
+            counts.meeting[role] += report.failed.Meets(role) ? 1u : 0u;
         }
         for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
-            counts.fallingShort[requirement] += (report.failed >> requirement) & 1u;
+            counts.fallingShort[requirement] += report.failed.FallsShortOf(requirement) ? 1u : 0u;
         }
     }
     counts.machines = names.size();

@@ -12,6 +12,7 @@
 
 #include "report/ReportReader.h"
 #include "requirements/RoleLabels.h"
+#include "summary/FailedRequirements.h"
 #include "summary/HostNote.h"
 
 namespace Talvane::Nimlo {
@@ -30,7 +31,7 @@ struct ReportRecord {
     TextHandle folder = 0;         // the report file as it was found, UTF-8: up to its name, shared
     TextHandle file = 0;           // and its name
     std::uint64_t computerKey = 0; // the whole computer name without case, hashed: which reports are one machine
-    std::uint32_t failed = 0;      // bit r: the report falls short of requirement r (RoleLabels' numbering)
+    FailedRequirements failed;     // the requirements the report falls short of
     bool duplicate = false;        // another report has the same computer name
     bool unexpected = false;       // hosts were expected, and this report's name is not one of them
 };
@@ -140,7 +141,6 @@ public:
     std::string_view ComputerName(const ReportRecord& report) const { return Text(report.computer); }
     std::string ReportFile(const ReportRecord& report) const;
     std::string_view ReportNameOf(const ReportRecord& report) const { return ReportName(Text(report.file)); }
-    bool Meets(const ReportRecord& report, std::size_t role) const;
     bool Expecting() const { return parts_.expecting; }
     // Whether the hosts are accounted for, by a list of them or by notes:
     // then there is a list of the hosts not assessed, empty or not.

@@ -253,15 +253,13 @@ private:
         }
         row += "</td>";
         for (std::size_t role = 0; role < RoleCount; ++role) {
-            if (fleet_.Meets(machine, role)) {
+            if (machine.failed.Meets(role)) {
                 row += "<td class=\"pass\">meets</td>";
                 continue;
             }
             row += R"(<td class="fail">falls short<ul class="failed">)";
-            for (std::size_t i = 0; i < RowLabels(role).size(); ++i) {
-                if ((machine.failed >> (FirstRequirement(role) + i)) & 1u) {
-                    row += "<li>" + Text(ToUtf8(RowLabels(role)[i])) + "</li>";
-                }
+            for (const std::size_t failed : machine.failed.Of(role)) {
+                row += "<li>" + Text(ToUtf8(RowLabels(role)[failed])) + "</li>";
             }
             row += "</ul></td>";
         }

@@ -353,13 +353,13 @@ private:
         bool ok = true;
         for (std::size_t role = 0; role < RoleCount; ++role) {
             ok = WriteList(folder, RoleListName(role),
-                           names([&](const ReportRecord& m) { return !fleet.Meets(m, role); }), written) &&
+                           names([&](const ReportRecord& m) { return !m.failed.Meets(role); }), written) &&
                  ok;
         }
         for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
             if (counts.fallingShort[requirement] > 0) {
                 ok = WriteList(folder, RequirementListName(requirement),
-                               names([&](const ReportRecord& m) { return ((m.failed >> requirement) & 1u) != 0; }),
+                               names([&](const ReportRecord& m) { return m.failed.FallsShortOf(requirement); }),
                                written) &&
                      ok;
             }

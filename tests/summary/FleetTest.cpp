@@ -1,5 +1,6 @@
 #include "summary/Fleet.h"
 
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -28,12 +29,49 @@ TEST(FleetTest, ABitPerRequirementAndTheVerdictsFromThem)
     reading.Add(Machine("WS-1", false), "reports/WS-1.html");
     const FinishedFleet fleet = std::move(reading).Finish();
     const ReportRecord& machine = fleet.Machines().at(0);
-    EXPECT_EQ(machine.failed, (1u << 1) | (1u << 2) | (1u << (FirstRequirement(2) + 3)));
-    EXPECT_FALSE(fleet.Meets(machine, 0));
-    EXPECT_TRUE(fleet.Meets(machine, 1));
-    EXPECT_FALSE(fleet.Meets(machine, 2));
+    FailedRequirements failed;
+    failed.Add(0, 1);
+    failed.Add(0, 2);
+    failed.Add(2, 3);
+    EXPECT_EQ(machine.failed, failed);
+    EXPECT_FALSE(machine.failed.Meets(0));
+    EXPECT_TRUE(machine.failed.Meets(1));
+    EXPECT_FALSE(machine.failed.Meets(2));
     EXPECT_EQ(fleet.ComputerName(machine), "WS-1");
     EXPECT_EQ(fleet.ReportFile(machine), "reports/WS-1.html");
+}
+
+// Each role's rows are told apart from its neighbours': the last row of one
+// role and the first of the next are one bit apart.
+TEST(FleetTest, ARoleIsMetUnlessOneOfItsOwnRowsFails)
+{
+    struct Case {
+        std::vector<std::pair<std::size_t, std::size_t>> failed; // role, row
+        std::array<std::vector<std::size_t>, RoleCount> rows;    // the rows each role falls short of
+    };
+    const std::size_t lastServerRow = RowLabels(1).size() - 1;
+    const Case cases[] = {
+        {{}, {}},
+        {{{0, RowLabels(0).size() - 1}}, {{{RowLabels(0).size() - 1}, {}, {}}}},
+        {{{1, lastServerRow}, {2, 0}}, {{{}, {lastServerRow}, {0}}}},
+        {{{2, 4}, {2, 0}, {1, 0}}, {{{}, {0}, {0, 4}}}},
+    };
+    for (const Case& c : cases) {
+        FailedRequirements failed;
+        for (const auto& [role, row] : c.failed) {
+            failed.Add(role, row);
+        }
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            const FailedRequirements::Rows of = failed.Of(role);
+            EXPECT_EQ(std::vector<std::size_t>(of.begin(), of.end()), c.rows[role]) << role;
+            EXPECT_EQ(failed.Meets(role), c.rows[role].empty()) << role;
+            for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
+                const bool expected = std::ranges::find(c.rows[role], row) != c.rows[role].end();
+                EXPECT_EQ(failed.FallsShort(role, row), expected) << role << " " << row;
+                EXPECT_EQ(failed.FallsShortOf(FirstRequirement(role) + row), expected) << role << " " << row;
+            }
+        }
+    }
 }
 
 TEST(FleetTest, WhatIsKeptDoesNotGrowWithThePage)
