@@ -121,8 +121,8 @@ private:
         if (!places_.lists || count == 0) {
             return std::to_string(count);
         }
-        return "<a href=\"" + Text(RelativeHref(places_.folder, *places_.lists / listName)) + "\">" +
-               std::to_string(count) + "</a>";
+        return "<a href=\"" + Text(ListHref(places_.folder, *places_.lists, listName)) + "\">" + std::to_string(count) +
+               "</a>";
     }
 
     void Counts()

@@ -1,11 +1,9 @@
 #include "summary/RunSummary.h"
 
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
 
 #include "report/ReportReader.h"
 #include "summary/CommandLine.h"
@@ -124,17 +122,8 @@ private:
         if (!options_.listsFolder) {
             return true;
         }
-        const fs::path folder = PathFromUtf8(*options_.listsFolder);
-        const Entry entry = files_.Examine(folder);
-        if (entry.type == EntryType::Folder) {
-            return true;
-        }
-        if (entry.type == EntryType::Missing && entry.problem.empty() &&
-            files_.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path(".")).type == EntryType::Folder) {
-            return true; // made when the lists are written
-        }
-        return Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " +
-                    (entry.problem.empty() ? "not a folder, nor one that can be made" : entry.problem));
+        const std::optional<std::string> problem = ListsFolderProblem(files_, PathFromUtf8(*options_.listsFolder));
+        return !problem || Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " + *problem);
     }
 
     bool ReadExpectedHosts()
@@ -303,106 +292,15 @@ private:
         return written;
     }
 
-    // Whether the name may stand in a list; a name Ansible would take for a pattern is named instead.
-    bool Listable(std::string_view name)
-    {
-        if (IsAnsiblePattern(name)) {
-            err_ << ShownPath(PathFromUtf8(std::string(name)))
-                 << ": a name Ansible reads as a pattern; left out of the lists\n";
-            return false;
-        }
-        return true;
-    }
-
-    // The names for the lists: in name order, without those Ansible would take for a pattern.
-    std::vector<const ReportRecord*> ListedMachines(const FinishedFleet& fleet)
-    {
-        std::vector<const ReportRecord*> listed;
-        for (const ReportRecord& machine : fleet.Machines()) {
-            if (Listable(fleet.ReportNameOf(machine))) {
-                listed.push_back(&machine);
-            }
-        }
-        std::sort(listed.begin(), listed.end(), [&fleet](const ReportRecord* a, const ReportRecord* b) {
-            return fleet.ReportNameOf(*a) < fleet.ReportNameOf(*b);
-        });
-        return listed;
-    }
-
     bool WriteLists(const FinishedFleet& fleet)
     {
-        const FleetCounts& counts = fleet.Counts();
         if (!options_.listsFolder) {
             return true;
         }
-        const fs::path folder = PathFromUtf8(*options_.listsFolder);
-        if (files_.Examine(folder).type != EntryType::Folder && !files_.CreateFolder(folder)) {
-            return Fail(Shown(*options_.listsFolder) + ": the folder cannot be made");
-        }
-        const std::vector<const ReportRecord*> listed = ListedMachines(fleet);
-        const auto names = [&](auto falls) {
-            std::vector<std::string_view> lines;
-            for (const ReportRecord* machine : listed) {
-                if (falls(*machine)) {
-                    lines.push_back(fleet.ReportNameOf(*machine));
-                }
-            }
-            return lines;
-        };
-        std::set<std::string> written;
-        bool ok = true;
-        for (std::size_t role = 0; role < RoleCount; ++role) {
-            ok = WriteList(folder, RoleListName(role),
-                           names([&](const ReportRecord& m) { return !m.failed.Meets(role); }), written) &&
-                 ok;
-        }
-        for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
-            if (counts.fallingShort[requirement] > 0) {
-                ok = WriteList(folder, RequirementListName(requirement),
-                               names([&](const ReportRecord& m) { return m.failed.FallsShortOf(requirement); }),
-                               written) &&
-                     ok;
-            }
-        }
-        if (fleet.AccountsForHosts()) {
-            std::vector<std::string_view> hosts;
-            for (const NotAssessedHost& host : fleet.NotAssessed()) {
-                if (Listable(host.name)) {
-                    hosts.push_back(host.name);
-                }
-            }
-            ok = WriteList(folder, std::string(NotAssessedListName), hosts, written) && ok;
-        }
-        return RemoveEarlierLists(folder, written) && ok;
-    }
-
-    bool WriteList(const fs::path& folder, const std::string& name, const std::vector<std::string_view>& lines,
-                   std::set<std::string>& written)
-    {
-        written.insert(name);
-        const std::string path = PathToUtf8(folder / name);
-        OutputCheck check = CheckOutput(files_, path);
-        if (!check.target) {
-            return Fail(Shown(path) + ": cannot be written: " + check.problem);
-        }
-        const std::unique_ptr<OutputFile> list = Open(*check.target);
-        for (const std::string_view line : lines) {
-            list->Stream() << line << '\n';
-        }
-        return Finish(*list);
-    }
-
-    // No list keeps an earlier round's hosts: the list files this run did not write go.
-    bool RemoveEarlierLists(const fs::path& folder, const std::set<std::string>& written)
-    {
-        bool ok = true;
-        for (const std::string& name : AllListNames()) {
-            const fs::path path = folder / name;
-            if (!written.contains(name) && files_.Examine(path).type == EntryType::Regular && !files_.Remove(path)) {
-                ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
-            }
-        }
-        return ok;
+        const ListWriting writing{[this](const OutputTarget& target) { return Open(target); },
+                                  [this](OutputFile& list) { return Finish(list); },
+                                  [this](const std::string& message) { return Fail(message); }};
+        return Talvane::Nimlo::WriteLists(files_, PathFromUtf8(*options_.listsFolder), fleet, writing, err_);
     }
 
     const SummaryOptions& options_;
