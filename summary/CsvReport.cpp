@@ -94,7 +94,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
 {
     // What every line of the report begins with, quoted once.
     std::string machine;
-    AppendField(machine, content.computerName);
+    AppendField(machine, ShownName(content.computerName));
     machine += ',';
     AppendField(machine, reportFile);
     machine += ',';
@@ -134,7 +134,7 @@ void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
     out << line;
     std::vector<std::string> fields;
     for (const ReportRecord& machine : fleet.Machines()) {
-        fields.assign({std::string(fleet.ComputerName(machine)), std::string(fleet.ReportFile(machine))});
+        fields.assign({ShownName(fleet.ComputerName(machine)), fleet.ReportFile(machine)});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             std::string shortfalls;
             for (const std::size_t row : machine.failed.Of(role)) {
@@ -152,7 +152,7 @@ void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
         out << line;
     }
     for (const NotAssessedHost& host : fleet.NotAssessed()) {
-        fields.assign({std::string(host.name), ""});
+        fields.assign({ShownName(host.name), ""});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             fields.emplace_back("not assessed");
             fields.emplace_back();

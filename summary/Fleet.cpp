@@ -71,24 +71,35 @@ bool SameHostName(std::string_view a, std::string_view b)
     return CompareFolded(a, b) == 0;
 }
 
-TextHandle FleetTexts::Keep(std::string_view text)
+std::string ShownName(std::string_view name)
 {
-    constexpr std::size_t BlockBytes = 1 << 16;
-    if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < text.size() + 1) {
-        blocks_.emplace_back();
-        blocks_.back().reserve(std::max(BlockBytes, text.size() + 1));
+    std::string shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        if (c == '\0') {
+            shown += "\\x00";
+        } else {
+            shown += c;
+        }
     }
-    std::string& block = blocks_.back();
-    const TextHandle at = (static_cast<TextHandle>(blocks_.size() - 1) << 32) | block.size();
-    block.append(text);
-    block.push_back('\0');
-    return at;
+    return shown;
 }
 
-std::string_view FleetTexts::Text(TextHandle at) const
+TextHandle FleetTexts::Keep(std::string_view text)
 {
-    return std::string_view(blocks_[static_cast<std::size_t>(at >> 32)].data() +
-                            static_cast<std::size_t>(at & 0xFFFFFFFFu));
+    constexpr std::size_t BlockBytes = std::size_t{1} << OffsetBits;
+    text = text.substr(0, MaxLength);
+    // A text starts within a block's first 64 KiB, and a block never grows past what it reserved.
+    if (blocks_.empty() || blocks_.back().size() >= BlockBytes ||
+        blocks_.back().capacity() - blocks_.back().size() < text.size()) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(BlockBytes, text.size()));
+    }
+    std::string& block = blocks_.back();
+    const TextHandle at = (static_cast<TextHandle>(blocks_.size() - 1) << (OffsetBits + LengthBits)) |
+                          (static_cast<TextHandle>(block.size()) << LengthBits) | text.size();
+    block.append(text);
+    return at;
 }
 
 std::pair<TextHandle, TextHandle> Fleet::KeepPath(std::string_view path)

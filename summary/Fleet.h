@@ -21,7 +21,9 @@ namespace Talvane::Nimlo {
 // most), so what is kept does not grow with what a page holds.
 inline constexpr std::size_t ShownTextLimit = 256;
 
-// Where a text is among the fleet's texts.
+// Where a text is among the fleet's texts, with its length: its block, its
+// offset in the block and its length, from the highest bits down, so handles
+// order as their texts were kept. A text may hold any byte, NUL too.
 using TextHandle = std::uint64_t;
 
 // What the summary keeps of one report once its rows are written out: where
@@ -76,12 +78,29 @@ std::string_view ReportName(std::string_view reportFile);
 // Whether two host names are one, compared as Windows compares them (letters without case).
 bool SameHostName(std::string_view a, std::string_view b);
 
-// Every text of a fleet in one store, each ended by a NUL, in blocks that
-// never move, so the store grows by what it holds and not by doubling.
+// A name as the outputs show it: a NUL, which no real computer's name holds,
+// written as messages write it (\x00), so nothing reading the CSV or the page
+// takes it for the name's end; every other byte as it is.
+std::string ShownName(std::string_view name);
+
+// Every text of a fleet in one store, in blocks of 64 KiB that never move
+// (a longer text has one of its own), so the store grows by what it holds
+// and not by doubling.
 class FleetTexts {
 public:
+    static constexpr unsigned LengthBits = 28; // a text is at most 256 MiB
+    static constexpr unsigned OffsetBits = 16; // 64 KiB blocks
+    static constexpr std::size_t MaxLength = (std::size_t{1} << LengthBits) - 1;
+
+    // Keeps the text (its first MaxLength bytes: no text of a fleet comes near).
     TextHandle Keep(std::string_view text);
-    std::string_view Text(TextHandle at) const;
+    std::string_view Text(TextHandle at) const
+    {
+        const auto block = static_cast<std::size_t>(at >> (OffsetBits + LengthBits));
+        const auto offset = static_cast<std::size_t>((at >> LengthBits) & ((1u << OffsetBits) - 1u));
+        const auto length = static_cast<std::size_t>(at & MaxLength);
+        return std::string_view(blocks_[block].data() + offset, length);
+    }
 
 private:
     std::vector<std::string> blocks_;

@@ -92,15 +92,18 @@ public:
     }
 
 private:
-    // Whether the name may stand in a list; a name Ansible would take for a pattern is named instead.
+    // Whether the name may stand in a list, a line of its own that every
+    // reader takes for one host; a name Ansible would take for a pattern, or
+    // one that holds a NUL (which ends it for many readers), is named instead.
     bool Listable(std::string_view name)
     {
-        if (IsAnsiblePattern(name)) {
-            err_ << ShownPath(PathFromUtf8(std::string(name)))
-                 << ": a name Ansible reads as a pattern; left out of the lists\n";
-            return false;
+        const char* why = IsAnsiblePattern(name)                      ? "a name Ansible reads as a pattern"
+                          : name.find('\0') != std::string_view::npos ? "a name that holds a NUL"
+                                                                      : nullptr;
+        if (why != nullptr) {
+            err_ << ShownPath(PathFromUtf8(std::string(name))) << ": " << why << "; left out of the lists\n";
         }
-        return true;
+        return why == nullptr;
     }
 
     // The reports for the lists: in name order, without those Ansible would take for a pattern.

@@ -57,7 +57,8 @@ struct ListWriting {
 // list for each role, of the reports that fall short of it (written when
 // empty too); a list for each requirement some report falls short of; where
 // the fleet accounts for its hosts, the hosts not assessed. Names in name
-// order, without those Ansible would read as a pattern (each named on `err`).
+// order, without those Ansible would read as a pattern or that hold a NUL
+// (each named on `err`).
 // A list's name that is taken by anything but a regular file (a FIFO, a
 // device, a folder, a link) is named and not written into. The list files
 // of an earlier round that this one does not write are removed. False when

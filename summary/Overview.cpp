@@ -205,7 +205,7 @@ private:
                 if (Size() - start >= OverviewNotAssessedBytes) {
                     break;
                 }
-                std::string name = Text(ValidUtf8(host.name.substr(0, ShownTextLimit)));
+                std::string name = Text(ShownName(ValidUtf8(host.name.substr(0, ShownTextLimit))));
                 if (host.unexpected) {
                     name += "<span class=\"unexpected\">not expected</span>";
                 }
@@ -244,7 +244,7 @@ private:
 
     std::string Row(const ReportRecord& machine) const
     {
-        std::string row = "<tr><td>" + Text(fleet_.ComputerName(machine));
+        std::string row = "<tr><td>" + Text(ShownName(fleet_.ComputerName(machine)));
         if (machine.duplicate) {
             row += "<span class=\"duplicate\">duplicate</span>";
         }

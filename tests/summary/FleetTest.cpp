@@ -96,6 +96,26 @@ TEST(FleetTest, WhatIsKeptDoesNotGrowWithThePage)
     EXPECT_TRUE(fleet.ComputerName(*byFile.at("3")).ends_with("\xC3..."));
 }
 
+TEST(FleetTest, ANulInANameIsOneCharacterLikeAnyOther)
+{
+    using namespace std::string_literals;
+    Fleet reading;
+    for (const std::string& name : {"WS-1"s, "WS\0B"s, "WS"s, "ws\0a"s, "WS\0B"s}) {
+        reading.Add(Machine(name, true), name + ".html");
+    }
+    reading.Expect({"ghost\0one"s, "ghost"s});
+    const FinishedFleet fleet = std::move(reading).Finish();
+    std::vector<std::string> order;
+    for (const ReportRecord& machine : fleet.Machines()) {
+        order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"WS", "ws\0a"s, "WS\0B (duplicate)"s, "WS\0B (duplicate)"s, "WS-1"}));
+    ASSERT_EQ(fleet.NotAssessed().size(), 2u);
+    EXPECT_EQ(fleet.NotAssessed()[1].name, "ghost\0one"s);
+    EXPECT_EQ(ShownName("ws\0a\0"s), "ws\\x00a\\x00");
+    EXPECT_EQ(ShownName("WS-\xC3\x85SA\t\\x00"), "WS-\xC3\x85SA\t\\x00") << "only a NUL is written otherwise";
+}
+
 TEST(FleetTest, SortedByNameWithoutCaseAndDuplicatesMarked)
 {
     Fleet reading;
