@@ -73,14 +73,9 @@ bool SameHostName(std::string_view a, std::string_view b)
 
 std::string ShownName(std::string_view name)
 {
-    std::string shown;
-    shown.reserve(name.size());
-    for (const char c : name) {
-        if (c == '\0') {
-            shown += "\\x00";
-        } else {
-            shown += c;
-        }
+    std::string shown(name);
+    for (std::size_t at = shown.find('\0'); at != std::string::npos; at = shown.find('\0', at)) {
+        shown.replace(at, 1, "\\x00");
     }
     return shown;
 }

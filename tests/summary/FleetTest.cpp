@@ -23,6 +23,16 @@ ReportContent Machine(const std::string& name, bool clientMeets)
     return {name, {client, web, app}};
 }
 
+// The computer names in the fleet's order, the duplicates marked.
+std::vector<std::string> Order(const FinishedFleet& fleet)
+{
+    std::vector<std::string> order;
+    for (const ReportRecord& machine : fleet.Machines()) {
+        order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
+    }
+    return order;
+}
+
 TEST(FleetTest, ABitPerRequirementAndTheVerdictsFromThem)
 {
     Fleet reading;
@@ -105,11 +115,8 @@ TEST(FleetTest, ANulInANameIsOneCharacterLikeAnyOther)
     }
     reading.Expect({"ghost\0one"s, "ghost"s});
     const FinishedFleet fleet = std::move(reading).Finish();
-    std::vector<std::string> order;
-    for (const ReportRecord& machine : fleet.Machines()) {
-        order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"WS", "ws\0a"s, "WS\0B (duplicate)"s, "WS\0B (duplicate)"s, "WS-1"}));
+    EXPECT_EQ(Order(fleet),
+              (std::vector<std::string>{"WS", "ws\0a"s, "WS\0B (duplicate)"s, "WS\0B (duplicate)"s, "WS-1"}));
     ASSERT_EQ(fleet.NotAssessed().size(), 2u);
     EXPECT_EQ(fleet.NotAssessed()[1].name, "ghost\0one"s);
     EXPECT_EQ(ShownName("ws\0a\0"s), "ws\\x00a\\x00");
@@ -127,12 +134,8 @@ TEST(FleetTest, SortedByNameWithoutCaseAndDuplicatesMarked)
         reading.Add(Machine(name, true), file);
     }
     const FinishedFleet fleet = std::move(reading).Finish();
-    std::vector<std::string> order;
-    for (const ReportRecord& machine : fleet.Machines()) {
-        order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
-    }
-    EXPECT_EQ(order, (std::vector<std::string>{"APP-01", "db-01", "WEB-02 (duplicate)", "Web-02 (duplicate)",
-                                               "web-02 (duplicate)"}));
+    EXPECT_EQ(Order(fleet), (std::vector<std::string>{"APP-01", "db-01", "WEB-02 (duplicate)", "Web-02 (duplicate)",
+                                                      "web-02 (duplicate)"}));
 }
 
 TEST(FleetTest, CountsAndClosingLine)
