@@ -106,7 +106,7 @@ private:
         return why == nullptr;
     }
 
-    // The reports for the lists: in name order, without those Ansible would take for a pattern.
+    // The reports for the lists: in name order, without the names that may not stand in one.
     std::vector<const ReportRecord*> ListedReports()
     {
         std::vector<const ReportRecord*> listed;
