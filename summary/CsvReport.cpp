@@ -94,7 +94,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
 {
     // What every line of the report begins with, quoted once.
     std::string machine;
-    AppendField(machine, content.computerName);
+    AppendField(machine, ShownName(content.computerName));
     machine += ',';
     AppendField(machine, reportFile);
     machine += ',';
@@ -121,7 +121,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
     }
 }
 
-void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
+void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
 {
     std::vector<std::string> header{"computer", "report file"};
     for (const char16_t* title : RoleTitles) {
@@ -133,19 +133,17 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
     AppendLine(line, header);
     out << line;
     std::vector<std::string> fields;
-    for (const MachineRecord& machine : fleet.Machines()) {
-        fields.assign({std::string(fleet.ComputerName(machine)), std::string(fleet.ReportFile(machine))});
+    for (const ReportRecord& machine : fleet.Machines()) {
+        fields.assign({ShownName(fleet.ComputerName(machine)), fleet.ReportFile(machine)});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             std::string shortfalls;
-            for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
-                if ((machine.failed >> (FirstRequirement(role) + row)) & 1u) {
-                    if (!shortfalls.empty()) {
-                        shortfalls += '\n';
-                    }
-                    shortfalls += ToUtf8(RowLabels(role)[row]);
+            for (const std::size_t row : machine.failed.Of(role)) {
+                if (!shortfalls.empty()) {
+                    shortfalls += '\n';
                 }
+                shortfalls += ToUtf8(RowLabels(role)[row]);
             }
-            fields.emplace_back(fleet.Meets(machine, role) ? "meets" : "does not meet");
+            fields.emplace_back(machine.failed.Meets(role) ? "meets" : "does not meet");
             fields.push_back(std::move(shortfalls));
         }
         fields.emplace_back();
@@ -154,7 +152,7 @@ void WriteMachinesCsv(std::ostream& out, const Fleet& fleet)
         out << line;
     }
     for (const NotAssessedHost& host : fleet.NotAssessed()) {
-        fields.assign({std::string(host.name), ""});
+        fields.assign({ShownName(host.name), ""});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             fields.emplace_back("not assessed");
             fields.emplace_back();

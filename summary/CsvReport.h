@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "report/ReportReader.h"
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 
 namespace Talvane::Nimlo {
 
@@ -32,7 +32,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
 // line per report in the fleet's order (the last cell empty), then one per
 // host not assessed (no file, "not assessed", the note's kind and detail or
 // "no record").
-void WriteMachinesCsv(std::ostream& out, const Fleet& fleet);
+void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet);
 
 // One field, quoted where RFC 4180 needs it.
 std::string CsvField(std::string_view text);

@@ -1,9 +1,15 @@
 #include "summary/ListFiles.h"
 
+#include <algorithm>
+#include <set>
+
 #include "requirements/RoleLabels.h"
+#include "summary/ReportFiles.h"
 
 namespace Talvane::Nimlo {
 namespace {
+
+namespace fs = std::filesystem;
 
 // The words of a title or label, lower case, joined by "-".
 std::string Words(std::u16string_view text)
@@ -34,6 +40,150 @@ std::string Words(std::u16string_view text)
     }
     return words;
 }
+
+// The lists of one round, written one after another into their folder.
+class ListsRound {
+public:
+    ListsRound(FleetFiles& files, const fs::path& folder, const FinishedFleet& fleet, const ListWriting& writing,
+               std::ostream& err)
+        : files_(files)
+        , folder_(folder)
+        , fleet_(fleet)
+        , writing_(writing)
+        , err_(err)
+    {}
+
+    bool Write() &&
+    {
+        if (files_.Examine(folder_).type != EntryType::Folder && !files_.CreateFolder(folder_)) {
+            return writing_.fail(ShownPath(folder_) + ": the folder cannot be made");
+        }
+        const std::vector<const ReportRecord*> listed = ListedReports();
+        const auto names = [&](auto fallsShort) {
+            std::vector<std::string_view> lines;
+            for (const ReportRecord* report : listed) {
+                if (fallsShort(report->failed)) {
+                    lines.push_back(fleet_.ReportNameOf(*report));
+                }
+            }
+            return lines;
+        };
+        bool ok = true;
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            ok = WriteList(RoleListName(role), names([&](FailedRequirements f) { return !f.Meets(role); })) && ok;
+        }
+        for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
+            if (fleet_.Counts().fallingShort[requirement] > 0) {
+                ok = WriteList(RequirementListName(requirement),
+                               names([&](FailedRequirements f) { return f.FallsShortOf(requirement); })) &&
+                     ok;
+            }
+        }
+        if (fleet_.AccountsForHosts()) {
+            std::vector<std::string_view> hosts;
+            for (const NotAssessedHost& host : fleet_.NotAssessed()) {
+                if (Listable(host.name)) {
+                    hosts.push_back(host.name);
+                }
+            }
+            ok = WriteList(std::string(NotAssessedListName), hosts) && ok;
+        }
+        return RemoveEarlierLists() && ok;
+    }
+
+private:
+    // Whether the name may stand in a list, a line of its own that every
+    // reader takes for one host; a name Ansible would take for a pattern, or
+    // one that holds a NUL (which ends it for many readers), is named instead.
+    bool Listable(std::string_view name)
+    {
+        const char* why = IsAnsiblePattern(name)                      ? "a name Ansible reads as a pattern"
+                          : name.find('\0') != std::string_view::npos ? "a name that holds a NUL"
+                                                                      : nullptr;
+        if (why != nullptr) {
+            err_ << ShownPath(PathFromUtf8(std::string(name))) << ": " << why << "; left out of the lists\n";
+        }
+        return why == nullptr;
+    }
+
+    // The reports for the lists: in name order, without the names that may not stand in one.
+    std::vector<const ReportRecord*> ListedReports()
+    {
+        std::vector<const ReportRecord*> listed;
+        for (const ReportRecord& report : fleet_.Machines()) {
+            if (Listable(fleet_.ReportNameOf(report))) {
+                listed.push_back(&report);
+            }
+        }
+        std::sort(listed.begin(), listed.end(), [this](const ReportRecord* a, const ReportRecord* b) {
+            return fleet_.ReportNameOf(*a) < fleet_.ReportNameOf(*b);
+        });
+        return listed;
+    }
+
+    // Where the list `name` goes: a regular file replaced whole, or a name not
+    // taken yet. The names are the program's, not the user's: what else has
+    // one (a FIFO that would hold the run, a link that leads elsewhere) is
+    // nothing the user asked to be written into.
+    std::optional<OutputTarget> ListTarget(const std::string& name)
+    {
+        const fs::path path = folder_ / name;
+        const Entry entry = files_.Examine(path);
+        const auto special = [&] {
+            writing_.fail(ShownPath(path) +
+                          ": not a regular file (a FIFO, a device, a folder or a link); the list is not written");
+            return std::nullopt;
+        };
+        if (entry.isLink || entry.type == EntryType::Folder || entry.type == EntryType::Other) {
+            return special();
+        }
+        OutputCheck check =
+            entry.problem.empty() ? CheckOutput(files_, PathToUtf8(path)) : OutputCheck{{}, entry.problem};
+        if (!check.target) {
+            writing_.fail(ShownPath(path) + ": cannot be written: " + check.problem);
+            return std::nullopt;
+        }
+        if (check.target->way != OutputWay::Replace) {
+            return special(); // taken since
+        }
+        return std::move(check.target);
+    }
+
+    bool WriteList(const std::string& name, const std::vector<std::string_view>& lines)
+    {
+        written_.insert(name);
+        const std::optional<OutputTarget> target = ListTarget(name);
+        if (!target) {
+            return false;
+        }
+        const std::unique_ptr<OutputFile> list = writing_.open(*target);
+        for (const std::string_view line : lines) {
+            list->Stream() << line << '\n';
+        }
+        return writing_.finish(*list);
+    }
+
+    // No list keeps an earlier round's hosts: the list files this run did not write go.
+    bool RemoveEarlierLists()
+    {
+        bool ok = true;
+        for (const std::string& name : AllListNames()) {
+            const fs::path path = folder_ / name;
+            if (!written_.contains(name) && files_.Examine(path).type == EntryType::Regular &&
+                !files_.Writing().Remove(FileNameOf(path)).Done()) {
+                ok = writing_.fail(ShownPath(path) + ": an earlier list that could not be removed");
+            }
+        }
+        return ok;
+    }
+
+    FleetFiles& files_;
+    const fs::path& folder_;
+    const FinishedFleet& fleet_;
+    const ListWriting& writing_;
+    std::ostream& err_;
+    std::set<std::string> written_; // the names of the lists of this round, written or not
+};
 
 } // namespace
 
@@ -66,6 +216,30 @@ std::vector<std::string> AllListNames()
 bool IsAnsiblePattern(std::string_view name)
 {
     return name.find_first_of("*?[]:!&,") != std::string_view::npos || name.starts_with('~') || name.starts_with('@');
+}
+
+std::string ListHref(const fs::path& overviewFolder, const fs::path& listsFolder, std::string_view listName)
+{
+    return RelativeHref(overviewFolder, listsFolder / listName);
+}
+
+std::optional<std::string> ListsFolderProblem(FleetFiles& files, const fs::path& folder)
+{
+    const Entry entry = files.Examine(folder);
+    if (entry.type == EntryType::Folder) {
+        return std::nullopt;
+    }
+    if (entry.type == EntryType::Missing && entry.problem.empty() &&
+        files.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path(".")).type == EntryType::Folder) {
+        return std::nullopt; // made when the lists are written
+    }
+    return entry.problem.empty() ? "not a folder, nor one that can be made" : entry.problem;
+}
+
+bool WriteLists(FleetFiles& files, const fs::path& folder, const FinishedFleet& fleet, const ListWriting& writing,
+                std::ostream& err)
+{
+    return ListsRound(files, folder, fleet, writing, err).Write();
 }
 
 } // namespace Talvane::Nimlo

@@ -77,10 +77,10 @@ std::string_view FileName(std::string_view path)
 // The page, written out as it is made: only the last few kilobytes are in memory.
 class OverviewPage {
 public:
-    OverviewPage(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+    OverviewPage(std::ostream& out, const FinishedFleet& fleet, const OverviewPlaces& places)
         : out_(out)
         , fleet_(fleet)
-        , counts_(counts)
+        , counts_(fleet.Counts())
         , places_(places)
     {}
 
@@ -121,8 +121,8 @@ private:
         if (!places_.lists || count == 0) {
             return std::to_string(count);
         }
-        return "<a href=\"" + Text(RelativeHref(places_.folder, *places_.lists / listName)) + "\">" +
-               std::to_string(count) + "</a>";
+        return "<a href=\"" + Text(ListHref(places_.folder, *places_.lists, listName)) + "\">" + std::to_string(count) +
+               "</a>";
     }
 
     void Counts()
@@ -205,7 +205,7 @@ private:
                 if (Size() - start >= OverviewNotAssessedBytes) {
                     break;
                 }
-                std::string name = Text(ValidUtf8(host.name.substr(0, ShownTextLimit)));
+                std::string name = Text(ShownName(ValidUtf8(host.name.substr(0, ShownTextLimit))));
                 if (host.unexpected) {
                     name += "<span class=\"unexpected\">not expected</span>";
                 }
@@ -229,7 +229,7 @@ private:
         page_ += "<th>Report</th></tr>\n";
         const std::size_t start = Size();
         std::size_t shown = 0;
-        for (const MachineRecord& machine : fleet_.Machines()) {
+        for (const ReportRecord& machine : fleet_.Machines()) {
             std::string row = Row(machine);
             if (Size() - start + row.size() > OverviewTableBytes) {
                 break;
@@ -242,9 +242,9 @@ private:
         More(fleet_.Machines().size() - shown, "reports", "the CSVs and the lists");
     }
 
-    std::string Row(const MachineRecord& machine) const
+    std::string Row(const ReportRecord& machine) const
     {
-        std::string row = "<tr><td>" + Text(fleet_.ComputerName(machine));
+        std::string row = "<tr><td>" + Text(ShownName(fleet_.ComputerName(machine)));
         if (machine.duplicate) {
             row += "<span class=\"duplicate\">duplicate</span>";
         }
@@ -253,15 +253,13 @@ private:
         }
         row += "</td>";
         for (std::size_t role = 0; role < RoleCount; ++role) {
-            if (fleet_.Meets(machine, role)) {
+            if (machine.failed.Meets(role)) {
                 row += "<td class=\"pass\">meets</td>";
                 continue;
             }
             row += R"(<td class="fail">falls short<ul class="failed">)";
-            for (std::size_t i = 0; i < RowLabels(role).size(); ++i) {
-                if ((machine.failed >> (FirstRequirement(role) + i)) & 1u) {
-                    row += "<li>" + Text(ToUtf8(RowLabels(role)[i])) + "</li>";
-                }
+            for (const std::size_t failed : machine.failed.Of(role)) {
+                row += "<li>" + Text(ToUtf8(RowLabels(role)[failed])) + "</li>";
             }
             row += "</ul></td>";
         }
@@ -280,7 +278,7 @@ private:
     }
 
     std::ostream& out_;
-    const Fleet& fleet_;
+    const FinishedFleet& fleet_;
     const FleetCounts& counts_;
     const OverviewPlaces& places_;
     std::string page_;
@@ -289,15 +287,15 @@ private:
 
 } // namespace
 
-void WriteOverview(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+void WriteOverview(std::ostream& out, const FinishedFleet& fleet, const OverviewPlaces& places)
 {
-    OverviewPage(out, fleet, counts, places).Write();
+    OverviewPage(out, fleet, places).Write();
 }
 
-std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places)
+std::string RenderOverview(const FinishedFleet& fleet, const OverviewPlaces& places)
 {
     std::ostringstream out;
-    WriteOverview(out, fleet, counts, places);
+    WriteOverview(out, fleet, places);
     return std::move(out).str();
 }
 

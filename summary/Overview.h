@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 
 namespace Talvane::Nimlo {
 
@@ -36,7 +36,7 @@ struct OverviewPlaces {
 // duplicates and unexpected names and a link to the report. Every text from the machines is escaped,
 // and the page's security policy forbids scripts besides.
 // Written to `out` as it is made, so that only a few kilobytes of it are in memory.
-void WriteOverview(std::ostream& out, const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places);
-std::string RenderOverview(const Fleet& fleet, const FleetCounts& counts, const OverviewPlaces& places);
+void WriteOverview(std::ostream& out, const FinishedFleet& fleet, const OverviewPlaces& places);
+std::string RenderOverview(const FinishedFleet& fleet, const OverviewPlaces& places);
 
 } // namespace Talvane::Nimlo

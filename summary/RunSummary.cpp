@@ -1,16 +1,14 @@
 #include "summary/RunSummary.h"
 
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
 
 #include "report/ReportReader.h"
 #include "summary/CommandLine.h"
 #include "summary/CsvReport.h"
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 #include "summary/HostList.h"
 #include "summary/HostNote.h"
 #include "summary/ListFiles.h"
@@ -34,9 +32,20 @@ struct Output {
     std::unique_ptr<OutputFile> file;
 };
 
-// One run, step by step: check the outputs and read the hosts expected, find
-// the reports, keep the outputs off the inputs, open the outputs, read every
-// report, then write the outputs and the lists.
+// The outputs the command line can name.
+struct Outputs {
+    Output csv;      // the long CSV: one line per report, role and requirement
+    Output overview; // the overview page
+    Output machines; // the --machines CSV
+
+    std::array<Output*, 3> All() { return {&csv, &overview, &machines}; }
+    std::array<const Output*, 3> All() const { return {&csv, &overview, &machines}; }
+};
+
+// One run, step by step: check the outputs and read the hosts expected, open
+// the outputs, read every report as the search finds it (its long CSV lines
+// written at once), then finish the fleet and write what it shows: the
+// overview, the --machines CSV, the lists and the closing line.
 class SummaryRun {
 public:
     SummaryRun(const SummaryOptions& options, const ReportReader& reader, FleetFiles& files, std::ostream& out,
@@ -46,8 +55,9 @@ public:
         , files_(files)
         , out_(out)
         , err_(err)
-        , outputs_{Output{"--csv", options.csvFile, {}, {}}, Output{"--html", options.htmlFile, {}, {}},
-                   Output{"--machines", options.machinesFile, {}, {}}}
+        , outputs_{{"--csv", options.csvFile, {}, {}},
+                   {"--html", options.htmlFile, {}, {}},
+                   {"--machines", options.machinesFile, {}, {}}}
     {}
 
     int Run()
@@ -55,21 +65,22 @@ public:
         if (!CheckOutputs() || !CheckListsFolder() || !ReadExpectedHosts() || !OpenOutputs() || !ReadReports()) {
             return SummaryUsageError; // what was opened goes, and the outputs stay as they were
         }
-        fleet_.Finish();
-        const FleetCounts counts = fleet_.Counts(rejected_);
-        NameNotesBesideReports();
-        if (fleet_.Machines().empty() && fleet_.Notes().empty()) {
+        const FinishedFleet fleet = std::move(fleet_).Finish();
+        const FleetCounts& counts = fleet.Counts();
+        NameNotesBesideReports(fleet);
+        if (fleet.Machines().empty() && fleet.Notes().empty()) {
             err_ << "no report could be read from the paths given; nothing written\n" << ClosingLine(counts) << "\n";
             return SummaryRejectedFiles;
         }
-        const bool outputsWritten = WriteOutputs(counts);
-        const bool listsWritten = WriteLists(counts);
+        const bool outputsWritten = WriteOutputs(fleet);
+        const bool listsWritten = WriteLists(fleet);
         err_ << ClosingLine(counts) << "\n";
         if (!outputsWritten || !listsWritten) {
             return SummaryUsageError;
         }
-        return rejected_ > 0 || counts.notAssessed > 0 || counts.notesBesideReports > 0 ? SummaryRejectedFiles
-                                                                                        : SummaryOk;
+        return counts.reportsRejected > 0 || counts.notAssessed > 0 || counts.notesBesideReports > 0
+                   ? SummaryRejectedFiles
+                   : SummaryOk;
     }
 
 private:
@@ -83,21 +94,23 @@ private:
 
     bool CheckOutputs()
     {
-        for (Output& output : outputs_) {
-            if (!output.name) {
+        const std::array<Output*, 3> outputs = outputs_.All();
+        for (Output* output : outputs) {
+            if (!output->name) {
                 continue;
             }
-            OutputCheck check = CheckOutput(files_, *output.name);
+            OutputCheck check = CheckOutput(files_, *output->name);
             if (!check.target) {
-                return Fail(Shown(*output.name) + ": cannot be written: " + check.problem);
+                return Fail(Shown(*output->name) + ": cannot be written: " + check.problem);
             }
-            output.target = std::move(check.target);
+            output->target = std::move(check.target);
         }
-        for (std::size_t i = 0; i < outputs_.size(); ++i) {
-            for (std::size_t j = i + 1; j < outputs_.size(); ++j) {
-                if (outputs_[i].target && outputs_[j].target && SameFile(*outputs_[i].target, *outputs_[j].target)) {
-                    return Fail(std::string(outputs_[i].option) + " and " + outputs_[j].option +
-                                " name the same file: " + Shown(*outputs_[j].name));
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+                const Output& a = *outputs[i];
+                const Output& b = *outputs[j];
+                if (a.target && b.target && SameFile(*a.target, *b.target)) {
+                    return Fail(std::string(a.option) + " and " + b.option + " name the same file: " + Shown(*b.name));
                 }
             }
         }
@@ -109,17 +122,8 @@ private:
         if (!options_.listsFolder) {
             return true;
         }
-        const fs::path folder = PathFromUtf8(*options_.listsFolder);
-        const Entry entry = files_.Examine(folder);
-        if (entry.type == EntryType::Folder) {
-            return true;
-        }
-        if (entry.type == EntryType::Missing && entry.problem.empty() &&
-            files_.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path(".")).type == EntryType::Folder) {
-            return true; // made when the lists are written
-        }
-        return Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " +
-                    (entry.problem.empty() ? "not a folder, nor one that can be made" : entry.problem));
+        const std::optional<std::string> problem = ListsFolderProblem(files_, PathFromUtf8(*options_.listsFolder));
+        return !problem || Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " + *problem);
     }
 
     bool ReadExpectedHosts()
@@ -138,9 +142,9 @@ private:
     // The output that is the file `identity`, if any.
     const Output* OutputAt(FileIdentity identity) const
     {
-        for (const Output& output : outputs_) {
-            if (output.target && output.target->identity == identity) {
-                return &output;
+        for (const Output* output : outputs_.All()) {
+            if (output->target && output->target->identity == identity) {
+                return output;
             }
         }
         return nullptr;
@@ -148,16 +152,16 @@ private:
 
     bool OpenOutputs()
     {
-        for (Output& output : outputs_) {
-            if (!output.target) {
+        for (Output* output : outputs_.All()) {
+            if (!output->target) {
                 continue;
             }
-            output.file = std::make_unique<OutputFile>(files_, retries_, *output.target);
-            if (!output.file->IsOpen()) {
-                return Fail(Shown(*output.name) + ": cannot be written");
+            output->file = Open(*output->target);
+            if (!output->file->IsOpen()) {
+                return Fail(Shown(*output->name) + ": cannot be written");
             }
         }
-        csv_ = outputs_[0].file ? &outputs_[0].file->Stream() : (options_.WritesFiles() ? nullptr : &out_);
+        csv_ = outputs_.csv.file ? &outputs_.csv.file->Stream() : (options_.WritesFiles() ? nullptr : &out_);
         if (csv_ != nullptr) {
             *csv_ << CsvStart();
         }
@@ -202,7 +206,7 @@ private:
             if (!reading.content) {
                 progress.Clear();
                 err_ << ShownPath(path) << ": " << reading.problem << "\n";
-                ++rejected_;
+                fleet_.AddRejected();
                 return true;
             }
             const std::string name = PathToUtf8(path);
@@ -216,7 +220,7 @@ private:
         const auto passedOver = [&](const std::string& problem) {
             progress.Clear();
             err_ << problem << "\n";
-            ++rejected_;
+            fleet_.AddRejected();
         };
         const auto note = [&](const fs::path& path, const std::string& problem) {
             std::optional<HostNote> parsed;
@@ -241,33 +245,44 @@ private:
     }
 
     // A host with a report and a note is counted from its report; the note is named, as the round left it behind.
-    void NameNotesBesideReports()
+    void NameNotesBesideReports(const FinishedFleet& fleet)
     {
-        for (const NoteRecord& note : fleet_.Notes()) {
+        for (const NoteRecord& note : fleet.Notes()) {
             if (note.besideReport) {
-                err_ << ShownPath(PathFromUtf8(fleet_.NoteFile(note)))
+                err_ << ShownPath(PathFromUtf8(fleet.NoteFile(note)))
                      << ": a note for a host that has a report; the host is counted as assessed from its report\n";
             }
         }
     }
 
-    bool WriteOutputs(const FleetCounts& counts)
+    // The one place an output is opened, the three of the command line and each list file alike.
+    std::unique_ptr<OutputFile> Open(const OutputTarget& target)
     {
-        bool written = true;
-        if (outputs_[1].file) {
-            const fs::path& overview = outputs_[1].target->path;
+        return std::make_unique<OutputFile>(files_, retries_, target);
+    }
+
+    // The one place an output is put in its place; false, named, where it could not be written.
+    bool Finish(OutputFile& output)
+    {
+        const FileStatus finished = output.Finish();
+        return finished.Done() || Fail(Shown(output.Target().name) + ": " + OutputProblem(finished));
+    }
+
+    bool WriteOutputs(const FinishedFleet& fleet)
+    {
+        if (outputs_.overview.file) {
+            const fs::path& overview = outputs_.overview.target->path;
             const OverviewPlaces places{overview.has_parent_path() ? overview.parent_path() : fs::path("."),
                                         options_.listsFolder ? std::optional(PathFromUtf8(*options_.listsFolder))
                                                              : std::nullopt};
-            WriteOverview(outputs_[1].file->Stream(), fleet_, counts, places);
+            WriteOverview(outputs_.overview.file->Stream(), fleet, places);
         }
-        if (outputs_[2].file) {
-            WriteMachinesCsv(outputs_[2].file->Stream(), fleet_);
+        if (outputs_.machines.file) {
+            WriteMachinesCsv(outputs_.machines.file->Stream(), fleet);
         }
-        for (Output& output : outputs_) {
-            if (const FileStatus finished = output.file ? output.file->Finish() : FileStatus{}; !finished.Done()) {
-                written = Fail(Shown(*output.name) + ": " + OutputProblem(finished));
-            }
+        bool written = true;
+        for (Output* output : outputs_.All()) {
+            written = (!output->file || Finish(*output->file)) && written;
         }
         if (csv_ == &out_) {
             out_.flush();
@@ -278,107 +293,15 @@ private:
         return written;
     }
 
-    // Whether the name may stand in a list; a name Ansible would take for a pattern is named instead.
-    bool Listable(std::string_view name)
-    {
-        if (IsAnsiblePattern(name)) {
-            err_ << ShownPath(PathFromUtf8(std::string(name)))
-                 << ": a name Ansible reads as a pattern; left out of the lists\n";
-            return false;
-        }
-        return true;
-    }
-
-    // The names for the lists: in name order, without those Ansible would take for a pattern.
-    std::vector<const MachineRecord*> ListedMachines()
-    {
-        std::vector<const MachineRecord*> listed;
-        for (const MachineRecord& machine : fleet_.Machines()) {
-            if (Listable(fleet_.ReportNameOf(machine))) {
-                listed.push_back(&machine);
-            }
-        }
-        std::sort(listed.begin(), listed.end(), [this](const MachineRecord* a, const MachineRecord* b) {
-            return fleet_.ReportNameOf(*a) < fleet_.ReportNameOf(*b);
-        });
-        return listed;
-    }
-
-    bool WriteLists(const FleetCounts& counts)
+    bool WriteLists(const FinishedFleet& fleet)
     {
         if (!options_.listsFolder) {
             return true;
         }
-        const fs::path folder = PathFromUtf8(*options_.listsFolder);
-        if (files_.Examine(folder).type != EntryType::Folder && !files_.CreateFolder(folder)) {
-            return Fail(Shown(*options_.listsFolder) + ": the folder cannot be made");
-        }
-        const std::vector<const MachineRecord*> listed = ListedMachines();
-        const auto names = [&](auto falls) {
-            std::vector<std::string_view> lines;
-            for (const MachineRecord* machine : listed) {
-                if (falls(*machine)) {
-                    lines.push_back(fleet_.ReportNameOf(*machine));
-                }
-            }
-            return lines;
-        };
-        std::set<std::string> written;
-        bool ok = true;
-        for (std::size_t role = 0; role < RoleCount; ++role) {
-            ok = WriteList(folder, RoleListName(role),
-                           names([&](const MachineRecord& m) { return !fleet_.Meets(m, role); }), written) &&
-                 ok;
-        }
-        for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
-            if (counts.fallingShort[requirement] > 0) {
-                ok = WriteList(folder, RequirementListName(requirement),
-                               names([&](const MachineRecord& m) { return ((m.failed >> requirement) & 1u) != 0; }),
-                               written) &&
-                     ok;
-            }
-        }
-        if (fleet_.AccountsForHosts()) {
-            std::vector<std::string_view> hosts;
-            for (const NotAssessedHost& host : fleet_.NotAssessed()) {
-                if (Listable(host.name)) {
-                    hosts.push_back(host.name);
-                }
-            }
-            ok = WriteList(folder, std::string(NotAssessedListName), hosts, written) && ok;
-        }
-        return RemoveEarlierLists(folder, written) && ok;
-    }
-
-    bool WriteList(const fs::path& folder, const std::string& name, const std::vector<std::string_view>& lines,
-                   std::set<std::string>& written)
-    {
-        written.insert(name);
-        const std::string path = PathToUtf8(folder / name);
-        OutputCheck check = CheckOutput(files_, path);
-        if (!check.target) {
-            return Fail(Shown(path) + ": cannot be written: " + check.problem);
-        }
-        OutputFile list(files_, retries_, *check.target);
-        for (const std::string_view line : lines) {
-            list.Stream() << line << '\n';
-        }
-        const FileStatus finished = list.Finish();
-        return finished.Done() || Fail(Shown(path) + ": " + OutputProblem(finished));
-    }
-
-    // No list keeps an earlier round's hosts: the list files this run did not write go.
-    bool RemoveEarlierLists(const fs::path& folder, const std::set<std::string>& written)
-    {
-        bool ok = true;
-        for (const std::string& name : AllListNames()) {
-            const fs::path path = folder / name;
-            if (!written.contains(name) && files_.Examine(path).type == EntryType::Regular &&
-                !files_.Writing().Remove(FileNameOf(path)).Done()) {
-                ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
-            }
-        }
-        return ok;
+        const ListWriting writing{[this](const OutputTarget& target) { return Open(target); },
+                                  [this](OutputFile& list) { return Finish(list); },
+                                  [this](const std::string& message) { return Fail(message); }};
+        return Talvane::Nimlo::WriteLists(files_, PathFromUtf8(*options_.listsFolder), fleet, writing, err_);
     }
 
     const SummaryOptions& options_;
@@ -387,9 +310,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
 
-    std::array<Output, 3> outputs_; // --csv, --html, --machines
+    Outputs outputs_;
     BusyRetries retries_{files_.Time(), BusyOutputRetryMilliseconds};
-    std::size_t rejected_ = 0;
     std::ostream* csv_ = nullptr;
     Fleet fleet_;
 };

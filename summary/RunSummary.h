@@ -16,7 +16,7 @@ inline constexpr int SummaryRejectedFiles = 2; // something was rejected or pass
 // The whole summary program: `arguments` (UTF-8, after the program's name)
 // as SummaryUsage describes them; the CSV goes to `out` when no output file
 // is named, messages and the closing line to `err`. Every report file is read
-// once, through `files`; what is kept of it afterwards is one MachineEntry.
+// once, through `files`; what is kept of it afterwards is one ReportRecord.
 int RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
                std::ostream& out, std::ostream& err);
 

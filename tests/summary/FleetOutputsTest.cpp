@@ -12,7 +12,7 @@
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 #include "summary/ListFiles.h"
 #include "text/Utf8.h"
 
@@ -362,6 +362,34 @@ TEST_F(FleetOutputsTest, ListsKeepNoEarlierRoundAndNoPattern)
     EXPECT_EQ(Names("lists"), (std::vector<std::string>{"64-bit-application-server.txt", "client.txt", "notes.md",
                                                         "web-server-or-32-bit-application-server.txt"}));
     EXPECT_EQ(Read("lists/client.txt"), "");
+}
+
+TEST_F(FleetOutputsTest, ANulInANameIsShownEscapedAndKeptOutOfTheLists)
+{
+    using namespace std::string_literals;
+    std::string page(EmbeddedGoldenAllFail);
+    const std::string name = "WS-\xC3\x85SA";
+    ASSERT_EQ(page.find(name), page.rfind(name)) << "the computer name stands once in the page";
+    page.replace(page.find(name), name.size(), "WS\0X"s);
+    Write("reports/ws-x.html", page);
+    Write("hosts.txt", "ws-x\nghost\0one\n"s);
+    EXPECT_EQ(Run({"--csv", Path("long.csv"), "--html", Path("overview.html"), "--machines", Path("machines.csv"),
+                   "--lists", Path("lists"), "--expect", Path("hosts.txt"), Path("reports")}),
+              2);
+    const std::string overview = Read("overview.html");
+    EXPECT_NE(overview.find("<tr><td>WS\\x00X</td>"), std::string::npos);
+    EXPECT_NE(overview.find("ghost\\x00one<br>"), std::string::npos);
+    EXPECT_NE(Read("machines.csv").find("\r\nWS\\x00X," + Path("reports/ws-x.html") + ",does not meet,"),
+              std::string::npos);
+    EXPECT_NE(Read("machines.csv").find("\r\nghost\\x00one,,not assessed,"), std::string::npos);
+    EXPECT_NE(Read("long.csv").find("\r\nWS\\x00X," + Path("reports/ws-x.html") + ",Client,"), std::string::npos);
+    for (const char* output : {"overview.html", "machines.csv", "long.csv"}) {
+        EXPECT_EQ(Read(output).find('\0'), std::string::npos) << output;
+    }
+    EXPECT_NE(err_.str().find("ghost\\x00one: a name that holds a NUL; left out of the lists\n"), std::string::npos)
+        << err_.str();
+    EXPECT_EQ(Read("lists/not-assessed.txt"), "");
+    EXPECT_EQ(Read("lists/client.txt"), "ws-x\n");
 }
 
 TEST_F(FleetOutputsTest, ProgressOnlyWhereSomebodyWatches)

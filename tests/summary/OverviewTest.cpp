@@ -29,13 +29,14 @@ std::size_t Count(const std::string& text, const std::string& piece)
 
 TEST(OverviewTest, MachineTextsAreEscapedAndNothingRunsOrIsFetched)
 {
-    Fleet fleet;
-    fleet.Add(Content("<script>alert(1)</script>", false), "reports/\"><img src=x onerror=alert(2)>.html");
-    fleet.Add(Content("<script>alert(1)</script>", false), "reports/b\" onmouseover=\"alert(3).html");
-    fleet.Add(Content("WS-01", true), "reports/WS-01.html");
-    fleet.Expect({"<img src=x onerror=alert(4)>", "WS-01"});
-    fleet.Finish();
-    const std::string page = RenderOverview(fleet, fleet.Counts(1), {"reports/..", std::string("lists")});
+    Fleet reading;
+    reading.Add(Content("<script>alert(1)</script>", false), "reports/\"><img src=x onerror=alert(2)>.html");
+    reading.Add(Content("<script>alert(1)</script>", false), "reports/b\" onmouseover=\"alert(3).html");
+    reading.Add(Content("WS-01", true), "reports/WS-01.html");
+    reading.Expect({"<img src=x onerror=alert(4)>", "WS-01"});
+    reading.AddRejected();
+    const FinishedFleet fleet = std::move(reading).Finish();
+    const std::string page = RenderOverview(fleet, {"reports/..", std::string("lists")});
 
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_EQ(page.find("<img"), std::string::npos);
@@ -52,14 +53,14 @@ TEST(OverviewTest, MachineTextsAreEscapedAndNothingRunsOrIsFetched)
 
 TEST(OverviewTest, ShortfallsLargestFirstWithBarsAndLinksToTheirLists)
 {
-    Fleet fleet;
+    Fleet reading;
     for (int i = 0; i < 3; ++i) {
         const std::string name = std::string("F").append(std::to_string(i));
-        fleet.Add(Content(name, false), name + ".html");
+        reading.Add(Content(name, false), name + ".html");
     }
-    fleet.Add(Content("P", true), "P.html");
-    fleet.Finish();
-    const std::string page = RenderOverview(fleet, fleet.Counts(0), {".", std::string("lists")});
+    reading.Add(Content("P", true), "P.html");
+    const FinishedFleet fleet = std::move(reading).Finish();
+    const std::string page = RenderOverview(fleet, {".", std::string("lists")});
     // Every row but the first falls short on 3 of 4 reports; the first on none.
     EXPECT_NE(page.find("Client: <b>1</b> of 4 reports meet it"), std::string::npos);
     EXPECT_NE(page.find("<td class=\"label\">CPU</td><td class=\"bar\"><div style=\"width:75.0%\"></div></td>"
@@ -73,31 +74,31 @@ TEST(OverviewTest, ShortfallsLargestFirstWithBarsAndLinksToTheirLists)
     EXPECT_LT(page.find(">CPU<"), page.find(">Operating System<")) << "largest first";
     EXPECT_NE(page.find("<a href=\"lists/client.txt\">3</a>"), std::string::npos);
 
-    const std::string unlinked = RenderOverview(fleet, fleet.Counts(0), {".", std::nullopt});
+    const std::string unlinked = RenderOverview(fleet, {".", std::nullopt});
     EXPECT_EQ(unlinked.find("lists/"), std::string::npos) << "no lists, no links to them";
 }
 
 TEST(OverviewTest, APageOfAnyFleetStaysUnderFiveMegabytes)
 {
-    Fleet fleet;
+    Fleet reading;
     const std::string longName(256, '"');
     const std::string longPath = std::string(3000, 'p') + "/" + std::string(200, '&') + ".html";
     for (int i = 0; i < 5000; ++i) {
-        fleet.Add(Content(longName + std::to_string(i), false), longPath + std::to_string(i));
+        reading.Add(Content(longName + std::to_string(i), false), longPath + std::to_string(i));
     }
     std::vector<std::string> hosts;
     hosts.reserve(5000);
     for (int i = 0; i < 5000; ++i) {
         hosts.push_back(std::string(1000, '<') + std::to_string(i));
     }
-    fleet.Expect(hosts);
+    reading.Expect(hosts);
     const auto notes = static_cast<std::size_t>(NoteKind::NoRecord);
     for (std::size_t i = 0; i < notes * 1000; ++i) {
-        fleet.AddNote({static_cast<NoteKind>(i % notes), std::string(1000, '"')},
-                      "notes/" + std::string(250, '&') + std::to_string(i) + ".not-assessed.txt");
+        reading.AddNote({static_cast<NoteKind>(i % notes), std::string(1000, '"')},
+                        "notes/" + std::string(250, '&') + std::to_string(i) + ".not-assessed.txt");
     }
-    fleet.Finish();
-    const std::string page = RenderOverview(fleet, fleet.Counts(0), {".", std::string("lists")});
+    const FinishedFleet fleet = std::move(reading).Finish();
+    const std::string page = RenderOverview(fleet, {".", std::string("lists")});
     EXPECT_LT(page.size(), 5'000'000u);
     EXPECT_NE(page.find(" more reports are not shown here; the CSVs and the lists hold them all."), std::string::npos);
     // Every group keeps its whole count, and the list says how many more it holds.

@@ -33,7 +33,19 @@ protected:
                     ::close(unblock);
                 }
             }
+            // A FIFO written into: read from until the run ends, so its writes neither wait nor break the pipe.
+            std::vector<int> readers;
+            for (const char* fifo : {"lists/client.txt"}) {
+                if (const int reader = ::open((root_ / fifo).c_str(), O_RDONLY | O_NONBLOCK); reader >= 0) {
+                    readers.push_back(reader);
+                }
+            }
             ADD_FAILURE() << "the summary still waits after 20 s";
+            const int status = run.get();
+            for (const int reader : readers) {
+                ::close(reader);
+            }
+            return status;
         }
         return run.get();
     }
@@ -101,6 +113,36 @@ TEST_F(SummaryOnPosixTest, NotesThatAreNoRegularFileAreNamedAndNeverWaitedOn)
         << messages;
     EXPECT_NE(messages.find("1 reports read, 0 rejected, 1 machines;"), std::string::npos) << messages;
     EXPECT_NE(messages.find("; 5 of 6 hosts known not assessed (1 timed out, 4 other)"), std::string::npos) << messages;
+}
+
+// The lists' names are the program's: what else has one is named and left as it is, the other lists still written.
+TEST_F(SummaryOnPosixTest, AListNameTakenByAnythingButARegularFileIsNotWrittenInto)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    Write("reports/b.html", EmbeddedGoldenAllFail);
+    Write("elsewhere.txt", "not a list");
+    fs::create_directories(root_ / "lists" / "web-server-or-32-bit-application-server.txt");
+    ASSERT_EQ(::mkfifo((root_ / "lists/client.txt").c_str(), 0600), 0);
+    fs::create_symlink(root_ / "elsewhere.txt", root_ / "lists/64-bit-application-server.txt");
+    fs::create_symlink("nowhere.txt", root_ / "lists/client--memory.txt");
+
+    EXPECT_EQ(RunBounded({"--lists", Path("lists"), Path("reports")}), 1);
+    const std::string messages = err_.str();
+    for (const char* name : {"client.txt", "web-server-or-32-bit-application-server.txt",
+                             "64-bit-application-server.txt", "client--memory.txt"}) {
+        EXPECT_NE(messages.find("SystemAssessmentSummary: " + Path(fs::path("lists") / name) +
+                                ": not a regular file (a FIFO, a device, a folder or a link); the list is not written"),
+                  std::string::npos)
+            << name << "\nin:\n"
+            << messages;
+    }
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(root_ / "lists/client.txt")));
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(root_ / "lists/web-server-or-32-bit-application-server.txt")));
+    EXPECT_TRUE(fs::is_symlink(root_ / "lists/64-bit-application-server.txt"));
+    EXPECT_TRUE(fs::is_symlink(root_ / "lists/client--memory.txt"));
+    EXPECT_EQ(Read("elsewhere.txt"), "not a list");
+    EXPECT_EQ(Read("lists/client--cpu.txt"), "b\n") << "the other lists are written";
+    EXPECT_NE(messages.find("2 reports read, 0 rejected"), std::string::npos) << messages;
 }
 
 TEST_F(SummaryOnPosixTest, LinkedFoldersAreFollowedEachOnce)

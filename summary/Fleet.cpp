@@ -1,4 +1,4 @@
-#include "summary/FleetSummary.h"
+#include "summary/Fleet.h"
 
 #include <algorithm>
 #include <set>
@@ -71,89 +71,109 @@ bool SameHostName(std::string_view a, std::string_view b)
     return CompareFolded(a, b) == 0;
 }
 
-TextHandle Fleet::Keep(std::string_view text)
+std::string ShownName(std::string_view name)
 {
-    constexpr std::size_t BlockBytes = 1 << 16;
-    if (texts_.empty() || texts_.back().capacity() - texts_.back().size() < text.size() + 1) {
-        texts_.emplace_back();
-        texts_.back().reserve(std::max(BlockBytes, text.size() + 1));
+    std::string shown(name);
+    for (std::size_t at = shown.find('\0'); at != std::string::npos; at = shown.find('\0', at)) {
+        shown.replace(at, 1, "\\x00");
     }
-    std::string& block = texts_.back();
-    const TextHandle at = (static_cast<TextHandle>(texts_.size() - 1) << 32) | block.size();
-    block.append(text);
-    block.push_back('\0');
-    return at;
+    return shown;
 }
 
-std::string_view Fleet::Text(TextHandle at) const
+TextHandle FleetTexts::Keep(std::string_view text)
 {
-    return std::string_view(texts_[static_cast<std::size_t>(at >> 32)].data() +
-                            static_cast<std::size_t>(at & 0xFFFFFFFFu));
+    constexpr std::size_t BlockBytes = std::size_t{1} << OffsetBits;
+    text = text.substr(0, MaxLength);
+    // A text starts within a block's first 64 KiB, and a block never grows past what it reserved.
+    if (blocks_.empty() || blocks_.back().size() >= BlockBytes ||
+        blocks_.back().capacity() - blocks_.back().size() < text.size()) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(BlockBytes, text.size()));
+    }
+    std::string& block = blocks_.back();
+    const TextHandle at = (static_cast<TextHandle>(blocks_.size() - 1) << (OffsetBits + LengthBits)) |
+                          (static_cast<TextHandle>(block.size()) << LengthBits) | text.size();
+    block.append(text);
+    return at;
 }
 
 std::pair<TextHandle, TextHandle> Fleet::KeepPath(std::string_view path)
 {
     const std::size_t slash = path.find_last_of("/\\");
     const std::string_view folder = slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-    if (!lastFolder_ || Text(*lastFolder_) != folder) {
-        lastFolder_ = Keep(folder);
+    if (!lastFolder_ || parts_.texts.Text(*lastFolder_) != folder) {
+        lastFolder_ = parts_.texts.Keep(folder);
     }
-    return {*lastFolder_, Keep(path.substr(folder.size()))};
-}
-
-std::string Fleet::ReportFile(const MachineRecord& machine) const
-{
-    return std::string(Text(machine.folder)).append(Text(machine.file));
-}
-
-std::string Fleet::NoteFile(const NoteRecord& note) const
-{
-    return std::string(Text(note.folder)).append(Text(note.file));
+    return {*lastFolder_, parts_.texts.Keep(path.substr(folder.size()))};
 }
 
 void Fleet::Add(const ReportContent& content, std::string_view reportFile)
 {
-    MachineRecord machine;
-    machine.computer = Keep(Shortened(content.computerName));
-    std::tie(machine.folder, machine.file) = KeepPath(reportFile);
-    machine.computerKey = NameKey(content.computerName);
+    ReportRecord report;
+    report.computer = parts_.texts.Keep(Shortened(content.computerName));
+    std::tie(report.folder, report.file) = KeepPath(reportFile);
+    report.computerKey = NameKey(content.computerName);
     for (std::size_t role = 0; role < RoleCount && role < content.roles.size(); ++role) {
         const std::vector<ReportRow>& rows = content.roles[role].rows;
         for (std::size_t row = 0; row < rows.size() && row < RowLabels(role).size(); ++row) {
             if (!rows[row].passed) {
-                machine.failed |= 1u << (FirstRequirement(role) + row);
+                report.failed.Add(role, row);
             }
         }
     }
-    machines_.push_back(machine);
+    parts_.reports.push_back(report);
 }
 
 void Fleet::AddNote(const HostNote& note, std::string_view noteFile)
 {
     NoteRecord record;
     std::tie(record.folder, record.file) = KeepPath(noteFile);
-    record.detail = Keep(Shortened(note.detail));
+    record.detail = parts_.texts.Keep(Shortened(note.detail));
     record.kind = note.kind;
-    notes_.push_back(record);
+    parts_.notes.push_back(record);
 }
 
 void Fleet::Expect(std::vector<std::string> hosts)
 {
-    expecting_ = true;
+    parts_.expecting = true;
     std::sort(hosts.begin(), hosts.end(), FoldedLess);
     hosts.erase(std::unique(hosts.begin(), hosts.end(),
                             [](const std::string& a, const std::string& b) { return SameHostName(a, b); }),
                 hosts.end());
-    expected_.clear();
-    expected_.reserve(hosts.size());
+    parts_.expected.clear();
+    parts_.expected.reserve(hosts.size());
     for (const std::string& host : hosts) {
-        expected_.push_back(Keep(host));
+        parts_.expected.push_back(parts_.texts.Keep(host));
     }
 }
 
-void Fleet::Finish()
+FinishedFleet Fleet::Finish() &&
 {
-    std::sort(machines_.begin(), machines_.end(), [this](const MachineRecord& a, const MachineRecord& b) {
+    return FinishedFleet(std::move(parts_));
+}
+
+FinishedFleet::FinishedFleet(FleetParts parts) : parts_(std::move(parts))
+{
+    Order();
+    MarkAndFindNotAssessed();
+    Count();
+}
+
+std::string FinishedFleet::ReportFile(const ReportRecord& report) const
+{
+    return std::string(Text(report.folder)).append(Text(report.file));
+}
+
+std::string FinishedFleet::NoteFile(const NoteRecord& note) const
+{
+    return std::string(Text(note.folder)).append(Text(note.file));
+}
+
+// The reports by computer name, the duplicates marked; the notes by host, one a host.
+void FinishedFleet::Order()
+{
+    std::deque<ReportRecord>& reports = parts_.reports;
+    std::sort(reports.begin(), reports.end(), [this](const ReportRecord& a, const ReportRecord& b) {
         const int byName = CompareFolded(ComputerName(a), ComputerName(b));
         if (byName != 0) {
             return byName < 0;
@@ -163,23 +183,34 @@ void Fleet::Finish()
         }
         return a.folder == b.folder ? Text(a.file) < Text(b.file) : ReportFile(a) < ReportFile(b);
     });
-    for (std::size_t i = 0; i < machines_.size(); ++i) {
-        const std::uint64_t key = machines_[i].computerKey;
-        const bool samePrevious = i > 0 && machines_[i - 1].computerKey == key;
-        const bool sameNext = i + 1 < machines_.size() && machines_[i + 1].computerKey == key;
-        machines_[i].duplicate = samePrevious || sameNext;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        const std::uint64_t key = reports[i].computerKey;
+        const bool samePrevious = i > 0 && reports[i - 1].computerKey == key;
+        const bool sameNext = i + 1 < reports.size() && reports[i + 1].computerKey == key;
+        reports[i].duplicate = samePrevious || sameNext;
     }
     // One note a host, the first met: texts are kept in the order they come, so
     // the earlier note has the smaller handle of its name.
+    std::deque<NoteRecord>& notes = parts_.notes;
     const auto noteHost = [this](const NoteRecord& note) { return NoteHost(Text(note.file)); };
-    std::sort(notes_.begin(), notes_.end(), [&](const NoteRecord& a, const NoteRecord& b) {
+    std::sort(notes.begin(), notes.end(), [&](const NoteRecord& a, const NoteRecord& b) {
         const int byHost = CompareFolded(noteHost(a), noteHost(b));
         return byHost != 0 ? byHost < 0 : a.file < b.file;
     });
-    notes_.erase(
-        std::unique(notes_.begin(), notes_.end(),
+    notes.erase(
+        std::unique(notes.begin(), notes.end(),
                     [&](const NoteRecord& a, const NoteRecord& b) { return SameHostName(noteHost(a), noteHost(b)); }),
-        notes_.end());
+        notes.end());
+}
+
+// Marks the notes beside a report and the reports not expected; finds the
+// hosts with only a note, and those expected with neither.
+void FinishedFleet::MarkAndFindNotAssessed()
+{
+    std::deque<NoteRecord>& notes = parts_.notes;
+    const std::vector<TextHandle>& expected = parts_.expected;
+    const bool expecting = parts_.expecting;
+    const auto noteHost = [this](const NoteRecord& note) { return NoteHost(Text(note.file)); };
     // Where a name is among names sorted without case, or nullptr.
     const auto find = [](auto& sorted, std::string_view name, auto nameOf) {
         auto found = std::lower_bound(sorted.begin(), sorted.end(), name, [&](const auto& item, std::string_view n) {
@@ -190,87 +221,78 @@ void Fleet::Finish()
     const auto expectedHost = [this](TextHandle host) { return Text(host); };
 
     // Per host expected: 1 a report, 2 a note and no report.
-    std::vector<std::uint8_t> accounted(expected_.size(), 0);
-    const auto expectedIndex = [&](const TextHandle* host) {
-        return static_cast<std::size_t>(host - expected_.data());
-    };
-    for (MachineRecord& machine : machines_) {
-        const std::string_view name = ReportNameOf(machine);
-        if (NoteRecord* note = find(notes_, name, noteHost); note != nullptr) {
+    std::vector<std::uint8_t> accounted(expected.size(), 0);
+    const auto expectedIndex = [&](const TextHandle* host) { return static_cast<std::size_t>(host - expected.data()); };
+    for (ReportRecord& report : parts_.reports) {
+        const std::string_view name = ReportNameOf(report);
+        if (NoteRecord* note = find(notes, name, noteHost); note != nullptr) {
             note->besideReport = true;
         }
-        if (expecting_) {
-            const TextHandle* host = find(expected_, name, expectedHost);
-            machine.unexpected = host == nullptr;
+        if (expecting) {
+            const TextHandle* host = find(expected, name, expectedHost);
+            report.unexpected = host == nullptr;
             if (host != nullptr) {
                 accounted[expectedIndex(host)] = 1;
             }
         }
     }
     // The hosts with only a note, each once, and those expected with neither: no two share a name.
-    std::vector<const TextHandle*> noted(notes_.size(), nullptr); // the host expected, where it is
+    std::vector<const TextHandle*> noted(notes.size(), nullptr); // the host expected, where it is
     std::size_t count = 0;
-    for (std::size_t i = 0; i < notes_.size(); ++i) {
-        if (!notes_[i].besideReport) {
-            noted[i] = expecting_ ? find(expected_, noteHost(notes_[i]), expectedHost) : nullptr;
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (!notes[i].besideReport) {
+            noted[i] = expecting ? find(expected, noteHost(notes[i]), expectedHost) : nullptr;
             if (noted[i] != nullptr) {
                 accounted[expectedIndex(noted[i])] = 2;
             }
             ++count;
         }
     }
-    notAssessed_.clear();
     notAssessed_.reserve(count + static_cast<std::size_t>(std::count(accounted.begin(), accounted.end(), 0)));
-    for (std::size_t i = 0; i < notes_.size(); ++i) {
-        if (!notes_[i].besideReport) {
-            notAssessed_.push_back({noted[i] != nullptr ? Text(*noted[i]) : noteHost(notes_[i]), notes_[i].kind,
-                                    Text(notes_[i].detail), expecting_ && noted[i] == nullptr});
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (!notes[i].besideReport) {
+            notAssessed_.push_back({noted[i] != nullptr ? Text(*noted[i]) : noteHost(notes[i]), notes[i].kind,
+                                    Text(notes[i].detail), expecting && noted[i] == nullptr});
         }
     }
-    for (std::size_t i = 0; i < expected_.size(); ++i) {
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         if (accounted[i] == 0) {
-            notAssessed_.push_back({Text(expected_[i]), NoteKind::NoRecord, {}, false});
+            notAssessed_.push_back({Text(expected[i]), NoteKind::NoRecord, {}, false});
         }
     }
     std::sort(notAssessed_.begin(), notAssessed_.end(),
               [](const NotAssessedHost& a, const NotAssessedHost& b) { return CompareFolded(a.name, b.name) < 0; });
 }
 
-bool Fleet::Meets(const MachineRecord& machine, std::size_t role) const
+void FinishedFleet::Count()
 {
-    const std::uint32_t rows = ((1u << RowLabels(role).size()) - 1u) << FirstRequirement(role);
-    return (machine.failed & rows) == 0;
-}
-
-FleetCounts Fleet::Counts(std::size_t rejected) const
-{
-    FleetCounts counts;
-    counts.reportsRead = machines_.size();
-    counts.reportsRejected = rejected;
-    counts.expecting = expecting_;
-    counts.expected = expected_.size();
-    counts.notes = notes_.size();
+    FleetCounts& counts = counts_;
+    const std::deque<ReportRecord>& reports = parts_.reports;
+    counts.reportsRead = reports.size();
+    counts.reportsRejected = parts_.rejected;
+    counts.expecting = parts_.expecting;
+    counts.expected = parts_.expected.size();
+    counts.notes = parts_.notes.size();
     counts.notAssessed = notAssessed_.size();
-    for (const NoteRecord& note : notes_) {
+    for (const NoteRecord& note : parts_.notes) {
         counts.notesBesideReports += note.besideReport ? 1u : 0u;
     }
     for (const NotAssessedHost& host : notAssessed_) {
         ++counts.notAssessedBy[static_cast<std::size_t>(host.kind)];
         counts.notExpected += host.unexpected ? 1u : 0u;
     }
-    counts.known = machines_.size() + counts.notes - counts.notesBesideReports;
+    counts.known = reports.size() + counts.notes - counts.notesBesideReports;
     std::set<std::uint64_t> names;
-    for (const MachineRecord& machine : machines_) {
-        names.insert(machine.computerKey);
+    for (const ReportRecord& report : reports) {
+        names.insert(report.computerKey);
         for (std::size_t role = 0; role < RoleCount; ++role) {
-            counts.meeting[role] += Meets(machine, role) ? 1u : 0u;
+            counts.meeting[role] += report.failed.Meets(role) ? 1u : 0u;
         }
         for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
-            counts.fallingShort[requirement] += (machine.failed >> requirement) & 1u;
+            counts.fallingShort[requirement] += report.failed.FallsShortOf(requirement) ? 1u : 0u;
         }
     }
     counts.machines = names.size();
-    return counts;
 }
 
 std::string ClosingLine(const FleetCounts& counts)

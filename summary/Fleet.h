@@ -12,6 +12,7 @@
 
 #include "report/ReportReader.h"
 #include "requirements/RoleLabels.h"
+#include "summary/FailedRequirements.h"
 #include "summary/HostNote.h"
 
 namespace Talvane::Nimlo {
@@ -20,17 +21,19 @@ namespace Talvane::Nimlo {
 // most), so what is kept does not grow with what a page holds.
 inline constexpr std::size_t ShownTextLimit = 256;
 
-// Where a text is among the fleet's texts.
+// Where a text is among the fleet's texts, with its length: its block, its
+// offset in the block and its length, from the highest bits down, so handles
+// order as their texts were kept. A text may hold any byte, NUL too.
 using TextHandle = std::uint64_t;
 
 // What the summary keeps of one report once its rows are written out: where
 // its texts are, and a bit per requirement.
-struct MachineRecord {
+struct ReportRecord {
     TextHandle computer = 0;       // the computer name as shown, cut to ShownTextLimit with "..."
     TextHandle folder = 0;         // the report file as it was found, UTF-8: up to its name, shared
     TextHandle file = 0;           // and its name
     std::uint64_t computerKey = 0; // the whole computer name without case, hashed: which reports are one machine
-    std::uint32_t failed = 0;      // bit r: the report falls short of requirement r (RoleLabels' numbering)
+    FailedRequirements failed;     // the requirements the report falls short of
     bool duplicate = false;        // another report has the same computer name
     bool unexpected = false;       // hosts were expected, and this report's name is not one of them
 };
@@ -75,11 +78,54 @@ std::string_view ReportName(std::string_view reportFile);
 // Whether two host names are one, compared as Windows compares them (letters without case).
 bool SameHostName(std::string_view a, std::string_view b);
 
-// The reports of a fleet, kept compactly: every text in one buffer, so what a
-// report costs is its names and a few numbers, whatever its page held.
+// A name as the outputs show it: a NUL, which no real computer's name holds,
+// written as messages write it (\x00), so nothing reading the CSV or the page
+// takes it for the name's end; every other byte as it is.
+std::string ShownName(std::string_view name);
+
+// Every text of a fleet in one store, in blocks of 64 KiB that never move
+// (a longer text has one of its own), so the store grows by what it holds
+// and not by doubling.
+class FleetTexts {
+public:
+    static constexpr unsigned LengthBits = 28; // a text is at most 256 MiB
+    static constexpr unsigned OffsetBits = 16; // 64 KiB blocks
+    static constexpr std::size_t MaxLength = (std::size_t{1} << LengthBits) - 1;
+
+    // Keeps the text (its first MaxLength bytes: no text of a fleet comes near).
+    TextHandle Keep(std::string_view text);
+    std::string_view Text(TextHandle at) const
+    {
+        const auto block = static_cast<std::size_t>(at >> (OffsetBits + LengthBits));
+        const auto offset = static_cast<std::size_t>((at >> LengthBits) & ((1u << OffsetBits) - 1u));
+        const auto length = static_cast<std::size_t>(at & MaxLength);
+        return std::string_view(blocks_[block].data() + offset, length);
+    }
+
+private:
+    std::vector<std::string> blocks_;
+};
+
+// What a fleet holds while its reports and notes are read.
+struct FleetParts {
+    FleetTexts texts;
+    std::deque<ReportRecord> reports;
+    std::deque<NoteRecord> notes;
+    std::size_t rejected = 0;
+    bool expecting = false;
+    std::vector<TextHandle> expected; // sorted without case, each name once
+};
+
+class FinishedFleet;
+
+// The reports of a fleet, kept compactly: every text in one store, so what a
+// report costs is its names and a few numbers, whatever its page held. What
+// the outputs show comes from the FinishedFleet that Finish makes of it.
 class Fleet {
 public:
     void Add(const ReportContent& content, std::string_view reportFile);
+    // A file that might have held a report and gave none: counted as rejected.
+    void AddRejected() { ++parts_.rejected; }
     // The note `noteFile` (UTF-8) for its host; of two notes for one host, the first counts.
     void AddNote(const HostNote& note, std::string_view noteFile);
 
@@ -90,40 +136,51 @@ public:
     // computer names), then by report file; marks the reports that share a
     // computer name and those whose name is not expected; marks the notes
     // that have a report beside them; finds the hosts not assessed: those
-    // with only a note, and those expected with neither.
-    void Finish();
-
-    const std::deque<MachineRecord>& Machines() const { return machines_; }
-    std::string_view ComputerName(const MachineRecord& machine) const { return Text(machine.computer); }
-    std::string ReportFile(const MachineRecord& machine) const;
-    std::string_view ReportNameOf(const MachineRecord& machine) const { return ReportName(Text(machine.file)); }
-    bool Meets(const MachineRecord& machine, std::size_t role) const;
-    bool Expecting() const { return expecting_; }
-    // Whether the hosts are accounted for, by a list of them or by notes:
-    // then there is a list of the hosts not assessed, empty or not.
-    bool AccountsForHosts() const { return expecting_ || !notes_.empty(); }
-    const std::deque<NoteRecord>& Notes() const { return notes_; } // by host once finished
-    std::string NoteFile(const NoteRecord& note) const;
-    const std::vector<NotAssessedHost>& NotAssessed() const { return notAssessed_; } // by name, without case
-
-    FleetCounts Counts(std::size_t rejected) const;
+    // with only a note, and those expected with neither; counts.
+    FinishedFleet Finish() &&;
 
 private:
-    std::string_view Text(TextHandle at) const;
-    TextHandle Keep(std::string_view text);
     // A path as its folder's handle and its name's: the reports of one
     // folder, met one after another, share their folder's text.
     std::pair<TextHandle, TextHandle> KeepPath(std::string_view path);
 
-    // Every text, each ended by a NUL, in blocks that never move, so the fleet
-    // grows by what it holds and not by doubling.
-    std::vector<std::string> texts_;
-    std::deque<MachineRecord> machines_;
-    std::deque<NoteRecord> notes_;
+    FleetParts parts_;
     std::optional<TextHandle> lastFolder_;
-    bool expecting_ = false;
-    std::vector<TextHandle> expected_; // sorted without case, each name once
+};
+
+// A fleet whose reports are all read: in order, marked and counted.
+class FinishedFleet {
+public:
+    // The names the fleet hands out point into its texts: it moves, but is never copied.
+    FinishedFleet(FinishedFleet&&) = default;
+    FinishedFleet(const FinishedFleet&) = delete;
+    FinishedFleet& operator=(const FinishedFleet&) = delete;
+
+    const std::deque<ReportRecord>& Machines() const { return parts_.reports; } // in the fleet's order
+    std::string_view ComputerName(const ReportRecord& report) const { return Text(report.computer); }
+    std::string ReportFile(const ReportRecord& report) const;
+    std::string_view ReportNameOf(const ReportRecord& report) const { return ReportName(Text(report.file)); }
+    bool Expecting() const { return parts_.expecting; }
+    // Whether the hosts are accounted for, by a list of them or by notes:
+    // then there is a list of the hosts not assessed, empty or not.
+    bool AccountsForHosts() const { return parts_.expecting || !parts_.notes.empty(); }
+    const std::deque<NoteRecord>& Notes() const { return parts_.notes; } // by host
+    std::string NoteFile(const NoteRecord& note) const;
+    const std::vector<NotAssessedHost>& NotAssessed() const { return notAssessed_; } // by name, without case
+    const FleetCounts& Counts() const { return counts_; }
+
+private:
+    friend class Fleet;
+    explicit FinishedFleet(FleetParts parts);
+
+    std::string_view Text(TextHandle at) const { return parts_.texts.Text(at); }
+    void Order();
+    void MarkAndFindNotAssessed();
+    void Count();
+
+    FleetParts parts_;
     std::vector<NotAssessedHost> notAssessed_;
+    FleetCounts counts_;
 };
 
 // "12 reports read, 1 rejected, 11 machines; Client: 9 of 12 meet it, ...",
