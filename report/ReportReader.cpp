@@ -6,7 +6,7 @@
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
 #include "text/HtmlText.h"
-#include "text/NumberFormat.h"
+#include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -74,19 +74,13 @@ std::string Shown(std::string_view text)
         if (text.substr(i).starts_with(ByteOrderMark)) {
             shown += "\\uFEFF";
             i += ByteOrderMark.size();
-        } else if (byte == '\n' || byte == '\r' || byte == '\t') {
-            shown += byte == '\n' ? "\\n" : byte == '\r' ? "\\r" : "\\t";
-            ++i;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            shown += std::string("\\x") + HexDigit(byte >> 4) + HexDigit(byte);
-            ++i;
         } else if (byte < 0x80) {
-            shown += static_cast<char>(byte);
+            AppendShown(shown, byte);
             ++i;
         } else {
             const std::size_t length = Utf8SequenceLength(text.substr(i));
             if (length == 0) {
-                shown += std::string("\\x") + HexDigit(byte >> 4) + HexDigit(byte);
+                AppendHexEscape(shown, byte);
                 ++i;
             } else {
                 shown += text.substr(i, length);

@@ -4,6 +4,7 @@
 #include <set>
 #include <tuple>
 
+#include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -73,9 +74,14 @@ bool SameHostName(std::string_view a, std::string_view b)
 
 std::string ShownName(std::string_view name)
 {
-    std::string shown(name);
-    for (std::size_t at = shown.find('\0'); at != std::string::npos; at = shown.find('\0', at)) {
-        shown.replace(at, 1, "\\x00");
+    std::string shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        if (c == '\0') {
+            AppendHexEscape(shown, 0);
+        } else {
+            shown += c;
+        }
     }
     return shown;
 }

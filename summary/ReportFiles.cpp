@@ -6,6 +6,7 @@
 
 #include "summary/HostNote.h"
 #include "text/NumberFormat.h"
+#include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -277,18 +278,7 @@ std::string PathToUtf8(const fs::path& path)
 
 std::string ShownPath(const fs::path& path)
 {
-    std::string shown;
-    for (const char c : PathToUtf8(path)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n' || c == '\r' || c == '\t') {
-            shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            shown += std::string("\\x") + HexDigit(byte >> 4) + HexDigit(byte);
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
+    return ShownText(PathToUtf8(path));
 }
 
 void FindReports(FleetFiles& files, const std::vector<std::string>& paths, const ReportSearch& search)
