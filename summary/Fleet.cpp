@@ -4,15 +4,18 @@
 #include <set>
 #include <tuple>
 
+#include "text/AsciiCase.h"
 #include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
+// Names are folded to upper case: the order of names that differ in a
+// character between the cases ('[' to '`') depends on it.
 char Folded(char c)
 {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return AsciiUpper(c);
 }
 
 // -1, 0 or 1, letters compared without case.

@@ -1,5 +1,7 @@
 #include "summary/HostNote.h"
 
+#include "text/AsciiCase.h"
+
 #include "summary/HostList.h"
 #include "summary/ReportFiles.h"
 
@@ -28,14 +30,7 @@ bool EndsWithNoteSuffix(std::string_view name)
     if (name.size() < NoteSuffix.size()) {
         return false;
     }
-    const std::string_view end = name.substr(name.size() - NoteSuffix.size());
-    for (std::size_t i = 0; i < end.size(); ++i) {
-        const char c = end[i] >= 'A' && end[i] <= 'Z' ? static_cast<char>(end[i] - 'A' + 'a') : end[i];
-        if (c != NoteSuffix[i]) {
-            return false;
-        }
-    }
-    return true;
+    return EqualsIgnoringAsciiCase(name.substr(name.size() - NoteSuffix.size()), NoteSuffix);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "requirements/RoleLabels.h"
 #include "summary/ReportFiles.h"
+#include "text/AsciiCase.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -32,7 +33,7 @@ std::string Words(std::u16string_view text)
                     words += 'p';
                 }
             } else {
-                words += static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
+                words += static_cast<char>(AsciiLower(c));
             }
         } else {
             gap = true;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "summary/HostNote.h"
+#include "text/AsciiCase.h"
 #include "text/NumberFormat.h"
 #include "text/ShownText.h"
 #include "text/Utf8.h"
@@ -254,10 +255,8 @@ private:
 
 bool IsPageName(const fs::path& name)
 {
-    std::string extension = PathToUtf8(name.extension());
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return extension == ".html" || extension == ".htm";
+    const std::string extension = PathToUtf8(name.extension());
+    return EqualsIgnoringAsciiCase(extension, ".html") || EqualsIgnoringAsciiCase(extension, ".htm");
 }
 
 fs::path PathFromUtf8(const std::string& text)
