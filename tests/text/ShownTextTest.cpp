@@ -14,7 +14,7 @@ TEST(ShownTextTest, WhatDoesNotPrintIsEscapedEverythingElseKept)
     using namespace std::string_view_literals;
     const Case cases[] = {
         {"plain name.html", "plain name.html"},
-        {"line\nbreak\r\ttab", "line\\nbreak\\r\\ttab"},
+        {"line\nbreak\r\ttab", R"(line\nbreak\r\ttab)"},
         {"nul\0here"sv, "nul\\x00here"},
         {"\x1F\x7F\x20", "\\x1F\\x7F "},
         {"Z\xC3\x9CRICH \xFF", "Z\xC3\x9CRICH \xFF"}, // bytes above ASCII are the caller's to judge
