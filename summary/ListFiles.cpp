@@ -130,24 +130,18 @@ private:
     {
         const fs::path path = folder_ / name;
         const Entry entry = files_.Examine(path);
-        const auto special = [&] {
+        if (!entry.problem.empty()) {
+            writing_.fail(ShownPath(path) + ": cannot be written: " + entry.problem);
+            return std::nullopt;
+        }
+        if (entry.isLink || entry.type == EntryType::Folder || entry.type == EntryType::Other) {
             writing_.fail(ShownPath(path) +
                           ": not a regular file (a FIFO, a device, a folder or a link); the list is not written");
             return std::nullopt;
-        };
-        if (entry.isLink || entry.type == EntryType::Folder || entry.type == EntryType::Other) {
-            return special();
         }
-        OutputCheck check =
-            entry.problem.empty() ? CheckOutput(files_, PathToUtf8(path)) : OutputCheck{{}, entry.problem};
-        if (!check.target) {
-            writing_.fail(ShownPath(path) + ": cannot be written: " + check.problem);
-            return std::nullopt;
-        }
-        if (check.target->way != OutputWay::Replace) {
-            return special(); // taken since
-        }
-        return std::move(check.target);
+        const std::optional<FileIdentity> identity =
+            entry.type == EntryType::Regular ? std::optional(entry.identity) : std::nullopt;
+        return OutputTarget{PathToUtf8(path), path, OutputWay::Replace, identity};
     }
 
     bool WriteList(const std::string& name, const std::vector<std::string_view>& lines)
