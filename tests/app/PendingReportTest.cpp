@@ -25,11 +25,7 @@ TEST(PendingReportTest, TheNewReportIsNamedForTheReportAndABusyOneIsWaitedForFiv
         report.Write("page");
         EXPECT_THROW(report.Commit(), Win32Error);
     }
-    std::uint32_t waited = 0;
-    for (const std::uint32_t pause : clock.sleeps) {
-        waited += pause;
-    }
-    EXPECT_EQ(waited, BusyReportRetryMilliseconds);
+    EXPECT_EQ(clock.Slept(), BusyReportRetryMilliseconds);
     EXPECT_EQ(files.files, (std::map<std::u16string, std::string>{{ReportFileName, "earlier"}}));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeClock.h"
 #include "platform/FleetFiles.h"
 
 namespace Talvane::Nimlo::Testing {
@@ -86,13 +87,7 @@ public:
     std::set<std::filesystem::path> unreadable;
     bool terminal = false;
 
-    // Time stands still but for the pauses, which are kept.
-    class PausesOnly : public Clock {
-    public:
-        std::uint32_t Ticks() override { return now; }
-        void Sleep(std::uint32_t milliseconds) override { now += milliseconds; }
-        std::uint32_t now = 0;
-    } clock;
+    FakeClock clock; // the pauses of busy outputs
 
 private:
     std::unique_ptr<FleetFiles> real_ = MakePlatformFleetFiles();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/RunAssessment.h"
+#include "fakes/FakeClock.h"
 #include "fakes/Profiles.h"
 
 namespace Talvane::Nimlo::Testing {
@@ -188,21 +189,6 @@ public:
 
 private:
     const FakeFileSystem& files_;
-};
-
-// Time that passes only when somebody sleeps; it starts just before the
-// 32-bit count wraps, so every span measured across the wrap.
-class FakeClock : public Clock {
-public:
-    std::uint32_t Ticks() override { return now; }
-    void Sleep(std::uint32_t milliseconds) override
-    {
-        sleeps.push_back(milliseconds);
-        now += milliseconds;
-    }
-
-    std::uint32_t now = 0xFFFFF000u;
-    std::vector<std::uint32_t> sleeps;
 };
 
 // A real thread, waited for in real time; joined when the worker goes.

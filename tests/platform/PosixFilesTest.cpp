@@ -27,7 +27,6 @@ constexpr int ShortWrite = -1;
 
 struct Script {
     std::deque<int> open, write, fsync, rename, unlink, close;
-    int calls = 0;
 };
 Script script; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): the calls are plain functions
 
@@ -35,7 +34,6 @@ Script script; // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): th
 // after errno is set.
 int Next(std::deque<int>& queue)
 {
-    ++script.calls;
     if (queue.empty()) {
         return Real;
     }

@@ -161,7 +161,7 @@ TEST_F(RunSummaryTest, OutputsHeldOpenElsewhereAreWaitedForTenSecondsInAllAndSay
                   std::string::npos)
             << err_.str();
     }
-    EXPECT_EQ(files_.clock.now, BusyOutputRetryMilliseconds);
+    EXPECT_EQ(files_.clock.Slept(), BusyOutputRetryMilliseconds);
     EXPECT_EQ(Read("out.csv"), "earlier csv");
     EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/PendingReport.h"
+#include "fakes/FakeClock.h"
 #include "platform/SystemError.h"
 #include "platform/win32/WideString.h"
 #include "platform/win32/Win32Files.h"
@@ -86,13 +87,6 @@ BOOL WINAPI Close(HANDLE file)
 
 constexpr Win32FileCalls Scripted{&Create, &Write, &Flush, &Move, &Remove, &Close};
 
-class CountingClock : public Clock {
-public:
-    std::uint32_t Ticks() override { return now; }
-    void Sleep(std::uint32_t milliseconds) override { now += milliseconds; }
-    std::uint32_t now = 0;
-};
-
 class FileFailuresTest : public testing::Test {
 protected:
     void SetUp() override
@@ -169,7 +163,7 @@ protected:
     }
 
     std::u16string folder_;
-    CountingClock clock_;
+    Testing::FakeClock clock_;
 };
 
 // A full disk at any step leaves the earlier report as it was, nothing
@@ -212,13 +206,13 @@ TEST_F(FileFailuresTest, OnlyASharingViolationIsTriedAgain)
     script.move = {ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION};
     EXPECT_EQ(WriteReport("new page"), 0u);
     EXPECT_EQ(Content(), "new page");
-    EXPECT_EQ(clock_.now, 300u);
+    EXPECT_EQ(clock_.Slept(), 300u);
 
     script = {};
     script.move = {ERROR_WRITE_PROTECT};
     EXPECT_EQ(WriteReport("newer page"), static_cast<std::uint32_t>(ERROR_WRITE_PROTECT));
     EXPECT_EQ(Content(), "new page");
-    EXPECT_EQ(clock_.now, 300u);
+    EXPECT_EQ(clock_.Slept(), 300u);
     EXPECT_EQ(Names(), std::vector<std::u16string>{u"System Assessment Results.html"});
 }
 
