@@ -49,6 +49,9 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+from checklist import check, equal, status  # noqa: E402
+
 ROOT = Path(__file__).resolve().parents[2]
 SCRIPT = ROOT / "deploy" / "powershell" / "Invoke-SystemAssessment.ps1"
 WINE = "/usr/lib/wine/wine"
@@ -58,20 +61,6 @@ ENTRY = f"nimlo-pwsh-round-{os.getpid()}"
 LAUNCHER_LIMIT = 240  # seconds the launcher gives a program: above every timeout here
 TIMEOUT = 15  # -TimeoutSeconds of the round whose program never ends
 ROUND_LIMIT = 600  # seconds one round may take at all
-
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
-
-def equal(actual, expected, what):
-    return check(actual == expected, what if actual == expected else f"{what}: expected {expected!r}, got {actual!r}")
-
 
 def env_path(name):
     value = os.environ.get(name)
@@ -428,8 +417,7 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
         if work.exists():
             print(f"could not remove {work}", file=sys.stderr)
-    if failures:
-        print(f"{len(failures)} failed", file=sys.stderr)
+    if status() != 0:
         return 1
     print("the PowerShell round passed")
     return 0

@@ -32,20 +32,13 @@ from pathlib import Path
 
 import pefile
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+from checklist import check, status  # noqa: E402
+
 UNSIGNED_LINE = "Unsigned: set RELEASE_SIGN_PFX and RELEASE_SIGN_PASSWORD to sign it."
 PROGRAMS = ("SystemAssessment.exe", "SystemAssessmentSummary.exe")
 SCRIPT = "Invoke-SystemAssessment.ps1"
 SCRIPT_SOURCE = Path("deploy") / "powershell" / SCRIPT
-
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
 
 def run(command, cwd=None, env=None):
     result = subprocess.run(command, cwd=cwd, env=env, capture_output=True, text=True)
@@ -198,10 +191,7 @@ def main(repository):
         build_release(clones[1], SOURCE_DATE_EPOCH="1234567890")
         check(pefile.PE(str(clones[1] / "dist" / PROGRAMS[0])).FILE_HEADER.TimeDateStamp == 1234567890,
               "SOURCE_DATE_EPOCH, when set, is the PE timestamp")
-    if failures:
-        print(f"{len(failures)} failed", file=sys.stderr)
-        return 1
-    return 0
+    return status()
 
 
 if __name__ == "__main__":

@@ -21,8 +21,12 @@ resource's file and product versions and the manifest's assembly version.
 import csv
 import re
 import sys
+from pathlib import Path
 
 import pefile
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+from checklist import check, status  # noqa: E402
 
 # DLLs that Windows maps from \\KnownDlls, never from the program's folder or
 # the current directory. All are in the KnownDLLs list from Windows XP on,
@@ -40,15 +44,6 @@ SUPPORTED_OS = {
     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # Windows 8.1
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # Windows 10 and 11
 }
-
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
-
 
 def version(text):
     """"5.1 SP3" -> (5, 1, 3); "6.0" -> (6, 0, 0)."""
@@ -168,10 +163,7 @@ def main(exe_path, template_path, minimums_path, version_text):
     check_no_filesystem_library(exe_path)
     check_imports(pe, read_minimums(minimums_path))
     check_resources(pe, template_path, version_text)
-    if failures:
-        print(f"{len(failures)} failed", file=sys.stderr)
-        return 1
-    return 0
+    return status()
 
 
 if __name__ == "__main__":
