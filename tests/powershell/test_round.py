@@ -129,14 +129,16 @@ unset DISPLAY WAYLAND_DISPLAY
 # pipes. When this shell ends, however it ends (killed at a time limit), the
 # prefix's processes end with it, the program's children included.
 # (A shell that ended but was not reaped, its parent gone, counts as ended.)
+output=$(mktemp -p "$NIMLO_ROUND_SCRATCH")
 errors=$(mktemp -p "$NIMLO_ROUND_SCRATCH")
 shell=$$
 running() {{ grep -q '^State:[[:space:]]*[^Z[:space:]]' "/proc/$1/status" 2>/dev/null; }}
 ( (while running "$shell"; do sleep 0.5; done; {WINESERVER} -k) </dev/null >/dev/null 2>&1 & )
-{WINE} "$NIMLO_ROUND_LAUNCHER" {LAUNCHER_LIMIT} "Z:${{program//\\//\\\\}}" "$@" </dev/null >/dev/null 2>"$errors"
+{WINE} "$NIMLO_ROUND_LAUNCHER" {LAUNCHER_LIMIT} "Z:${{program//\\//\\\\}}" "$@" </dev/null >"$output" 2>"$errors"
 status=$?
+cat -- "$output"
 cat -- "$errors" >&2
-rm -f -- "$errors"
+rm -f -- "$output" "$errors"
 exit "$status"
 """)
 
