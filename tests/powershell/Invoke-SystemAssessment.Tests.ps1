@@ -17,32 +17,7 @@ BeforeAll {
         . ([scriptblock]::Create($definition.Extent.Text))
     }
 
-    # What of a syntax tree Windows PowerShell 5.1 does not have, one line
-    # each: operators and blocks of PowerShell 7, and parameters of its
-    # cmdlets that 5.1's lack.
-    function Find-NewerThan51 {
-        param([System.Management.Automation.Language.Ast] $Ast)
-        $newParameters = 'Parallel', 'AsByteStream', 'AsHashtable', 'AdditionalChildPath'
-        $found = $Ast.FindAll({ $true }, $true) | ForEach-Object {
-            $node = $_
-            $what = switch ($node.GetType().Name) {
-                'TernaryExpressionAst' { 'the ternary operator' }
-                'PipelineChainAst' { if ($node.Operator -eq 'AndAnd') { '&& between commands' } else { '|| between commands' } }
-                'BinaryExpressionAst' { if ($node.Operator -eq 'QuestionQuestion') { '??' } }
-                'AssignmentStatementAst' { if ($node.Operator -eq 'QuestionQuestionEquals') { '??=' } }
-                'MemberExpressionAst' { if ($node.NullConditional) { '?.' } }
-                'InvokeMemberExpressionAst' { if ($node.NullConditional) { '?.' } }
-                'IndexExpressionAst' { if ($node.NullConditional) { '?[]' } }
-                'PipelineAst' { if ($node.Background) { '& at the end of a pipeline' } }
-                'ScriptBlockAst' { if ($node.CleanBlock) { 'a clean block' } }
-                'CommandParameterAst' { if ($newParameters -contains $node.ParameterName) { "-$($node.ParameterName)" } }
-                'CommandAst' { if ($node.GetCommandName() -eq 'Start-ThreadJob') { 'Start-ThreadJob' } }
-                'StringConstantExpressionAst' { if ($node.Value -match '^utf8(No)?BOM$') { "the encoding $($node.Value)" } }
-            }
-            if ($what) { "$what, line $($node.Extent.StartLineNumber)" }
-        }
-        return @($found | Select-Object -Unique)
-    }
+    . (Join-Path $PSScriptRoot 'LanguageVersions.ps1')
 
     function Get-Bytes([string] $Text) { return (New-Object System.Text.UTF8Encoding($false)).GetBytes($Text) }
 }
@@ -58,29 +33,7 @@ Describe 'The script as Windows PowerShell 5.1 reads it' {
     }
 
     It 'uses nothing that 5.1 lacks' {
-        Find-NewerThan51 $ScriptAst | Should -BeNullOrEmpty
-    }
-
-    It 'finds <Construct> in "<Code>"' -TestCases @(
-        @{ Construct = 'the ternary operator'; Code = '$a = $b ? 1 : 2' }
-        @{ Construct = '??'; Code = '$a = $b ?? 1' }
-        @{ Construct = '??='; Code = '$a ??= 1' }
-        @{ Construct = '?.'; Code = '${a}?.Length' }
-        @{ Construct = '?.'; Code = '${a}?.ToString()' }
-        @{ Construct = '?[]'; Code = '${a}?[0]' }
-        @{ Construct = '&& between commands'; Code = 'Get-Date && Get-Date' }
-        @{ Construct = '|| between commands'; Code = 'Get-Date || Get-Date' }
-        @{ Construct = '-Parallel'; Code = '1..2 | ForEach-Object -Parallel { $_ }' }
-        @{ Construct = 'a clean block'; Code = 'function f { process { } clean { } }' }
-        @{ Construct = 'Start-ThreadJob'; Code = 'Start-ThreadJob { 1 }' }
-        @{ Construct = '-AsByteStream'; Code = 'Get-Content x -AsByteStream' }
-        @{ Construct = 'the encoding utf8NoBOM'; Code = 'Set-Content x -Encoding utf8NoBOM' }
-        @{ Construct = '& at the end of a pipeline'; Code = 'Get-Date &' }
-    ) {
-        $ast = [System.Management.Automation.Language.Parser]::ParseInput($Code, [ref]$null, [ref]$null)
-        $found = @(Find-NewerThan51 $ast)
-        $found.Count | Should -Be 1
-        $found[0] | Should -BeLike ([WildcardPattern]::Escape($Construct) + ', line *')
+        Find-NewerThan $ScriptAst '5.1' | Should -BeNullOrEmpty
     }
 }
 
