@@ -1,11 +1,14 @@
 # shellcheck shell=bash
 # PowerShell here, for real: installs PowerShell 7 (the .NET tool PowerShell,
 # version 7.6.10) and Pester 5.7.1 from the NuGet registry into the project's
-# cache, runs the Pester tests of deploy/powershell/Invoke-SystemAssessment.ps1
-# (tests/powershell/*.Tests.ps1), then a real round of it over PowerShell
-# remoting, SSH transport, to this machine: a private sshd on 127.0.0.1 and
-# SystemAssessment.exe under Wine through binfmt_misc
-# (tests/powershell/test_round.py). Needs the .NET SDK (`dotnet`).
+# cache, runs the Pester tests of the scripts in deploy/powershell
+# (tests/powershell/*.Tests.ps1), then a real round of
+# Invoke-SystemAssessment.ps1 over PowerShell remoting, SSH transport, to this
+# machine: a private sshd on 127.0.0.1 and SystemAssessment.exe under Wine
+# through binfmt_misc (tests/powershell/test_round.py), and real runs of
+# Publish-SystemAssessment.ps1 as a deployment tool starts it, the program
+# under Wine the same way (tests/powershell/test_publish.py). Needs the .NET
+# SDK (`dotnet`).
 #
 # Programs built elsewhere may be given instead of being built here:
 #   NIMLO_PS_EXE         SystemAssessment.exe (default: the release, dist/)
@@ -49,7 +52,7 @@ EOF
     [ -f "$pester" ] || die "the Pester package holds no tools/Pester.psd1"
 fi
 
-say "Pester tests of deploy/powershell/Invoke-SystemAssessment.ps1 (PowerShell $PWSH_VERSION, Pester $PESTER_VERSION)"
+say "Pester tests of deploy/powershell (PowerShell $PWSH_VERSION, Pester $PESTER_VERSION)"
 (cd "$ROOT" && NIMLO_PESTER=$pester "$pwsh" -NoLogo -NoProfile -NonInteractive -Command '
     Import-Module $env:NIMLO_PESTER
     $configuration = New-PesterConfiguration
@@ -77,3 +80,8 @@ NIMLO_PS_PWSH=$pwsh NIMLO_PS_EXE=$NIMLO_PS_EXE NIMLO_PS_LAUNCHER=$NIMLO_PS_LAUNC
     NIMLO_PS_NEVER_ENDS=$NIMLO_PS_NEVER_ENDS NIMLO_PS_SUMMARY=$NIMLO_PS_SUMMARY \
     NIMLO_PS_PREFIX_BASE=$CACHE_DIR/wine-base-win64 PYTHONDONTWRITEBYTECODE=1 \
     /usr/bin/python3 "$ROOT/tests/powershell/test_round.py" || die "the PowerShell round failed"
+
+say "Publish-SystemAssessment.ps1 as a deployment tool runs it, the program under Wine"
+NIMLO_PS_PWSH=$pwsh NIMLO_PS_EXE=$NIMLO_PS_EXE NIMLO_PS_LAUNCHER=$NIMLO_PS_LAUNCHER \
+    NIMLO_PS_NEVER_ENDS=$NIMLO_PS_NEVER_ENDS NIMLO_PS_PREFIX_BASE=$CACHE_DIR/wine-base-win64 PYTHONDONTWRITEBYTECODE=1 \
+    /usr/bin/python3 "$ROOT/tests/powershell/test_publish.py" || die "the runs of Publish-SystemAssessment.ps1 failed"

@@ -6,12 +6,10 @@ PowerShell remoting, SSH transport, to this machine.
   `Subsystem powershell` is PowerShell 7 with DOTNET_ROOT and the round's
   settings. The client is given the test's key and known_hosts, so the
   user's own ~/.ssh is neither used nor changed.
-- Windows programs run through binfmt_misc: an entry of this test's own
-  name (removed when the test ends) matches "MZ" files and hands them to
-  an interpreter that starts them under Wine, in a copy of the base prefix,
-  through HiddenStationLauncher.exe on a window station nobody sees, as
-  WinRM would. Started without the round's settings (any other process on
-  the machine), the interpreter runs the file with plain Wine.
+- Windows programs run through binfmt_misc (windows_programs.py): under
+  Wine, in a copy of the base prefix, through HiddenStationLauncher.exe on a
+  window station nobody sees, as WinRM would; the sessions' PowerShell has
+  the settings its interpreter needs.
 - Round 1: 127.0.0.1 is assessed (its report reads as a report, its earlier
   note is removed) and nohost.invalid cannot be reached (its note gives
   ssh's words, its earlier report is removed).
@@ -49,24 +47,16 @@ import tempfile
 import time
 from pathlib import Path
 
+from windows_programs import (LAUNCHER_LIMIT, Unavailable, WindowsPrograms, check_mount_points, env_path,
+                              processes_running, sh_word, wait_until, write_executable)
+
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
 from checklist import check, equal, status  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 SCRIPT = ROOT / "deploy" / "powershell" / "Invoke-SystemAssessment.ps1"
-WINE = "/usr/lib/wine/wine"
-WINESERVER = "/usr/bin/wineserver"
-BINFMT = Path("/proc/sys/fs/binfmt_misc")
-ENTRY = f"nimlo-pwsh-round-{os.getpid()}"
-LAUNCHER_LIMIT = 240  # seconds the launcher gives a program: above every timeout here
 TIMEOUT = 15  # -TimeoutSeconds of the round whose program never ends
 ROUND_LIMIT = 600  # seconds one round may take at all
-
-def env_path(name):
-    value = os.environ.get(name)
-    if not value or not Path(value).exists():
-        sys.exit(f"{name} names no file ({value!r}); scripts/stages/powershell.sh sets it")
-    return Path(value).resolve()
 
 
 def skip(why):
@@ -84,85 +74,25 @@ def free_port():
         return s.getsockname()[1]
 
 
-def write_executable(path, text):
-    path.write_text(text)
-    path.chmod(0o755)
-
-
 class Round:
-    """The machine as the round's hosts: sshd, binfmt_misc entry, Wine prefix."""
+    """The machine as the round's hosts: sshd, and Windows programs through binfmt_misc."""
 
     def __init__(self, work):
         self.work = work
         self.pwsh = env_path("NIMLO_PS_PWSH")
         self.host_temp = work / "host-temp"  # the hosts' [IO.Path]::GetTempPath()
-        self.scratch = work / "scratch"
-        self.prefix = work / "prefix"
         self.reports = work / "reports"
+        self.programs = WindowsPrograms(work, "round", env_path("NIMLO_PS_PREFIX_BASE"), env_path("NIMLO_PS_LAUNCHER"))
         self.sshd = None
-        self.registered = False
-        for folder in (self.host_temp, self.scratch, self.reports):
+        for folder in (self.host_temp, self.reports):
             folder.mkdir()
 
     def start(self):
-        base = env_path("NIMLO_PS_PREFIX_BASE")
-        subprocess.run(["cp", "-a", str(base), str(self.prefix)], check=True)
-        self.write_interpreter()
-        self.register()
-        self.start_sshd()
-
-    def write_interpreter(self):
-        """What binfmt_misc runs for an "MZ" file: $1 the file, then its arguments."""
-        self.interpreter = self.work / "run-windows-program"
-        write_executable(self.interpreter, f"""#!/bin/bash
-# Started by binfmt_misc for a Windows program. Outside the round's sessions
-# it is plain Wine.
-[ -n "${{NIMLO_ROUND_PREFIX:-}}" ] || exec {WINE} "$@"
-program=$(realpath -- "$1")
-shift
-# Wine keeps its server's folder in the temporary folder of the test, where
-# the test finds the server to end it, not in the host's.
-export WINEPREFIX=$NIMLO_ROUND_PREFIX WINEDEBUG=-all TMPDIR=$NIMLO_ROUND_WINE_TEMP
-unset DISPLAY WAYLAND_DISPLAY
-# Wine's helper processes outlive the program and keep the descriptors they
-# were started with: they get a file, and only this shell holds the caller's
-# pipes. When this shell ends, however it ends (killed at a time limit), the
-# prefix's processes end with it, the program's children included.
-# (A shell that ended but was not reaped, its parent gone, counts as ended.)
-output=$(mktemp -p "$NIMLO_ROUND_SCRATCH")
-errors=$(mktemp -p "$NIMLO_ROUND_SCRATCH")
-shell=$$
-running() {{ grep -q '^State:[[:space:]]*[^Z[:space:]]' "/proc/$1/status" 2>/dev/null; }}
-( (while running "$shell"; do sleep 0.5; done; {WINESERVER} -k) </dev/null >/dev/null 2>&1 & )
-{WINE} "$NIMLO_ROUND_LAUNCHER" {LAUNCHER_LIMIT} "Z:${{program//\\//\\\\}}" "$@" </dev/null >"$output" 2>"$errors"
-status=$?
-cat -- "$output"
-cat -- "$errors" >&2
-rm -f -- "$output" "$errors"
-exit "$status"
-""")
-
-    def register(self):
-        if not os.path.ismount(BINFMT):
-            result = subprocess.run(["mount", "-t", "binfmt_misc", "binfmt_misc", str(BINFMT)], capture_output=True,
-                                    text=True)
-            if result.returncode != 0:
-                skip(f"binfmt_misc is not mounted at {BINFMT} and cannot be: {result.stderr.strip()}")
-        # An entry of an earlier round that was killed, whose interpreter is gone, would fail every MZ file.
-        for stale in BINFMT.glob("nimlo-pwsh-round-*"):
-            interpreter = re.search(r"^interpreter (.*)$", stale.read_text(), re.M)
-            if interpreter and not Path(interpreter.group(1)).exists():
-                stale.write_text("-1")
         try:
-            (BINFMT / "register").write_text(f":{ENTRY}:M::MZ::{self.interpreter}:")
-        except OSError as error:
-            skip(f"cannot register a binfmt_misc entry: {error}")
-        self.registered = True
-
-    def unregister(self):
-        if self.registered and (BINFMT / ENTRY).exists():
-            (BINFMT / ENTRY).write_text("-1")
-        self.registered = False
+            self.programs.start()
+        except Unavailable as why:
+            skip(why)
+        self.start_sshd()
 
     def start_sshd(self):
         ssh_dir = self.work / "ssh"
@@ -176,11 +106,10 @@ exit "$status"
         dotnet = shutil.which("dotnet")
         dotnet_root = os.environ.get("DOTNET_ROOT") or (str(Path(dotnet).resolve().parent) if dotnet else "")
         subsystem = ssh_dir / "powershell-subsystem"
+        settings = "".join(f"export {name}={sh_word(value)}\n" for name, value in self.programs.environment().items())
         write_executable(subsystem, f"""#!/bin/sh
-export DOTNET_ROOT={ps_sh(dotnet_root)} TMPDIR={ps_sh(self.host_temp)}/
-export NIMLO_ROUND_PREFIX={ps_sh(self.prefix)} NIMLO_ROUND_LAUNCHER={ps_sh(env_path("NIMLO_PS_LAUNCHER"))}
-export NIMLO_ROUND_SCRATCH={ps_sh(self.scratch)} NIMLO_ROUND_WINE_TEMP={ps_sh(tempfile.gettempdir())}
-exec {ps_sh(self.pwsh)} -sshs -NoLogo -NoProfile
+export DOTNET_ROOT={sh_word(dotnet_root)} TMPDIR={sh_word(self.host_temp)}/
+{settings}exec {sh_word(self.pwsh)} -sshs -NoLogo -NoProfile
 """)
         Path("/run/sshd").mkdir(mode=0o755, exist_ok=True)  # sshd's privilege separation folder
         for attempt in range(3):
@@ -225,12 +154,7 @@ Subsystem powershell {subsystem}
                 self.sshd.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.sshd.kill()
-        self.unregister()
-        if self.prefix.exists():
-            env = dict(os.environ, WINEPREFIX=str(self.prefix))
-            subprocess.run([WINESERVER, "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            subprocess.run([WINESERVER, "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=60)
+        self.programs.stop()
 
     def left_on_host(self):
         """What is in the hosts' temporary folder, but the files the .NET
@@ -263,33 +187,6 @@ Subsystem powershell {subsystem}
         equal(result.returncode, 0, f"{name}: the script's exit status")
         with open(rows_file, newline="", encoding="utf-8") as f:
             return {row["ComputerName"]: row for row in csv.DictReader(f)}, seconds
-
-
-def ps_sh(text):
-    """A word for sh."""
-    return "'" + str(text).replace("'", "'\\''") + "'"
-
-
-def processes_running(*fragments):
-    """Pids of the processes whose command line holds every fragment (a
-    Windows program's shows its Windows path)."""
-    found = []
-    for entry in Path("/proc").iterdir():
-        if entry.name.isdigit():
-            try:
-                line = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
-            except OSError:
-                continue
-            if all(fragment in line for fragment in fragments):
-                found.append(int(entry.name))
-    return found
-
-
-def wait_until(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while not condition() and time.monotonic() < deadline:
-        time.sleep(0.5)
-    return condition()
 
 
 def check_note(reports, host, kind_and_detail):
@@ -348,32 +245,10 @@ def check_summary(work, reports):
           "summary: not-assessed.txt")
 
 
-def silent_mount_points(seconds=5):
-    """Mount points that do not answer a stat (a FUSE file system whose server
-    hangs): Wine stats every mount point to find a drive's volume, so each of
-    its disk queries would wait on them."""
-    with open("/proc/self/mounts") as mounts:
-        points = [line.split()[1].replace("\\040", " ") for line in mounts]
-    probes = [(point, subprocess.Popen(["stat", "--", point], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL)) for point in points]
-    deadline = time.monotonic() + seconds
-    silent = []
-    for point, probe in probes:
-        try:
-            probe.wait(timeout=max(0.1, deadline - time.monotonic()))
-        except subprocess.TimeoutExpired:
-            probe.kill()
-            silent.append(point)
-    return silent
-
-
 def main():
     if os.geteuid() != 0:
         skip("it needs root, for binfmt_misc and sshd")
-    silent = silent_mount_points()
-    if silent:
-        sys.exit(f"these mount points do not answer: {', '.join(silent)}; Wine's disk queries would wait on them "
-                 "(every Wine program's Win32_LogicalDisk stats each mount point): unmount them first")
+    check_mount_points()
     exe, never_ends = env_path("NIMLO_PS_EXE"), env_path("NIMLO_PS_NEVER_ENDS")
     ssh_before = home_ssh()
     work = Path(tempfile.mkdtemp(prefix="nimlo-ps-round-"))
