@@ -23,12 +23,13 @@ transport's words), "timed out" (DETAIL says after how long), "assessment
 failed" (the program ended with 1; DETAIL is "exit status 1: " and the line
 the program wrote on standard error, or "no reason given"), "report not
 written" (the program ended with -1, which some tools show as 255 or
-4294967295) and "failed" (anything else: the copy, the start or the read of
-the report failed, or another exit status). A cleanup that fails too is
-added to DETAIL. Each round replaces a host's earlier outcome: a host
-assessed has its earlier note removed, a host not assessed its earlier
-report, so that SystemAssessmentSummary never counts a host from a stale
-report.
+4294967295; DETAIL is "exit status -1" for all three, and the line) and
+"failed" (anything else: the copy, the start or the read of the report
+failed, or another exit status N: "exit status N" and the line). A cleanup
+that fails too is added to DETAIL. Each round replaces a host's earlier
+outcome: a host assessed has its earlier note removed, a host not assessed
+its earlier report, so that SystemAssessmentSummary never counts a host
+from a stale report.
 
 One object per host is written to the pipeline as its host finishes, with
 the properties ComputerName, Status (Assessed, Unreachable, TimedOut,
@@ -281,21 +282,23 @@ begin {
 
     # What the program's exit status says, with the line it wrote on standard
     # error. -1 reaches us as -1 from Windows, 255 from Wine and some tools,
-    # 4294967295 from others.
+    # 4294967295 from others, and is named -1 whichever it was.
     function Get-ExitStatusOutcome {
         param([long] $ExitCode, [string] $StandardError)
         $line = Get-FirstLine $StandardError
-        $withLine = "exit status $ExitCode"
-        if ($line) { $withLine += ": $line" }
-        switch ($ExitCode) {
-            0 { return New-Outcome }
-            1 {
-                if (-not $line) { $line = 'no reason given' }
-                return New-Outcome 'assessment failed' "exit status 1: $line"
-            }
-            { $_ -eq -1 -or $_ -eq 255 -or $_ -eq 4294967295 } { return New-Outcome 'report not written' $withLine }
+        if ($ExitCode -eq 0) { return New-Outcome }
+        if ($ExitCode -eq 1) {
+            if (-not $line) { $line = 'no reason given' }
+            return New-Outcome 'assessment failed' "exit status 1: $line"
         }
-        return New-Outcome 'failed' $withLine
+        $kind = 'failed'
+        if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) {
+            $kind = 'report not written'
+            $ExitCode = -1
+        }
+        $detail = "exit status $ExitCode"
+        if ($line) { $detail += ": $line" }
+        return New-Outcome $kind $detail
     }
 
     # The outcome of a host from what Invoke-AssessmentOnHost returned: the

@@ -45,6 +45,15 @@ BeforeAll {
     }
 
     function Get-Bytes([string] $Text) { return (New-Object System.Text.UTF8Encoding($false)).GetBytes($Text) }
+
+    # An outcome's note as its bytes read back ('' for a host assessed, which
+    # has none); a byte order mark would show as U+FEFF.
+    function Get-NoteText($Outcome) {
+        if (-not $Outcome.Kind) { return '' }
+        return [System.Text.Encoding]::UTF8.GetString((Get-NoteBytes $Outcome.Kind $Outcome.Detail)).TrimEnd("`n")
+    }
+
+    . (Join-Path $PSScriptRoot 'Outcomes.ps1')
 }
 
 Describe 'The script as Windows PowerShell 5.1 reads it' {
@@ -109,40 +118,62 @@ Describe 'Get-Help' {
     }
 }
 
-Describe 'A run''s outcome' {
-    It 'exit status <ExitCode> and <StandardError.Length> characters on standard error is <Status>: "<Detail>"' -TestCases @(
-        @{ ExitCode = 0; StandardError = ''; Status = 'Assessed'; Detail = '' }
-        @{ ExitCode = 1; StandardError = "System Assessment: The system assessment could not be completed: WMI (HRESULT 0x80041003)`r`n"
-            Status = 'AssessmentFailed'; Detail = 'exit status 1: System Assessment: The system assessment could not be completed: WMI (HRESULT 0x80041003)' }
-        @{ ExitCode = 1; StandardError = "`r`n  `r`nSystem Assessment: second line`r`n"; Status = 'AssessmentFailed'; Detail = 'exit status 1: System Assessment: second line' }
-        @{ ExitCode = 1; StandardError = ''; Status = 'AssessmentFailed'; Detail = 'exit status 1: no reason given' }
-        @{ ExitCode = -1; StandardError = ''; Status = 'ReportNotWritten'; Detail = 'exit status -1' }
-        @{ ExitCode = 255; StandardError = ''; Status = 'ReportNotWritten'; Detail = 'exit status 255' }
-        @{ ExitCode = 4294967295; StandardError = "Folder: read-only`n"; Status = 'ReportNotWritten'; Detail = 'exit status 4294967295: Folder: read-only' }
-        @{ ExitCode = 2; StandardError = "what`tnow"; Status = 'Failed'; Detail = 'exit status 2: what now' }
-        @{ ExitCode = 124; StandardError = ''; Status = 'Failed'; Detail = 'exit status 124' }
-    ) {
-        $outcome = Get-ExitStatusOutcome $ExitCode $StandardError
-        $outcome.Status | Should -BeExactly $Status
-        $outcome.Detail | Should -BeExactly $Detail
+Describe 'A run''s outcome, as tests/data/outcomes.tsv gives it' {
+    BeforeDiscovery {
+        . (Join-Path $PSScriptRoot 'Outcomes.ps1')
+        # The rows that a run on a host ends in (not "unreachable": that host has no run).
+        $script:Runs = @(Get-OutcomeTable | Where-Object { $_.Kind -ne 'unreachable' })
+        $script:RunsWithLine = @($Runs | Where-Object { $_.StandardError })
+        $script:NotAssessed = @(Get-OutcomeTable | Where-Object { $_.Note })
+    }
+    BeforeAll {
+        # What a host's run returns for a row: its exit status and line, else
+        # a run cut by the time limit, else a failure before the program ran.
+        function ConvertTo-RunResult([hashtable] $Row, [string] $Cleanup) {
+            $result = @{ Cleanup = $Cleanup }
+            if ($Row.Code) {
+                $result += @{ ExitCode = [long]$Row.Code; StandardError = $Row.StandardError; Report = [byte[]](60, 33) }
+            } elseif ($Row.Kind -eq 'timed out') {
+                $result.TimedOut = $true
+            } else {
+                $result.Failure = $Row.Detail
+            }
+            return [pscustomobject]$result
+        }
     }
 
-    It '<What> is <Status>: "<Detail>"' -TestCases @(
-        @{ What = 'a copy that failed'; Result = @{ Failure = 'could not copy the program into C:\t: disk full'; Cleanup = 'could not remove C:\t: in use' }
-            Status = 'Failed'; Detail = 'could not copy the program into C:\t: disk full; cleanup failed: could not remove C:\t: in use' }
-        @{ What = 'a run cut by the timeout'; Result = @{ TimedOut = $true }; Status = 'TimedOut'; Detail = 'after 300 s' }
-        @{ What = 'a run cut whose program would not end'; Result = @{ TimedOut = $true; Cleanup = 'the program (process 7) is still running' }
-            Status = 'TimedOut'; Detail = 'after 300 s; cleanup failed: the program (process 7) is still running' }
-        @{ What = 'exit status 0 with a report'; Result = @{ ExitCode = 0; Report = [byte[]](60, 33); Cleanup = 'could not remove C:\t' }
-            Status = 'Assessed'; Detail = '' }
-        @{ What = 'exit status 0 and no report'; Result = @{ ExitCode = 0 }; Status = 'Failed'; Detail = 'exit status 0, but the program left no report' }
+    It 'a run of "<Note>" (exit status <Code>) is <Status>, with that note' -ForEach $Runs {
+        $outcome = Get-HostOutcome (ConvertTo-RunResult $_) 300
+        $outcome.Status | Should -BeExactly $Status
+        Get-NoteText $outcome | Should -BeExactly $Note
+    }
+
+    It 'takes the first line that is not blank of standard error "<StandardError>"' -ForEach $RunsWithLine {
+        $outcome = Get-ExitStatusOutcome ([long]$Code) "`r`n  `r`n$StandardError`r`nanother line`tnext`r`n"
+        Get-NoteText $outcome | Should -BeExactly $Note
+    }
+
+    It 'adds a failed cleanup to the note "<Note>"' -ForEach $Runs {
+        $outcome = Get-HostOutcome (ConvertTo-RunResult $_ 'could not remove C:\t: in use') 300
+        $outcome.Status | Should -BeExactly $Status
+        $expected = ''
+        if ($Note) { $expected = "$Note; cleanup failed: could not remove C:\t: in use" }
+        Get-NoteText $outcome | Should -BeExactly $expected
+    }
+
+    It 'the kind <Kind> is the status <Status> and the note "<Note>"' -ForEach $NotAssessed {
+        $outcome = New-Outcome $Kind $Detail
+        $outcome.Status | Should -BeExactly $Status
+        Get-NoteText $outcome | Should -BeExactly $Note
+    }
+
+    It '<What> is a failure, "<Detail>"' -TestCases @(
+        @{ What = 'exit status 0 and no report'; Result = @{ ExitCode = 0 }; Detail = 'exit status 0, but the program left no report' }
         @{ What = 'a report that could not be read'; Result = @{ ExitCode = 0; Failure = 'could not read the report: locked' }
-            Status = 'Failed'; Detail = 'exit status 0, but could not read the report: locked' }
-        @{ What = 'exit status 1 and a failed cleanup'; Result = @{ ExitCode = 1; StandardError = 'S: no WMI'; Cleanup = 'could not remove /tmp/x' }
-            Status = 'AssessmentFailed'; Detail = 'exit status 1: S: no WMI; cleanup failed: could not remove /tmp/x' }
+            Detail = 'exit status 0, but could not read the report: locked' }
     ) {
         $outcome = Get-HostOutcome ([pscustomobject]$Result) 300
-        $outcome.Status | Should -BeExactly $Status
+        $outcome.Kind | Should -BeExactly 'failed'
         $outcome.Detail | Should -BeExactly $Detail
     }
 }
@@ -177,11 +208,12 @@ Describe 'A host''s files' {
     }
 
     It 'a host not assessed has its note written and its earlier report removed' {
-        $record = Save-HostOutcome $Folder 'web01' (New-Outcome 'report not written' 'exit status 255') $null
-        [System.IO.File]::ReadAllText((Join-Path $Folder 'web01.not-assessed.txt')) | Should -BeExactly "report not written: exit status 255`n"
+        $row = Get-OutcomeTable | Where-Object { $_.Code -eq '255' }
+        $record = Save-HostOutcome $Folder 'web01' (Get-ExitStatusOutcome 255 '') $null
+        [System.IO.File]::ReadAllText((Join-Path $Folder 'web01.not-assessed.txt')) | Should -BeExactly "$($row.Note)`n"
         Join-Path $Folder 'web01.html' | Should -Not -Exist
-        $record.Status | Should -BeExactly 'ReportNotWritten'
-        $record.Reason | Should -BeExactly 'exit status 255'
+        $record.Status | Should -BeExactly $row.Status
+        $record.Reason | Should -BeExactly $row.Detail
         $record.Report | Should -BeExactly ''
     }
 
