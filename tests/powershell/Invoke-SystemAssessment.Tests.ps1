@@ -178,6 +178,44 @@ Describe 'A run''s outcome, as tests/data/outcomes.tsv gives it' {
     }
 }
 
+Describe 'The roles'' verdicts in the program''s line' {
+    BeforeAll {
+        function Get-Shown($Verdicts) {
+            return @($Verdicts.Client, $Verdicts.WebServer, $Verdicts.AppServer64 | ForEach-Object {
+                    if ($_ -is [bool]) { if ($_) { 'passed' } else { 'failed' } } elseif ($null -eq $_) { 'none' } else { "not a verdict: $_" }
+                }) -join ' '
+        }
+        $script:Roles = '"roles":[{"role":"Client","passed":true,"failed":[]},' +
+        '{"role":"Web Server or 32-bit Application Server","passed":false,"failed":["Memory","Required C++ Runtimes *"]},' +
+        '{"role":"64-bit Application Server","passed":false,"failed":["Server Operating System"]}]'
+    }
+
+    It '<What>: <Shown>' -TestCases @(
+        @{ What = 'every role passed'; Shown = 'passed passed passed'
+            Output = '{"computer":"WS-1","outcome":"assessed","roles":[{"role":"Client","passed":true,"failed":[]},{"role":"Web Server or 32-bit Application Server","passed":true,"failed":[]},{"role":"64-bit Application Server","passed":true,"failed":[]}]}' + "`r`n" }
+        @{ What = 'some failed, the line after other output'; Shown = 'passed failed failed'; Output = "warming up`r`n{`"computer`":`"WS-1`",`"outcome`":`"assessed`",ROLES}`r`n`r`n" }
+        @{ What = 'the report was not written'; Shown = 'passed failed failed'; Output = "{`"outcome`":`"report not written`",ROLES,`"reason`":`"Failed (Win32 error 5)`"}`r`n" }
+        @{ What = 'no output'; Shown = 'none none none'; Output = '' }
+        @{ What = 'a failure, without roles'; Shown = 'none none none'; Output = '{"outcome":"assessment failed","reason":"The system assessment could not be completed."}' }
+        @{ What = 'a line that is not JSON'; Shown = 'none none none'; Output = "System Assessment: {`"roles`": cut`r`n" }
+        @{ What = 'JSON that is not an object'; Shown = 'none none none'; Output = '[{"role":"Client","passed":true}]' }
+        @{ What = 'roles of another shape'; Shown = 'none passed none'
+            Output = '{"roles":[{"role":"client","passed":true},{"role":"Client","passed":"yes"},{"role":"Web Server or 32-bit Application Server","passed":true},"64-bit Application Server",null]}' }
+    ) {
+        Get-Shown (Get-RoleVerdicts $Output.Replace('ROLES', $Roles)) | Should -BeExactly $Shown
+    }
+
+    It 'reach the host''s object, whose properties are the same for every host' {
+        $folder = Join-Path $TestDrive 'verdicts'
+        New-Item -ItemType Directory $folder | Out-Null
+        $record = Save-HostOutcome $folder 'web01' (New-Outcome) (Get-Bytes 'page') (Get-RoleVerdicts "{$Roles}")
+        Get-Shown $record | Should -BeExactly 'passed failed failed'
+        $names = 'ComputerName', 'Status', 'Reason', 'Report', 'Client', 'WebServer', 'AppServer64'
+        @($record.PSObject.Properties.Name) | Should -Be $names
+        @((New-HostRecord 'web02' (New-Outcome 'failed' 'x')).PSObject.Properties.Name) | Should -Be $names
+    }
+}
+
 Describe 'The note' {
     It 'is "KIND: DETAIL" and a line end in UTF-8 without a byte order mark' {
         $bytes = Get-NoteBytes 'timed out' 'after 300 s'
@@ -296,14 +334,17 @@ printf '<!DOCTYPE html>\303\244</html>' > 'System Assessment Results.html'
         $result.TimedOut | Should -BeFalse
     }
 
-    It 'returns what the program wrote on standard error, with its own standard input closed and its output drained' {
+    It 'returns what the program wrote on standard output and standard error, with its own standard input closed' {
         $result = Invoke-StandIn @'
 cat
-printf '%0300000d' 0
+printf '%0300000d\r\n' 0
+printf '{"outcome":"assessment failed","reason":"no WMI"}\r\n'
 printf 'System Assessment: no WMI \342\200\224 (HRESULT 0x80041003)\r\n' >&2
 exit 1
 '@
         $result.ExitCode | Should -Be 1
+        $result.StandardOutput.Length | Should -Be (300002 + 51)
+        $result.StandardOutput.EndsWith("0`r`n{`"outcome`":`"assessment failed`",`"reason`":`"no WMI`"}`r`n") | Should -BeTrue
         $result.StandardError | Should -BeExactly "System Assessment: no WMI $([char]0x2014) (HRESULT 0x80041003)`r`n"
         $result.Report | Should -BeNullOrEmpty
     }
@@ -327,24 +368,79 @@ exit 1
 }
 
 Describe 'The parameters' {
+    BeforeAll {
+        $script:Program = Join-Path $TestDrive 'SystemAssessment.exe'
+        Set-Content -LiteralPath $Program 'MZ'
+    }
+
     It 'takes names from the pipeline, as lines and as objects with a ComputerName, each name once' {
-        $program = Join-Path $TestDrive 'SystemAssessment.exe'
-        Set-Content -LiteralPath $program 'MZ'
+        Mock Test-WSManClient { $true }
         $folder = Join-Path $TestDrive 'named'
         # Names that cannot be file names end before any session is opened.
         $records = @('a b', '', [pscustomobject]@{ ComputerName = 'c|d'; Status = 'Unreachable' }, 'A B') |
-            & $ScriptPath -ProgramPath $program -ReportsFolder $folder -ErrorAction SilentlyContinue
+            & $ScriptPath -ProgramPath $Program -ReportsFolder $folder -ErrorAction SilentlyContinue
         @($records | ForEach-Object ComputerName) | Should -Be @('a b', 'c|d')
         @($records | ForEach-Object Status) | Should -Be @('Failed', 'Failed')
         @(Get-ChildItem $folder) | Should -BeNullOrEmpty
     }
 
-    It 'refuses <What>' -TestCases @(
+    It 'refuses <What>, before the reports folder is made' -TestCases @(
         @{ What = 'SSH with -Credential'; Arguments = @{ Transport = 'SSH'; Credential = (New-Object System.Management.Automation.PSCredential('u', (New-Object System.Security.SecureString))) }; Message = '*-Credential is for WinRM*' }
         @{ What = 'WinRM with -KeyFilePath'; Arguments = @{ KeyFilePath = 'key' }; Message = '*are for SSH*' }
         @{ What = 'a program that is not there'; Arguments = @{ ProgramPath = 'no-such-SystemAssessment.exe' }; Message = 'There is no program at *' }
+        @{ What = 'WinRM without a WSMan client'; Arguments = @{ Transport = 'WinRM' }; NoClient = $true; Message = '-Transport WinRM needs a WSMan client*use -Transport SSH*' }
+        @{ What = 'WinRMHttps without a WSMan client'; Arguments = @{ Transport = 'WinRMHttps' }; NoClient = $true; Message = '-Transport WinRMHttps needs a WSMan client*' }
     ) {
-        { & $ScriptPath -ComputerName web01 -ReportsFolder (Join-Path $TestDrive 'unused') @Arguments } | Should -Throw -ExpectedMessage $Message
+        if ($NoClient) { Mock Test-WSManClient { $false } } else { Mock Test-WSManClient { $true } }
+        $all = @{ ProgramPath = $Program; ComputerName = 'web01'; ReportsFolder = (Join-Path $TestDrive 'unused') }
+        foreach ($name in $Arguments.Keys) { $all[$name] = $Arguments[$name] }
+        { & $ScriptPath @all } | Should -Throw -ExpectedMessage $Message
         Join-Path $TestDrive 'unused' | Should -Not -Exist
+    }
+}
+
+# The WSMan client library is looked for when a process loads it, on the
+# library path that process started with: another PowerShell answers for one.
+Describe 'Whether this PowerShell has a WSMan client' -Skip:(-not $IsLinux) {
+    It 'is no here, and yes with libpsrpclient on the library path' {
+        Test-WSManClient | Should -BeFalse -Because 'the PowerShell of these tests has no WSMan client library'
+        $folder = Join-Path $TestDrive 'lib'
+        New-Item -ItemType Directory $folder | Out-Null
+        # Any shared library does under that name: the probe loads it and calls nothing.
+        $any = Join-Path ([System.Runtime.InteropServices.RuntimeEnvironment]::GetRuntimeDirectory()) 'libSystem.Native.so'
+        Copy-Item -LiteralPath $any (Join-Path $folder 'libpsrpclient.so')
+        $command = "function Test-WSManClient { $((Get-Command Test-WSManClient).Definition) }; Test-WSManClient"
+        $saved = $env:LD_LIBRARY_PATH
+        $env:LD_LIBRARY_PATH = $folder
+        try {
+            $answer = & (Join-Path $PSHOME 'pwsh') -NoLogo -NoProfile -NonInteractive -EncodedCommand ([Convert]::ToBase64String([System.Text.Encoding]::Unicode.GetBytes($command)))
+        } finally {
+            $env:LD_LIBRARY_PATH = $saved
+        }
+        $answer | Should -BeExactly 'True'
+    }
+}
+
+# Here New-PSSession throws for every host at once, before it connects to any.
+Describe 'Every host ends with its note and its object' -Skip:($IsWindows -or $PSVersionTable.PSVersion.Major -lt 6) {
+    It 'when New-PSSession throws for the batch: <What>' -TestCases @(
+        @{ What = 'WinRM, taken to have a WSMan client that is not there'; Transport = 'WinRM'; Reason = '*WSMan*' }
+        @{ What = 'SSH with a key file that is not there'; Transport = 'SSH'; Reason = '*no-such-key*' }
+    ) {
+        Mock Test-WSManClient { $true }
+        $unreachable = Get-OutcomeTable | Where-Object { $_.Kind -eq 'unreachable' }
+        $program = Join-Path $TestDrive 'SystemAssessment.exe'
+        Set-Content -LiteralPath $program 'MZ'
+        $folder = Join-Path $TestDrive $Transport
+        $arguments = @{ Transport = $Transport; ProgramPath = $program; ReportsFolder = $folder }
+        if ($Transport -eq 'SSH') { $arguments.KeyFilePath = Join-Path $TestDrive 'no-such-key' }
+        $records = @('web01', 'app02' | & $ScriptPath @arguments)
+        @($records | ForEach-Object ComputerName) | Should -Be @('web01', 'app02')
+        foreach ($record in $records) {
+            $record.Status | Should -BeExactly $unreachable.Status
+            $record.Reason | Should -BeLike $Reason
+            $note = Join-Path $folder "$($record.ComputerName).not-assessed.txt"
+            [System.IO.File]::ReadAllText($note) | Should -BeExactly "$($unreachable.Kind): $($record.Reason)`n"
+        }
     }
 }
