@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "app/ResultLine.h"
 #include "app/RunAssessment.h"
 #include "app/Win32RunServices.h"
 #include "platform/win32/ProcessHardening.h"
@@ -20,8 +21,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
             MessageBoxW(nullptr, Talvane::Nimlo::AsWide(Talvane::Nimlo::NotAssessedFixedText),
                         Talvane::Nimlo::AsWide(Talvane::Nimlo::NotAssessedCaption), MB_OK);
         } else {
-            Talvane::Nimlo::WriteStandardErrorLine(Talvane::Nimlo::NotAssessedFixedLine);
+            Talvane::Nimlo::WriteStandardLine(STD_ERROR_HANDLE, Talvane::Nimlo::NotAssessedFixedLine);
         }
+        Talvane::Nimlo::WriteStandardLine(STD_OUTPUT_HANDLE, Talvane::Nimlo::LastResortResultLine);
         return Talvane::Nimlo::ExitNotAssessed;
     }
 }

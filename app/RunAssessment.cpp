@@ -9,9 +9,11 @@
 #include <utility>
 
 #include "app/PendingReport.h"
+#include "app/ResultLine.h"
 #include "platform/SystemError.h"
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
+#include "requirements/RoleBuilders.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -56,13 +58,6 @@ SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& ab
     return std::move(*collection->profile);
 }
 
-std::string BuildPage(RunServices& services, std::uint32_t collectionLimit, bool& abandoned)
-{
-    const SystemProfile profile = CollectWithin(services, collectionLimit, abandoned);
-    const std::string body = RenderReportBody(profile);
-    return FillReport(services.LoadReportTemplate(), body, profile.ComputerName());
-}
-
 void WritePage(RunServices& services, const std::string& page)
 {
     PendingReport report(services.Files(), services.Time(), ReportFileName);
@@ -78,18 +73,19 @@ std::string ErrorLine(const char16_t* caption, std::string_view utf8Text)
 }
 
 // Says why nothing was assessed: in a box where a user can see one, else on
-// standard error. Putting the reason into words allocates; when that fails
-// too, the fixed text is shown instead.
-void TellNotAssessed(Desktop& desktop, const char* reason) noexcept
+// standard error; the result keeps the same words. Putting the reason into
+// words allocates; when that fails too, the fixed text is shown instead.
+void TellNotAssessed(Desktop& desktop, RunResult& result, const char* reason) noexcept
 {
     try {
         const bool seen = desktop.MessagesCanBeSeen();
         try {
             const std::u16string text = NotAssessedTextStart + WidenAscii(reason);
+            result.reason = ToUtf8(text);
             if (seen) {
                 desktop.ShowMessage(text.c_str(), NotAssessedCaption);
             } else {
-                desktop.WriteErrorLine(ErrorLine(NotAssessedCaption, ToUtf8(text)));
+                desktop.WriteErrorLine(ErrorLine(NotAssessedCaption, result.reason));
             }
         } catch (const std::bad_alloc&) {
             if (seen) {
@@ -103,61 +99,92 @@ void TellNotAssessed(Desktop& desktop, const char* reason) noexcept
     }
 }
 
-// The box's fixed text; the line on standard error adds the system's code.
-void TellWriteFailed(Desktop& desktop, std::uint32_t code) noexcept
+// The box's fixed text; the line on standard error and the result add the
+// system's code.
+void TellWriteFailed(Desktop& desktop, RunResult& result, std::uint32_t code) noexcept
 {
     try {
+        result.reason = WithWin32Code(ToUtf8(WriteFailureText), code);
         if (desktop.MessagesCanBeSeen()) {
             desktop.ShowMessage(WriteFailureText, WriteFailureCaption);
             return;
         }
-        desktop.WriteErrorLine(ErrorLine(WriteFailureCaption, WithWin32Code(ToUtf8(WriteFailureText), code)));
+        desktop.WriteErrorLine(ErrorLine(WriteFailureCaption, result.reason));
     } catch (...) {
         // As above: the exit status still tells.
     }
 }
 
-// The end of a run that assessed nothing, once the user has been told: at
-// once, when the collection's thread may still be stuck.
-int EndNotAssessed(RunServices& services, bool abandoned)
+// Hands the result to the tool that started the program, as the last thing
+// the run says. When the line cannot be put together, it says the outcome only.
+void HandBack(Desktop& desktop, const RunResult& result) noexcept
 {
+    try {
+        if (result.outcome == RunOutcome::Assessed || !result.reason.empty()) {
+            desktop.WriteOutputLine(FormatResultLine(result));
+            return;
+        }
+    } catch (...) {
+        // Out of memory: the fixed line below.
+    }
+    desktop.WriteOutputLine(FixedResultLine(result.outcome));
+}
+
+// The end of a run that assessed nothing: the user is told, the tool handed
+// the result, and then the run ends, at once when the collection's thread
+// may still be stuck.
+int EndNotAssessed(RunServices& services, RunResult& result, const char* reason, bool abandoned)
+{
+    result.outcome = RunOutcome::AssessmentFailed;
+    TellNotAssessed(services.Shell(), result, reason);
+    HandBack(services.Shell(), result);
     if (abandoned) {
         services.EndAbandoned(ExitNotAssessed);
     }
     return ExitNotAssessed;
 }
 
+int EndWriteFailed(RunServices& services, RunResult& result, std::uint32_t code)
+{
+    result.outcome = RunOutcome::ReportNotWritten;
+    TellWriteFailed(services.Shell(), result, code);
+    HandBack(services.Shell(), result);
+    return ExitWriteFailed;
+}
+
 } // namespace
 
 int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
 {
+    RunResult result;
     std::string page;
     bool abandoned = false;
     try {
-        page = BuildPage(services, collectionLimit, abandoned);
+        const SystemProfile profile = CollectWithin(services, collectionLimit, abandoned);
+        result.computer = profile.ComputerName();
+        result.roles = AssessRoles(profile);
+        const std::string body = RenderReportBody(result.roles);
+        page = FillReport(services.LoadReportTemplate(), body, *result.computer);
     } catch (const std::exception& error) {
-        TellNotAssessed(services.Shell(), error.what());
-        return EndNotAssessed(services, abandoned);
+        return EndNotAssessed(services, result, error.what(), abandoned);
     } catch (...) {
-        TellNotAssessed(services.Shell(), "unknown error");
-        return EndNotAssessed(services, abandoned);
+        return EndNotAssessed(services, result, "unknown error", abandoned);
     }
 
     try {
         WritePage(services, page);
     } catch (const Win32Error& error) {
         // The new file is closed and removed by now, and the earlier report is as it was.
-        TellWriteFailed(services.Shell(), error.Code());
-        return ExitWriteFailed;
+        return EndWriteFailed(services, result, error.Code());
     } catch (...) {
-        TellWriteFailed(services.Shell(), 0);
-        return ExitWriteFailed;
+        return EndWriteFailed(services, result, 0);
     }
 
     // Where nobody can see a window, a viewer would only stay behind unseen.
     if (services.Shell().MessagesCanBeSeen()) {
         services.Shell().Open(ReportFileName);
     }
+    HandBack(services.Shell(), result);
     return ExitReportOpened;
 }
 

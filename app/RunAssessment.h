@@ -34,7 +34,9 @@ inline constexpr int ExitWriteFailed = -1; // the report could not be written
 // report into the current directory and hand it to the shell. Where no user
 // can see a message box, nothing is opened, and a failure's box becomes one
 // line on standard error. A collection that does not end in time is
-// abandoned: the run says why, then ends the process (EndAbandoned).
+// abandoned: the run says why, then ends the process (EndAbandoned). Every
+// end hands the tool that started the program its result, as the last line
+// on standard output (FormatResultLine) where that is a file or a pipe.
 int RunAssessment(RunServices& services, std::uint32_t collectionLimit = CollectionLimitMilliseconds);
 
 } // namespace Talvane::Nimlo

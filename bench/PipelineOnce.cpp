@@ -35,6 +35,7 @@ public:
     bool MessagesCanBeSeen() override { return false; }
     void ShowMessage(const char16_t*, const char16_t*) override {}
     void WriteErrorLine(std::string_view) noexcept override {}
+    void WriteOutputLine(std::string_view) noexcept override {}
 };
 
 // Time stands still and the collection runs on the calling thread: a heap

@@ -5,8 +5,10 @@
 //   1  ReplaceAll               rest: placeholder, value, text (narrow bytes)
 //   2  FillReport               rest: template choice, body, computer name, template
 //   3  RenderRole               rest: title, then rows (passed flag and four texts)
+//   4  FormatResultLine         rest: outcome, computer name, verdicts of the real rows, reason
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -14,9 +16,11 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "app/ResultLine.h"
 #include "report/CellFormat.h"
 #include "report/ReportTemplate.h"
 #include "report/RoleSection.h"
+#include "requirements/RoleLabels.h"
 #include "text/Utf8.h"
 
 extern const std::string_view EmbeddedReportTemplate;
@@ -334,6 +338,72 @@ void FuzzRenderRole(FuzzedDataProvider& data)
     }
 }
 
+// ---------------------------------------------------------------- result line
+
+// Whether `line` is one line of printable ASCII ending in CR LF, an object
+// whose strings hold only JSON's escapes and whose brackets balance.
+bool IsAsciiJsonLine(std::string_view line)
+{
+    if (line.size() < 4 || line.substr(line.size() - 2) != "\r\n") {
+        return false;
+    }
+    line.remove_suffix(2);
+    bool inString = false;
+    int depth = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c < 0x20 || c > 0x7E) {
+            return false;
+        }
+        if (inString && c == '\\') {
+            const char escape = i + 1 < line.size() ? line[++i] : '\0';
+            if (escape == 'u') {
+                for (int k = 0; k < 4; ++k) {
+                    if (++i >= line.size() || std::isxdigit(static_cast<unsigned char>(line[i])) == 0) {
+                        return false;
+                    }
+                }
+            } else if (escape == '\0' || std::string_view("\"\\/bfnrt").find(escape) == std::string_view::npos) {
+                return false;
+            }
+        } else if (c == '"') {
+            inString = !inString;
+        } else if (!inString && (c == '{' || c == '[')) {
+            ++depth;
+        } else if (!inString && (c == '}' || c == ']') && --depth < 0) {
+            return false;
+        }
+    }
+    return !inString && depth == 0 && line.front() == '{' && line.back() == '}';
+}
+
+void FuzzResultLine(FuzzedDataProvider& data)
+{
+    RunResult result;
+    result.outcome = static_cast<RunOutcome>(data.ConsumeIntegralInRange<int>(0, 2));
+    if (data.ConsumeBool()) {
+        result.computer = ConsumeText(data, data.ConsumeIntegralInRange<std::size_t>(0, 8000));
+    }
+    if (data.ConsumeBool()) {
+        for (std::size_t role = 0; role < RoleCount; ++role) {
+            std::vector<RequirementResult> rows;
+            for (const char16_t* label : RowLabels(role)) {
+                rows.emplace_back(label, data.ConsumeBool(), u"", u"", u"");
+            }
+            result.roles.emplace_back(RoleTitles[role], rows);
+        }
+    }
+    result.reason = data.ConsumeRandomLengthString(8000);
+    const std::string line = FormatResultLine(result);
+    const std::string shown = Show(line);
+
+    FUZZ_CHECK(line.size() <= ResultLineLimit, shown);
+    FUZZ_CHECK(IsAsciiJsonLine(line), shown);
+    FUZZ_CHECK(line.starts_with("{\"computer\":\"") == result.computer.has_value(), shown);
+    FUZZ_CHECK(Contains(line, "\"roles\":[") == !result.roles.empty(), shown);
+    FUZZ_CHECK(Contains(line, "\"reason\":\"") == (result.outcome != RunOutcome::Assessed), shown);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
@@ -342,7 +412,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         return 0;
     }
     FuzzedDataProvider data(bytes + 1, size - 1);
-    switch (bytes[0] % 4) {
+    // The seeds begin with the operation's digit.
+    switch (static_cast<unsigned char>(bytes[0] - '0') % 5) {
     case 0:
         FuzzCell(data);
         break;
@@ -352,8 +423,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     case 2:
         FuzzFillReport(data);
         break;
-    default:
+    case 3:
         FuzzRenderRole(data);
+        break;
+    default:
+        FuzzResultLine(data);
         break;
     }
     return 0;

@@ -27,6 +27,12 @@ public:
     // standard error, unbuffered, when that is a file or a pipe a caller can
     // read; nothing otherwise (a console, or none). Allocates nothing.
     virtual void WriteErrorLine(std::string_view line) noexcept = 0;
+
+    // For the tool that started the program: writes `line` to standard
+    // output, unbuffered, when that is a file or a pipe, whether or not a
+    // window can be seen; nothing otherwise (a double-click has none).
+    // Allocates nothing.
+    virtual void WriteOutputLine(std::string_view line) noexcept = 0;
 };
 
 } // namespace Talvane::Nimlo

@@ -5,17 +5,18 @@
 
 namespace Talvane::Nimlo {
 
-std::string RenderReportBody(const SystemProfile& profile)
+std::string RenderReportBody(const std::vector<RoleAssessment>& roles)
 {
-    const RoleAssessment client = AssessClientRole(profile);
-    const RoleAssessment webServer = AssessWebServerRole(profile);
-    const RoleAssessment appServer64 = AssessAppServer64Role(profile);
-
     std::string body;
-    for (const RoleAssessment* role : {&client, &webServer, &appServer64}) {
-        body += RenderRole(*role);
+    for (const RoleAssessment& role : roles) {
+        body += RenderRole(role);
     }
     return body;
+}
+
+std::string RenderReportBody(const SystemProfile& profile)
+{
+    return RenderReportBody(AssessRoles(profile));
 }
 
 } // namespace Talvane::Nimlo

@@ -1,7 +1,5 @@
 #include "report/RoleSection.h"
 
-#include <algorithm>
-
 #include "report/CellFormat.h"
 #include "report/Markup.h"
 #include "text/Utf8.h"
@@ -12,8 +10,7 @@ std::string RenderRole(const RoleAssessment& role)
 {
     using namespace Markup;
     const std::vector<RequirementResult> rows = role.Results();
-    const bool allPassed =
-        std::all_of(rows.begin(), rows.end(), [](const RequirementResult& row) { return row.passed; });
+    const bool allPassed = Meets(role);
 
     std::string html;
     html.append(SectionStart);

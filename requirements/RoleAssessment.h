@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,12 @@ private:
     std::u16string title_;
     std::vector<RequirementResult> results_;
 };
+
+// The role's verdict, as its page shows it: met when every row passes.
+inline bool Meets(const RoleAssessment& role)
+{
+    const std::vector<RequirementResult> rows = role.Results();
+    return std::all_of(rows.begin(), rows.end(), [](const RequirementResult& row) { return row.passed; });
+}
 
 } // namespace Talvane::Nimlo

@@ -99,4 +99,9 @@ RoleAssessment AssessAppServer64Role(const SystemProfile& profile)
                             AppServer64Runtimes());
 }
 
+std::vector<RoleAssessment> AssessRoles(const SystemProfile& profile)
+{
+    return {AssessClientRole(profile), AssessWebServerRole(profile), AssessAppServer64Role(profile)};
+}
+
 } // namespace Talvane::Nimlo

@@ -23,21 +23,30 @@ transport's words), "timed out" (DETAIL says after how long), "assessment
 failed" (the program ended with 1; DETAIL is "exit status 1: " and the line
 the program wrote on standard error, or "no reason given"), "report not
 written" (the program ended with -1, which some tools show as 255 or
-4294967295) and "failed" (anything else: the copy, the start or the read of
-the report failed, or another exit status). A cleanup that fails too is
-added to DETAIL. Each round replaces a host's earlier outcome: a host
-assessed has its earlier note removed, a host not assessed its earlier
-report, so that SystemAssessmentSummary never counts a host from a stale
-report.
+4294967295; DETAIL is "exit status -1" for all three, and the line) and
+"failed" (anything else: the copy, the start or the read of the report
+failed, or another exit status N: "exit status N" and the line). A cleanup
+that fails too is added to DETAIL. Whatever fails while a host's session
+opens or runs, the host ends with its note and its object. Each round
+replaces a host's earlier outcome: a host assessed has its earlier note
+removed, a host not assessed its earlier report, so that
+SystemAssessmentSummary never counts a host from a stale report.
 
 One object per host is written to the pipeline as its host finishes, with
 the properties ComputerName, Status (Assessed, Unreachable, TimedOut,
 AssessmentFailed, ReportNotWritten or Failed), Reason (DETAIL, empty for a
-host assessed) and Report (the report's path, empty for a host not
-assessed), for Export-Csv, Where-Object or Format-Table.
+host assessed), Report (the report's path, empty for a host not assessed)
+and Client, WebServer and AppServer64: whether the host meets the role
+Client, "Web Server or 32-bit Application Server" and "64-bit Application
+Server", True or False as the program's result line on its standard output
+says, empty where there is no such line. For Export-Csv, Where-Object or
+Format-Table.
 
 The script runs under Windows PowerShell 5.1 and PowerShell 7 alike. The
-SSH transport needs PowerShell 7 on both ends (and 7.3 for -SSHOption).
+SSH transport needs PowerShell 7 on both ends (and 7.3 for -SSHOption);
+WinRM needs a WSMan client, which Windows has and PowerShell 7 elsewhere
+has only when one was installed. A transport this PowerShell lacks is
+refused at once, before any file is written.
 
 .PARAMETER ComputerName
 The hosts to assess, as names (or addresses) the transport connects to. Also
@@ -49,7 +58,8 @@ names given twice are passed over.
 .PARAMETER Transport
 WinRM (the default, HTTP on port 5985 with Kerberos or NTLM), WinRMHttps
 (WinRM over HTTPS, port 5986) or SSH (PowerShell 7 only; the hosts run
-PowerShell 7 as the sshd subsystem "powershell").
+PowerShell 7 as the sshd subsystem "powershell"). WinRM and WinRMHttps need
+a WSMan client here: on Linux or macOS without one, use SSH.
 
 .PARAMETER Credential
 The account the WinRM sessions log on with; without it, the account running
@@ -116,7 +126,7 @@ System.String. Host names, from the pipeline.
 
 .OUTPUTS
 System.Management.Automation.PSCustomObject. One per host: ComputerName,
-Status, Reason, Report.
+Status, Reason, Report, Client, WebServer, AppServer64.
 
 .NOTES
 The script is plain text and can carry an Authenticode signature; execution
@@ -164,14 +174,15 @@ begin {
     # writes the program into a fresh folder, runs it there with its standard
     # handles redirected (in an SSH session, standard input and output are
     # the session itself), waits at most $TimeoutSeconds from its own start,
-    # and returns what happened with the report's bytes. The program is
+    # and returns what happened with what the program wrote on standard
+    # output and standard error and the report's bytes. The program is
     # stopped before its folder is removed; what the removal could not do is
     # in Cleanup.
     function Invoke-AssessmentOnHost {
         param([byte[]] $ProgramBytes, [string] $ProgramName, [int] $TimeoutSeconds)
         $clock = [System.Diagnostics.Stopwatch]::StartNew()
         $result = [ordered]@{
-            Failure = $null; ExitCode = $null; StandardError = ''; TimedOut = $false
+            Failure = $null; ExitCode = $null; StandardOutput = ''; StandardError = ''; TimedOut = $false
             Report = $null; Cleanup = $null; Seconds = 0
         }
         $folder = Join-Path ([System.IO.Path]::GetTempPath()) ('dravik-assessment-' + [guid]::NewGuid().ToString('N'))
@@ -207,7 +218,7 @@ begin {
                 return
             }
             $process.StandardInput.Close()
-            $null = $process.StandardOutput.ReadToEndAsync()
+            $output = $process.StandardOutput.ReadToEndAsync()
             $errors = $process.StandardError.ReadToEndAsync()
             # Short waits, so that a stopped pipeline gets through between them.
             while (-not $process.WaitForExit(200)) {
@@ -218,6 +229,7 @@ begin {
             }
             $process.WaitForExit()
             $result.ExitCode = $process.ExitCode
+            if ($output.Wait(10000)) { $result.StandardOutput = $output.Result }
             if ($errors.Wait(10000)) { $result.StandardError = $errors.Result }
             $report = Join-Path $folder 'System Assessment Results.html'
             if ([System.IO.File]::Exists($report)) {
@@ -281,21 +293,52 @@ begin {
 
     # What the program's exit status says, with the line it wrote on standard
     # error. -1 reaches us as -1 from Windows, 255 from Wine and some tools,
-    # 4294967295 from others.
+    # 4294967295 from others, and is named -1 whichever it was.
     function Get-ExitStatusOutcome {
         param([long] $ExitCode, [string] $StandardError)
         $line = Get-FirstLine $StandardError
-        $withLine = "exit status $ExitCode"
-        if ($line) { $withLine += ": $line" }
-        switch ($ExitCode) {
-            0 { return New-Outcome }
-            1 {
-                if (-not $line) { $line = 'no reason given' }
-                return New-Outcome 'assessment failed' "exit status 1: $line"
-            }
-            { $_ -eq -1 -or $_ -eq 255 -or $_ -eq 4294967295 } { return New-Outcome 'report not written' $withLine }
+        if ($ExitCode -eq 0) { return New-Outcome }
+        if ($ExitCode -eq 1) {
+            if (-not $line) { $line = 'no reason given' }
+            return New-Outcome 'assessment failed' "exit status 1: $line"
         }
-        return New-Outcome 'failed' $withLine
+        $kind = 'failed'
+        if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) {
+            $kind = 'report not written'
+            $ExitCode = -1
+        }
+        $detail = "exit status $ExitCode"
+        if ($line) { $detail += ": $line" }
+        return New-Outcome $kind $detail
+    }
+
+    # The roles' verdicts in the line the program ends its standard output
+    # with, a JSON object whose "roles" name each role by its title with
+    # whether the host meets it: Client, WebServer and AppServer64, each $true
+    # or $false, or $null where the line gives none (no line, a line that is
+    # not such JSON, a role that is not there).
+    function Get-RoleVerdicts {
+        param([string] $StandardOutput)
+        $verdicts = [ordered]@{ Client = $null; WebServer = $null; AppServer64 = $null }
+        $lines = @($StandardOutput -split '\r?\n' | Where-Object { $_.Trim() })
+        if ($lines.Count -eq 0) { return $verdicts }
+        try {
+            $line = ConvertFrom-Json -InputObject $lines[-1] -ErrorAction Stop
+        } catch {
+            return $verdicts
+        }
+        if ($null -eq $line -or -not $line.PSObject.Properties['roles']) { return $verdicts }
+        foreach ($role in @($line.roles)) {
+            if ($null -eq $role -or -not $role.PSObject.Properties['role'] -or -not $role.PSObject.Properties['passed']) { continue }
+            if ($role.passed -isnot [bool]) { continue }
+            $key = switch -CaseSensitive ("$($role.role)") {
+                'Client' { 'Client' }
+                'Web Server or 32-bit Application Server' { 'WebServer' }
+                '64-bit Application Server' { 'AppServer64' }
+            }
+            if ($key) { $verdicts[$key] = $role.passed }
+        }
+        return $verdicts
     }
 
     # The outcome of a host from what Invoke-AssessmentOnHost returned: the
@@ -346,11 +389,26 @@ begin {
         }
     }
 
+    # The object the script emits for a host, the same properties for every
+    # host (Export-Csv takes its columns from the first object): the roles'
+    # verdicts are empty where there are none.
+    function New-HostRecord {
+        param([string] $Name, $Outcome, [string] $Report = '', $Verdicts = $null)
+        $record = [ordered]@{
+            ComputerName = $Name; Status = $Outcome.Status; Reason = $Outcome.Detail; Report = $Report
+            Client = $null; WebServer = $null; AppServer64 = $null
+        }
+        if ($null -ne $Verdicts) {
+            foreach ($role in 'Client', 'WebServer', 'AppServer64') { $record[$role] = $Verdicts[$role] }
+        }
+        return [pscustomobject]$record
+    }
+
     # Records a host's outcome in the folder, replacing its earlier one (a
     # report removes the host's note, a note its report), and returns the
     # object the script emits for it.
     function Save-HostOutcome {
-        param([string] $Folder, [string] $Name, $Outcome, [byte[]] $Report)
+        param([string] $Folder, [string] $Name, $Outcome, [byte[]] $Report, $Verdicts = $null)
         $reportPath = Join-Path $Folder "$Name.html"
         $notePath = Join-Path $Folder "$Name.not-assessed.txt"
         if ($Outcome.Status -eq 'Assessed') {
@@ -379,12 +437,20 @@ begin {
                 Write-Error "$($Name): could not remove the earlier $($stale): $($_.Exception.Message)"
             }
         }
-        return [pscustomobject]@{
-            ComputerName = $Name
-            Status       = $Outcome.Status
-            Reason       = $Outcome.Detail
-            Report       = $shownReport
-        }
+        return New-HostRecord $Name $Outcome $shownReport $Verdicts
+    }
+
+    # Whether this PowerShell can open WinRM sessions, found out without
+    # opening one: they go through a WSMan client library, part of Windows
+    # (WsmSvc.dll) and an optional install elsewhere (libpsrpclient), which
+    # is looked for as New-PSSession looks for it, from PowerShell's own
+    # assembly (which also honours a module that supplies another client).
+    function Test-WSManClient {
+        if ($PSVersionTable.PSEdition -ne 'Core') { return $true }
+        $library = 'libpsrpclient'
+        if ($IsWindows) { $library = 'WsmSvc.dll' }
+        $handle = [IntPtr]::Zero
+        return [System.Runtime.InteropServices.NativeLibrary]::TryLoad($library, [psobject].Assembly, $null, [ref]$handle)
     }
 
     # Why a name cannot be a host's file name, or $null when it can.
@@ -460,8 +526,15 @@ end {
         if ($SSHOption -and -not (Get-Command New-PSSession).Parameters.ContainsKey('Options')) {
             throw "-SSHOption needs PowerShell 7.3 or later (this is $($PSVersionTable.PSVersion))."
         }
-    } elseif ($UserName -or $KeyFilePath -or $SSHOption) {
-        throw '-UserName, -KeyFilePath and -SSHOption are for SSH; WinRM sessions log on with -Credential.'
+    } else {
+        if ($UserName -or $KeyFilePath -or $SSHOption) {
+            throw '-UserName, -KeyFilePath and -SSHOption are for SSH; WinRM sessions log on with -Credential.'
+        }
+        if (-not (Test-WSManClient)) {
+            throw ("-Transport $Transport needs a WSMan client, and this PowerShell ($($PSVersionTable.PSVersion) on " +
+                "$([System.Runtime.InteropServices.RuntimeInformation]::OSDescription)) has none installed; use -Transport SSH " +
+                '(PowerShell 7 on the hosts as their sshd subsystem "powershell"), or run the script on Windows, which has WinRM.')
+        }
     }
 
     $resolve = { param($Path) $ExecutionContext.SessionState.Path.GetUnresolvedProviderPathFromPSPath($Path) }
@@ -486,13 +559,20 @@ end {
             -Status "$($progress.Done) of $($progress.Total) done; $($Record.ComputerName): $($Record.Status)"
         $Record
     }
+    # Records a host's outcome and passes its object on, once per host: a
+    # host already accounted for keeps its first outcome.
+    $accounted = New-Object 'System.Collections.Generic.HashSet[string]' ([System.StringComparer]::OrdinalIgnoreCase)
+    $finish = {
+        param([string] $Name, $Outcome, [byte[]] $Report, $Verdicts)
+        if ($accounted.Add($Name)) { & $showDone (Save-HostOutcome $folder $Name $Outcome $Report $Verdicts) }
+    }
 
     $hosts = New-Object System.Collections.Generic.List[string]
     foreach ($name in $names) {
         $why = Test-HostName $name
         if ($why) {
             Write-Error "$($name): not assessed, the name cannot be a file name: $why"
-            & $showDone ([pscustomobject]@{ ComputerName = $name; Status = 'Failed'; Reason = "the name cannot be a file name: $why"; Report = '' })
+            & $showDone (New-HostRecord $name (New-Outcome 'failed' "the name cannot be a file name: $why"))
         } else {
             $hosts.Add($name)
         }
@@ -500,10 +580,14 @@ end {
     if ($hosts.Count -eq 0) { return }
 
     $sessions = @()
+    $sessionOf = @{}
     $job = $null
     try {
         Write-Progress -Activity $activity -Status "Opening sessions to $($hosts.Count) hosts" -PercentComplete 0
         $openErrors = @()
+        # The words of New-PSSession for each host it gave no session: its
+        # own error for that host, or the error that ended the host's batch.
+        $openError = @{}
         $open = @{ ErrorAction = 'SilentlyContinue'; ErrorVariable = '+openErrors' }
         if ($Port) { $open.Port = $Port }
         $sshLines = @()
@@ -520,8 +604,17 @@ end {
             [Console]::SetOut($captured)
             try {
                 for ($first = 0; $first -lt $hosts.Count; $first += $ThrottleLimit) {
-                    $open.HostName = $hosts.GetRange($first, [math]::Min($ThrottleLimit, $hosts.Count - $first)).ToArray()
-                    $sessions += @(New-PSSession @open)
+                    $batch = $hosts.GetRange($first, [math]::Min($ThrottleLimit, $hosts.Count - $first)).ToArray()
+                    $open.HostName = $batch
+                    # A batch that throws leaves the others to go on.
+                    try {
+                        $sessions += @(New-PSSession @open)
+                    } catch [System.Management.Automation.PipelineStoppedException] {
+                        throw
+                    } catch {
+                        $why = $_.Exception.Message
+                        foreach ($name in $batch) { $openError[$name] = $why }
+                    }
                 }
             } finally {
                 [Console]::SetOut($console)
@@ -530,15 +623,18 @@ end {
         } else {
             $open.ComputerName = $hosts.ToArray()
             $open.ThrottleLimit = $ThrottleLimit
-            $open.SessionOption = New-PSSessionOption -OpenTimeout ($TimeoutSeconds * 1000)
+            # Only Windows' New-PSSessionOption has -OpenTimeout.
+            if ((Get-Command New-PSSessionOption).Parameters.ContainsKey('OpenTimeout')) {
+                $open.SessionOption = New-PSSessionOption -OpenTimeout ($TimeoutSeconds * 1000)
+            }
             if ($Transport -eq 'WinRMHttps') { $open.UseSSL = $true }
             if ($Credential -ne [System.Management.Automation.PSCredential]::Empty) { $open.Credential = $Credential }
+            # Throws for the whole batch where it cannot open any session
+            # (the catch below gives every host its note).
             $sessions = @(New-PSSession @open)
         }
 
-        $sessionOf = @{}
         foreach ($session in $sessions) { $sessionOf[$session.ComputerName] = $session }
-        $openError = @{}
         foreach ($record in $openErrors) {
             $hostName = Get-OpenErrorHost $record
             if ($hostName -and -not $openError.ContainsKey($hostName)) { $openError[$hostName] = $record.Exception.Message }
@@ -553,7 +649,7 @@ end {
             } elseif ($openError.ContainsKey($name)) {
                 $detail = $openError[$name]
             }
-            & $showDone (Save-HostOutcome $folder $name (New-Outcome 'unreachable' $detail) $null)
+            & $finish $name (New-Outcome 'unreachable' $detail)
         }
         if ($sessions.Count -eq 0) { return }
 
@@ -581,11 +677,13 @@ end {
                 $results = @(Receive-Job -Job $child -ErrorAction SilentlyContinue -ErrorVariable remoteErrors)
                 $result = $results | Where-Object { $null -ne $_ -and $_.PSObject.Properties['TimedOut'] } | Select-Object -Last 1
                 $report = $null
+                $verdicts = $null
                 if ($late) {
                     $outcome = New-Outcome 'timed out' "after $TimeoutSeconds s; the host did not answer for $AnswerSeconds s more and its run was stopped"
                 } elseif ($null -ne $result) {
                     $outcome = Get-HostOutcome $result $TimeoutSeconds
                     $report = $result.Report
+                    $verdicts = Get-RoleVerdicts $result.StandardOutput
                 } else {
                     $why = $child.JobStateInfo.Reason
                     $text = 'the host returned nothing'
@@ -599,9 +697,22 @@ end {
                 if ($null -ne $result -and $result.Cleanup -and -not $outcome.Kind) {
                     Write-Warning "$($name): assessed, but the cleanup failed: $($result.Cleanup)"
                 }
-                & $showDone (Save-HostOutcome $folder $name $outcome $report)
+                & $finish $name $outcome $report $verdicts
             }
             if ($finished.Count -lt $children.Count) { Start-Sleep -Milliseconds 250 }
+        }
+    } catch [System.Management.Automation.PipelineStoppedException] {
+        throw
+    } catch {
+        # Whatever broke off the round (Invoke-Command failing, say), every
+        # host not yet accounted for gets its note and its object.
+        $why = $_.Exception.Message
+        foreach ($name in $hosts) {
+            if ($sessionOf.ContainsKey($name)) {
+                & $finish $name (New-Outcome 'failed' "the round broke off: $why")
+            } else {
+                & $finish $name (New-Outcome 'unreachable' $why)
+            }
         }
     } finally {
         Write-Progress -Activity $activity -Completed

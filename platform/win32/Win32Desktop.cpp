@@ -19,20 +19,20 @@ bool WindowStationIsVisible() noexcept
     return (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-void WriteStandardErrorLine(std::string_view line) noexcept
+void WriteStandardLine(unsigned long which, std::string_view line) noexcept
 {
     // Not to be closed: the process's own standard handle.
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (error == nullptr || error == INVALID_HANDLE_VALUE) {
+    const HANDLE handle = GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return;
     }
-    const DWORD type = GetFileType(error);
+    const DWORD type = GetFileType(handle);
     if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
         return;
     }
     while (!line.empty()) {
         DWORD written = 0;
-        if (!WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) || written == 0) {
+        if (!WriteFile(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) || written == 0) {
             return;
         }
         line.remove_prefix(written);
@@ -40,8 +40,18 @@ void WriteStandardErrorLine(std::string_view line) noexcept
     // A pipe is never flushed: that would wait until the reader has read,
     // and a caller that reads only once the process has ended would wait too.
     if (type == FILE_TYPE_DISK) {
-        FlushFileBuffers(error);
+        FlushFileBuffers(handle);
     }
+}
+
+void Win32Desktop::WriteErrorLine(std::string_view line) noexcept
+{
+    WriteStandardLine(STD_ERROR_HANDLE, line);
+}
+
+void Win32Desktop::WriteOutputLine(std::string_view line) noexcept
+{
+    WriteStandardLine(STD_OUTPUT_HANDLE, line);
 }
 
 void Win32Desktop::Open(const char16_t* fileName)

@@ -159,6 +159,41 @@ TEST(RunAssessmentTest, WhereNobodyCanSeeNoBoxNoViewerAndTheReasonOnStandardErro
     }
 }
 
+// Whatever the end, and whether or not a window can be seen, the tool that
+// started the program gets one line on standard output, after everything else
+// the run says and before a stuck run is ended.
+TEST(RunAssessmentTest, EveryEndHandsBackOneLineLast)
+{
+    struct Case {
+        const char* name;
+        void (*setUp)(FakeRunServices&);
+        std::vector<std::string> said; // where nobody can see a window
+    };
+    const Case cases[] = {
+        {"written", [](FakeRunServices&) {}, {"output line"}},
+        {"write failure", [](FakeRunServices& s) { s.files.refuseCreate = true; }, {"error line", "output line"}},
+        {"not assessed",
+         [](FakeRunServices& s) { s.collectError = [] { throw std::runtime_error("no WMI"); }; },
+         {"error line", "output line"}},
+        {"abandoned", [](FakeRunServices& s) { s.hangIn = "Win32_Processor"; }, {"error line", "output line", "ended"}},
+    };
+    for (const Case& c : cases) {
+        for (const bool visible : {true, false}) {
+            FakeRunServices services(Testing::AllPassProfile());
+            services.desktop.visible = visible;
+            c.setUp(services);
+            RunAssessment(services, 300);
+            std::vector<std::string> said = c.said;
+            if (visible && said.front() == "error line") {
+                said.front() = "message";
+            }
+            EXPECT_EQ(services.desktop.said, said) << c.name << ", visible " << visible;
+            ASSERT_EQ(services.desktop.outputLines.size(), 1u) << c.name;
+            EXPECT_EQ(services.desktop.outputLines[0].substr(0, 2), "{\"") << c.name;
+        }
+    }
+}
+
 // The collection runs on a thread of its own within one deadline; one that
 // does not end by then is abandoned: nothing assessed, the reason names the
 // step, and the process is ended at once.

@@ -24,6 +24,9 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+import result_line as result_line_reader  # noqa: E402
+
 WINE32 = "/usr/lib/wine/wine"
 WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/bin/wineserver"
@@ -79,9 +82,10 @@ def reg_string(text):
 
 
 class RunResult:
-    def __init__(self, status, log, directory):
+    def __init__(self, status, log, directory, output=b""):
         self.status = status
-        self.log = log
+        self.log = log  # standard error: the program's and Wine's
+        self.output = output  # standard output's bytes: the program's result line
         self.directory = Path(directory)
 
     @property
@@ -244,9 +248,9 @@ class Prefix:
         if dll_overrides:
             env["WINEDLLOVERRIDES"] = dll_overrides
         records_before = len(self.open_records())
-        with tempfile.TemporaryFile() as log:
+        with tempfile.TemporaryFile() as log, tempfile.TemporaryFile() as output:
             process = subprocess.Popen([WINE32, str(program), *args], cwd=directory, env=env,
-                                       stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+                                       stdin=subprocess.DEVNULL, stdout=output, stderr=log)
             try:
                 if while_running:
                     while_running(process)
@@ -255,7 +259,9 @@ class Prefix:
                 process.kill()
                 raise
             log.seek(0)
-            result = RunResult(process.returncode, log.read().decode("utf-8", errors="replace"), directory)
+            output.seek(0)
+            result = RunResult(process.returncode, log.read().decode("utf-8", errors="replace"), directory,
+                               output.read())
         result.program = program
         result.new_records = self.wait_for_records(records_before, expect_new="SHELL_execute" in result.log)
         return result
@@ -284,6 +290,16 @@ def run_unattended(prefix, directory, **options):
                         **options)
     result.seconds = time.monotonic() - started
     return result
+
+
+def result_line(failures, result, what):
+    """The program's result line from its standard output, read strictly
+    (tests/tools/result_line.py); {} when there is none or it is no line."""
+    try:
+        return result_line_reader.parse(result.output)
+    except result_line_reader.NotALine as error:
+        failures.check(False, f"{what}: the result line: {error}: {result.output[:200]!r}")
+        return {}
 
 
 def mask_free_space(page):

@@ -8,6 +8,8 @@
   Assessment" whose text begins "The system assessment could not be
   completed: "; exit status 1; no report, nothing opened.
 
+Once the box is dismissed, the result line on standard output says the same
+(a caller that redirects it reads it whether or not a window can be seen).
 A screenshot of each box is kept with the test artifacts.
 
 usage: test_failure_dialogs.py win32|win64
@@ -36,6 +38,9 @@ def main():
         failures.equal(result.new_records, [], f"{what}: viewers started")
         failures.check((directory / harness.REPORT_NAME).is_dir(), f"{what}: the directory in the way is gone")
         failures.equal(sorted(p.name for p in directory.iterdir()), [harness.REPORT_NAME], f"{what}: files left")
+        line = harness.result_line(failures, result, what)
+        failures.equal((line.get("outcome"), line.get("reason"), len(line.get("roles", []))),
+                       ("report not written", WRITE_TEXT + " (Win32 error 5)", 3), f"{what}: the result line")
 
         what = f"{arch} WMI unavailable"
         directory = prefix.workdir("no-wmi")
@@ -48,6 +53,9 @@ def main():
         failures.check("Unhandled exception" not in result.log and "wine: " not in result.log.replace(
             "wine: Read access denied", ""), f"{what}: crash reported by Wine:\n{result.log}")
         failures.equal(list(directory.iterdir()), [], f"{what}: files written")
+        line = harness.result_line(failures, result, what)
+        failures.equal((list(line), line.get("reason")), (["outcome", "reason"], boxes[0] if boxes else None),
+                       f"{what}: the result line gives the box's text")
         failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
         failures.equal(result.new_records, [], f"{what}: viewers started")
     failures.finish()

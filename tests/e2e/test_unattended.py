@@ -12,7 +12,11 @@ There, on a private X display that would show any window:
 - a run with WMI disabled (wbemprox=d) ends with 1 at once, no message box,
   no file, and the reason on standard error;
 - a normal run writes the report, asks the shell to open nothing (a viewer
-  would start where nobody sees it) and prints nothing.
+  would start where nobody sees it) and prints nothing on standard error.
+
+Each ends with its result line on standard output, read by a strict JSON
+parser: the roles as the report shows them (the write failure's too, judged
+on the same machine), the failure's reason.
 
 usage: test_unattended.py win32|win64
 """
@@ -56,6 +60,10 @@ def main():
         failures.equal(error_lines(result), ["Assessmnet Write Failure: Failed to write assessment results to disk. "
                                              "Please run this application as administrator (Win32 error 5)\r"],
                        f"{what}: standard error")
+        write_failure = harness.result_line(failures, result, what)
+        failures.equal((write_failure.get("outcome"), write_failure.get("reason")),
+                       ("report not written", error_lines(result)[0].partition(": ")[2].rstrip("\r")),
+                       f"{what}: the result line's outcome and reason")
 
         what = f"{arch} unattended, WMI unavailable"
         directory = prefix.workdir("no-wmi")
@@ -68,6 +76,9 @@ def main():
         failures.check(len(lines) == 1 and lines[0].startswith(
             "System Assessment: The system assessment could not be completed: Cannot reach WMI") and
                        "(HRESULT 0x" in lines[0], f"{what}: standard error: {lines!r}")
+        line = harness.result_line(failures, result, what)
+        failures.equal(line, {"outcome": "assessment failed", "reason": lines[0].partition(": ")[2].rstrip("\r")}
+                       if lines else None, f"{what}: the result line")
 
         what = f"{arch} unattended normal run"
         directory = prefix.workdir("normal")
@@ -78,6 +89,15 @@ def main():
         failures.equal(result.shell_requests(), [], f"{what}: ShellExecute calls")
         failures.equal(result.new_records, [], f"{what}: the viewer's records")
         failures.equal(error_lines(result), [], f"{what}: standard error")
+        line = harness.result_line(failures, result, what)
+        page = result.report_bytes().decode("utf-8") if result.report_path.is_file() else ""
+        roles = harness.result_line_reader.roles_of_page(page)
+        failures.equal(len(roles), 3, f"{what}: the report's roles")
+        failures.equal((line.get("outcome"), line.get("roles")), ("assessed", roles),
+                       f"{what}: the result line's roles, row by row as the report shows them")
+        failures.check(bool(line.get("computer")) and f" - {line.get('computer')}</h2>" in page,
+                       f"{what}: the computer name {line.get('computer')!r} is the report's")
+        failures.equal(write_failure.get("roles"), roles, f"{what}: the write failure's roles are this machine's")
     failures.finish()
 
 

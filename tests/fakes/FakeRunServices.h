@@ -163,7 +163,17 @@ public:
         return visible;
     }
 
-    void WriteErrorLine(std::string_view line) noexcept override { errorLines.emplace_back(line); }
+    void WriteErrorLine(std::string_view line) noexcept override
+    {
+        errorLines.emplace_back(line);
+        said.emplace_back("error line");
+    }
+
+    void WriteOutputLine(std::string_view line) noexcept override
+    {
+        outputLines.emplace_back(line);
+        said.emplace_back("output line");
+    }
 
     void ShowMessage(const char16_t* text, const char16_t* caption) override
     {
@@ -172,6 +182,7 @@ public:
             throw std::bad_alloc();
         }
         messages.push_back({text, caption});
+        said.emplace_back("message");
         openFilesAtMessage = files_.open.size();
         filesAtMessage = files_.files;
     }
@@ -182,6 +193,8 @@ public:
     std::vector<std::u16string> opened;
     std::vector<ShownMessage> messages;
     std::vector<std::string> errorLines;
+    std::vector<std::string> outputLines;
+    std::vector<std::string> said; // "message", "error line", "output line", "ended", in order
     std::size_t openFilesAtOpen = 0;
     std::size_t openFilesAtMessage = 0;
     std::map<std::u16string, std::string> filesAtMessage;
@@ -257,7 +270,11 @@ public:
     Desktop& Shell() override { return desktop; }
     Clock& Time() override { return clock; }
     Worker& CollectionThread() override { return worker; }
-    void EndAbandoned(int status) override { endedAbandoned.push_back(status); }
+    void EndAbandoned(int status) override
+    {
+        endedAbandoned.push_back(status);
+        desktop.said.emplace_back("ended");
+    }
 
     std::function<void()> collectError;
     const char* hangIn = nullptr; // the step in which the collection hangs until the services go

@@ -20,6 +20,15 @@ BeforeAll {
     . (Join-Path $PSScriptRoot 'LanguageVersions.ps1')
 
     function Get-Bytes([string] $Text) { return (New-Object System.Text.UTF8Encoding($false)).GetBytes($Text) }
+
+    # An outcome's note as its bytes read back ('' for a host assessed, which
+    # has none); a byte order mark would show as U+FEFF.
+    function Get-NoteText($Outcome) {
+        if (-not $Outcome.Kind) { return '' }
+        return [System.Text.Encoding]::UTF8.GetString((Get-NoteBytes $Outcome.Kind $Outcome.Detail)).TrimEnd("`n")
+    }
+
+    . (Join-Path $PSScriptRoot 'Outcomes.ps1')
 }
 
 Describe 'The script as Windows PowerShell 5.1 reads it' {
@@ -62,41 +71,101 @@ Describe 'Get-Help' {
     }
 }
 
-Describe 'A run''s outcome' {
-    It 'exit status <ExitCode> and <StandardError.Length> characters on standard error is <Status>: "<Detail>"' -TestCases @(
-        @{ ExitCode = 0; StandardError = ''; Status = 'Assessed'; Detail = '' }
-        @{ ExitCode = 1; StandardError = "System Assessment: The system assessment could not be completed: WMI (HRESULT 0x80041003)`r`n"
-            Status = 'AssessmentFailed'; Detail = 'exit status 1: System Assessment: The system assessment could not be completed: WMI (HRESULT 0x80041003)' }
-        @{ ExitCode = 1; StandardError = "`r`n  `r`nSystem Assessment: second line`r`n"; Status = 'AssessmentFailed'; Detail = 'exit status 1: System Assessment: second line' }
-        @{ ExitCode = 1; StandardError = ''; Status = 'AssessmentFailed'; Detail = 'exit status 1: no reason given' }
-        @{ ExitCode = -1; StandardError = ''; Status = 'ReportNotWritten'; Detail = 'exit status -1' }
-        @{ ExitCode = 255; StandardError = ''; Status = 'ReportNotWritten'; Detail = 'exit status 255' }
-        @{ ExitCode = 4294967295; StandardError = "Folder: read-only`n"; Status = 'ReportNotWritten'; Detail = 'exit status 4294967295: Folder: read-only' }
-        @{ ExitCode = 2; StandardError = "what`tnow"; Status = 'Failed'; Detail = 'exit status 2: what now' }
-        @{ ExitCode = 124; StandardError = ''; Status = 'Failed'; Detail = 'exit status 124' }
-    ) {
-        $outcome = Get-ExitStatusOutcome $ExitCode $StandardError
-        $outcome.Status | Should -BeExactly $Status
-        $outcome.Detail | Should -BeExactly $Detail
+Describe 'A run''s outcome, as tests/data/outcomes.tsv gives it' {
+    BeforeDiscovery {
+        . (Join-Path $PSScriptRoot 'Outcomes.ps1')
+        # The rows that a run on a host ends in (not "unreachable": that host has no run).
+        $script:Runs = @(Get-OutcomeTable | Where-Object { $_.Kind -ne 'unreachable' })
+        $script:RunsWithLine = @($Runs | Where-Object { $_.StandardError })
+        $script:NotAssessed = @(Get-OutcomeTable | Where-Object { $_.Note })
+    }
+    BeforeAll {
+        # What a host's run returns for a row: its exit status and line, else
+        # a run cut by the time limit, else a failure before the program ran.
+        function ConvertTo-RunResult([hashtable] $Row, [string] $Cleanup) {
+            $result = @{ Cleanup = $Cleanup }
+            if ($Row.Code) {
+                $result += @{ ExitCode = [long]$Row.Code; StandardError = $Row.StandardError; Report = [byte[]](60, 33) }
+            } elseif ($Row.Kind -eq 'timed out') {
+                $result.TimedOut = $true
+            } else {
+                $result.Failure = $Row.Detail
+            }
+            return [pscustomobject]$result
+        }
     }
 
-    It '<What> is <Status>: "<Detail>"' -TestCases @(
-        @{ What = 'a copy that failed'; Result = @{ Failure = 'could not copy the program into C:\t: disk full'; Cleanup = 'could not remove C:\t: in use' }
-            Status = 'Failed'; Detail = 'could not copy the program into C:\t: disk full; cleanup failed: could not remove C:\t: in use' }
-        @{ What = 'a run cut by the timeout'; Result = @{ TimedOut = $true }; Status = 'TimedOut'; Detail = 'after 300 s' }
-        @{ What = 'a run cut whose program would not end'; Result = @{ TimedOut = $true; Cleanup = 'the program (process 7) is still running' }
-            Status = 'TimedOut'; Detail = 'after 300 s; cleanup failed: the program (process 7) is still running' }
-        @{ What = 'exit status 0 with a report'; Result = @{ ExitCode = 0; Report = [byte[]](60, 33); Cleanup = 'could not remove C:\t' }
-            Status = 'Assessed'; Detail = '' }
-        @{ What = 'exit status 0 and no report'; Result = @{ ExitCode = 0 }; Status = 'Failed'; Detail = 'exit status 0, but the program left no report' }
+    It 'a run of "<Note>" (exit status <Code>) is <Status>, with that note' -ForEach $Runs {
+        $outcome = Get-HostOutcome (ConvertTo-RunResult $_) 300
+        $outcome.Status | Should -BeExactly $Status
+        Get-NoteText $outcome | Should -BeExactly $Note
+    }
+
+    It 'takes the first line that is not blank of standard error "<StandardError>"' -ForEach $RunsWithLine {
+        $outcome = Get-ExitStatusOutcome ([long]$Code) "`r`n  `r`n$StandardError`r`nanother line`tnext`r`n"
+        Get-NoteText $outcome | Should -BeExactly $Note
+    }
+
+    It 'adds a failed cleanup to the note "<Note>"' -ForEach $Runs {
+        $outcome = Get-HostOutcome (ConvertTo-RunResult $_ 'could not remove C:\t: in use') 300
+        $outcome.Status | Should -BeExactly $Status
+        $expected = ''
+        if ($Note) { $expected = "$Note; cleanup failed: could not remove C:\t: in use" }
+        Get-NoteText $outcome | Should -BeExactly $expected
+    }
+
+    It 'the kind <Kind> is the status <Status> and the note "<Note>"' -ForEach $NotAssessed {
+        $outcome = New-Outcome $Kind $Detail
+        $outcome.Status | Should -BeExactly $Status
+        Get-NoteText $outcome | Should -BeExactly $Note
+    }
+
+    It '<What> is a failure, "<Detail>"' -TestCases @(
+        @{ What = 'exit status 0 and no report'; Result = @{ ExitCode = 0 }; Detail = 'exit status 0, but the program left no report' }
         @{ What = 'a report that could not be read'; Result = @{ ExitCode = 0; Failure = 'could not read the report: locked' }
-            Status = 'Failed'; Detail = 'exit status 0, but could not read the report: locked' }
-        @{ What = 'exit status 1 and a failed cleanup'; Result = @{ ExitCode = 1; StandardError = 'S: no WMI'; Cleanup = 'could not remove /tmp/x' }
-            Status = 'AssessmentFailed'; Detail = 'exit status 1: S: no WMI; cleanup failed: could not remove /tmp/x' }
+            Detail = 'exit status 0, but could not read the report: locked' }
     ) {
         $outcome = Get-HostOutcome ([pscustomobject]$Result) 300
-        $outcome.Status | Should -BeExactly $Status
+        $outcome.Kind | Should -BeExactly 'failed'
         $outcome.Detail | Should -BeExactly $Detail
+    }
+}
+
+Describe 'The roles'' verdicts in the program''s line' {
+    BeforeAll {
+        function Get-Shown($Verdicts) {
+            return @($Verdicts.Client, $Verdicts.WebServer, $Verdicts.AppServer64 | ForEach-Object {
+                    if ($_ -is [bool]) { if ($_) { 'passed' } else { 'failed' } } elseif ($null -eq $_) { 'none' } else { "not a verdict: $_" }
+                }) -join ' '
+        }
+        $script:Roles = '"roles":[{"role":"Client","passed":true,"failed":[]},' +
+        '{"role":"Web Server or 32-bit Application Server","passed":false,"failed":["Memory","Required C++ Runtimes *"]},' +
+        '{"role":"64-bit Application Server","passed":false,"failed":["Server Operating System"]}]'
+    }
+
+    It '<What>: <Shown>' -TestCases @(
+        @{ What = 'every role passed'; Shown = 'passed passed passed'
+            Output = '{"computer":"WS-1","outcome":"assessed","roles":[{"role":"Client","passed":true,"failed":[]},{"role":"Web Server or 32-bit Application Server","passed":true,"failed":[]},{"role":"64-bit Application Server","passed":true,"failed":[]}]}' + "`r`n" }
+        @{ What = 'some failed, the line after other output'; Shown = 'passed failed failed'; Output = "warming up`r`n{`"computer`":`"WS-1`",`"outcome`":`"assessed`",ROLES}`r`n`r`n" }
+        @{ What = 'the report was not written'; Shown = 'passed failed failed'; Output = "{`"outcome`":`"report not written`",ROLES,`"reason`":`"Failed (Win32 error 5)`"}`r`n" }
+        @{ What = 'no output'; Shown = 'none none none'; Output = '' }
+        @{ What = 'a failure, without roles'; Shown = 'none none none'; Output = '{"outcome":"assessment failed","reason":"The system assessment could not be completed."}' }
+        @{ What = 'a line that is not JSON'; Shown = 'none none none'; Output = "System Assessment: {`"roles`": cut`r`n" }
+        @{ What = 'JSON that is not an object'; Shown = 'none none none'; Output = '[{"role":"Client","passed":true}]' }
+        @{ What = 'roles of another shape'; Shown = 'none passed none'
+            Output = '{"roles":[{"role":"client","passed":true},{"role":"Client","passed":"yes"},{"role":"Web Server or 32-bit Application Server","passed":true},"64-bit Application Server",null]}' }
+    ) {
+        Get-Shown (Get-RoleVerdicts $Output.Replace('ROLES', $Roles)) | Should -BeExactly $Shown
+    }
+
+    It 'reach the host''s object, whose properties are the same for every host' {
+        $folder = Join-Path $TestDrive 'verdicts'
+        New-Item -ItemType Directory $folder | Out-Null
+        $record = Save-HostOutcome $folder 'web01' (New-Outcome) (Get-Bytes 'page') (Get-RoleVerdicts "{$Roles}")
+        Get-Shown $record | Should -BeExactly 'passed failed failed'
+        $names = 'ComputerName', 'Status', 'Reason', 'Report', 'Client', 'WebServer', 'AppServer64'
+        @($record.PSObject.Properties.Name) | Should -Be $names
+        @((New-HostRecord 'web02' (New-Outcome 'failed' 'x')).PSObject.Properties.Name) | Should -Be $names
     }
 }
 
@@ -130,11 +199,12 @@ Describe 'A host''s files' {
     }
 
     It 'a host not assessed has its note written and its earlier report removed' {
-        $record = Save-HostOutcome $Folder 'web01' (New-Outcome 'report not written' 'exit status 255') $null
-        [System.IO.File]::ReadAllText((Join-Path $Folder 'web01.not-assessed.txt')) | Should -BeExactly "report not written: exit status 255`n"
+        $row = Get-OutcomeTable | Where-Object { $_.Code -eq '255' }
+        $record = Save-HostOutcome $Folder 'web01' (Get-ExitStatusOutcome 255 '') $null
+        [System.IO.File]::ReadAllText((Join-Path $Folder 'web01.not-assessed.txt')) | Should -BeExactly "$($row.Note)`n"
         Join-Path $Folder 'web01.html' | Should -Not -Exist
-        $record.Status | Should -BeExactly 'ReportNotWritten'
-        $record.Reason | Should -BeExactly 'exit status 255'
+        $record.Status | Should -BeExactly $row.Status
+        $record.Reason | Should -BeExactly $row.Detail
         $record.Report | Should -BeExactly ''
     }
 
@@ -217,14 +287,17 @@ printf '<!DOCTYPE html>\303\244</html>' > 'System Assessment Results.html'
         $result.TimedOut | Should -BeFalse
     }
 
-    It 'returns what the program wrote on standard error, with its own standard input closed and its output drained' {
+    It 'returns what the program wrote on standard output and standard error, with its own standard input closed' {
         $result = Invoke-StandIn @'
 cat
-printf '%0300000d' 0
+printf '%0300000d\r\n' 0
+printf '{"outcome":"assessment failed","reason":"no WMI"}\r\n'
 printf 'System Assessment: no WMI \342\200\224 (HRESULT 0x80041003)\r\n' >&2
 exit 1
 '@
         $result.ExitCode | Should -Be 1
+        $result.StandardOutput.Length | Should -Be (300002 + 51)
+        $result.StandardOutput.EndsWith("0`r`n{`"outcome`":`"assessment failed`",`"reason`":`"no WMI`"}`r`n") | Should -BeTrue
         $result.StandardError | Should -BeExactly "System Assessment: no WMI $([char]0x2014) (HRESULT 0x80041003)`r`n"
         $result.Report | Should -BeNullOrEmpty
     }
@@ -248,24 +321,79 @@ exit 1
 }
 
 Describe 'The parameters' {
+    BeforeAll {
+        $script:Program = Join-Path $TestDrive 'SystemAssessment.exe'
+        Set-Content -LiteralPath $Program 'MZ'
+    }
+
     It 'takes names from the pipeline, as lines and as objects with a ComputerName, each name once' {
-        $program = Join-Path $TestDrive 'SystemAssessment.exe'
-        Set-Content -LiteralPath $program 'MZ'
+        Mock Test-WSManClient { $true }
         $folder = Join-Path $TestDrive 'named'
         # Names that cannot be file names end before any session is opened.
         $records = @('a b', '', [pscustomobject]@{ ComputerName = 'c|d'; Status = 'Unreachable' }, 'A B') |
-            & $ScriptPath -ProgramPath $program -ReportsFolder $folder -ErrorAction SilentlyContinue
+            & $ScriptPath -ProgramPath $Program -ReportsFolder $folder -ErrorAction SilentlyContinue
         @($records | ForEach-Object ComputerName) | Should -Be @('a b', 'c|d')
         @($records | ForEach-Object Status) | Should -Be @('Failed', 'Failed')
         @(Get-ChildItem $folder) | Should -BeNullOrEmpty
     }
 
-    It 'refuses <What>' -TestCases @(
+    It 'refuses <What>, before the reports folder is made' -TestCases @(
         @{ What = 'SSH with -Credential'; Arguments = @{ Transport = 'SSH'; Credential = (New-Object System.Management.Automation.PSCredential('u', (New-Object System.Security.SecureString))) }; Message = '*-Credential is for WinRM*' }
         @{ What = 'WinRM with -KeyFilePath'; Arguments = @{ KeyFilePath = 'key' }; Message = '*are for SSH*' }
         @{ What = 'a program that is not there'; Arguments = @{ ProgramPath = 'no-such-SystemAssessment.exe' }; Message = 'There is no program at *' }
+        @{ What = 'WinRM without a WSMan client'; Arguments = @{ Transport = 'WinRM' }; NoClient = $true; Message = '-Transport WinRM needs a WSMan client*use -Transport SSH*' }
+        @{ What = 'WinRMHttps without a WSMan client'; Arguments = @{ Transport = 'WinRMHttps' }; NoClient = $true; Message = '-Transport WinRMHttps needs a WSMan client*' }
     ) {
-        { & $ScriptPath -ComputerName web01 -ReportsFolder (Join-Path $TestDrive 'unused') @Arguments } | Should -Throw -ExpectedMessage $Message
+        if ($NoClient) { Mock Test-WSManClient { $false } } else { Mock Test-WSManClient { $true } }
+        $all = @{ ProgramPath = $Program; ComputerName = 'web01'; ReportsFolder = (Join-Path $TestDrive 'unused') }
+        foreach ($name in $Arguments.Keys) { $all[$name] = $Arguments[$name] }
+        { & $ScriptPath @all } | Should -Throw -ExpectedMessage $Message
         Join-Path $TestDrive 'unused' | Should -Not -Exist
+    }
+}
+
+# The WSMan client library is looked for when a process loads it, on the
+# library path that process started with: another PowerShell answers for one.
+Describe 'Whether this PowerShell has a WSMan client' -Skip:(-not $IsLinux) {
+    It 'is no here, and yes with libpsrpclient on the library path' {
+        Test-WSManClient | Should -BeFalse -Because 'the PowerShell of these tests has no WSMan client library'
+        $folder = Join-Path $TestDrive 'lib'
+        New-Item -ItemType Directory $folder | Out-Null
+        # Any shared library does under that name: the probe loads it and calls nothing.
+        $any = Join-Path ([System.Runtime.InteropServices.RuntimeEnvironment]::GetRuntimeDirectory()) 'libSystem.Native.so'
+        Copy-Item -LiteralPath $any (Join-Path $folder 'libpsrpclient.so')
+        $command = "function Test-WSManClient { $((Get-Command Test-WSManClient).Definition) }; Test-WSManClient"
+        $saved = $env:LD_LIBRARY_PATH
+        $env:LD_LIBRARY_PATH = $folder
+        try {
+            $answer = & (Join-Path $PSHOME 'pwsh') -NoLogo -NoProfile -NonInteractive -EncodedCommand ([Convert]::ToBase64String([System.Text.Encoding]::Unicode.GetBytes($command)))
+        } finally {
+            $env:LD_LIBRARY_PATH = $saved
+        }
+        $answer | Should -BeExactly 'True'
+    }
+}
+
+# Here New-PSSession throws for every host at once, before it connects to any.
+Describe 'Every host ends with its note and its object' -Skip:($IsWindows -or $PSVersionTable.PSVersion.Major -lt 6) {
+    It 'when New-PSSession throws for the batch: <What>' -TestCases @(
+        @{ What = 'WinRM, taken to have a WSMan client that is not there'; Transport = 'WinRM'; Reason = '*WSMan*' }
+        @{ What = 'SSH with a key file that is not there'; Transport = 'SSH'; Reason = '*no-such-key*' }
+    ) {
+        Mock Test-WSManClient { $true }
+        $unreachable = Get-OutcomeTable | Where-Object { $_.Kind -eq 'unreachable' }
+        $program = Join-Path $TestDrive 'SystemAssessment.exe'
+        Set-Content -LiteralPath $program 'MZ'
+        $folder = Join-Path $TestDrive $Transport
+        $arguments = @{ Transport = $Transport; ProgramPath = $program; ReportsFolder = $folder }
+        if ($Transport -eq 'SSH') { $arguments.KeyFilePath = Join-Path $TestDrive 'no-such-key' }
+        $records = @('web01', 'app02' | & $ScriptPath @arguments)
+        @($records | ForEach-Object ComputerName) | Should -Be @('web01', 'app02')
+        foreach ($record in $records) {
+            $record.Status | Should -BeExactly $unreachable.Status
+            $record.Reason | Should -BeLike $Reason
+            $note = Join-Path $folder "$($record.ComputerName).not-assessed.txt"
+            [System.IO.File]::ReadAllText($note) | Should -BeExactly "$($unreachable.Kind): $($record.Reason)`n"
+        }
     }
 }

@@ -6,11 +6,9 @@
 # program under Wine is test_publish.py's.
 
 BeforeDiscovery {
+    . (Join-Path $PSScriptRoot 'Outcomes.ps1')
     # The rows of the one table of outcomes that a run of the program ends in.
-    $script:Outcomes = @(Import-Csv -Delimiter "`t" -LiteralPath (Join-Path $PSScriptRoot '../data/outcomes.tsv') |
-            Where-Object { $_.'exit status' } | ForEach-Object {
-                @{ Kind = $_.kind; Code = $_.'exit status'; StandardError = $_.'standard error'; Note = $_.note }
-            })
+    $script:Outcomes = @(Get-OutcomeTable | Where-Object { $_.Code })
     # Those a shell script can end in (an exit status of 0 to 255).
     $script:ShellOutcomes = @($Outcomes | Where-Object { [long]$_.Code -ge 0 -and [long]$_.Code -le 255 })
     $script:CanBeImmutable = $IsLinux -and (& id -u) -eq '0' -and (Get-Command chattr -ErrorAction SilentlyContinue)
@@ -34,6 +32,7 @@ BeforeAll {
     # What a Remediation shows of the last line.
     $script:Bound = 2048
     . (Join-Path $PSScriptRoot 'LanguageVersions.ps1')
+    . (Join-Path $PSScriptRoot 'Outcomes.ps1')
 
     # The program's lines, as it prints them.
     $script:AssessedLine = '{"computer":"WS-0142","outcome":"assessed","roles":[{"role":"Client","passed":true,"failed":[]},' +
@@ -137,8 +136,8 @@ Describe 'The note of each outcome, as tests/data/outcomes.tsv gives it' {
     }
 
     It 'a run stopped at its time limit is the table''s "timed out"' {
-        $row = Import-Csv -Delimiter "`t" -LiteralPath (Join-Path $PSScriptRoot '../data/outcomes.tsv') | Where-Object kind -eq 'timed out'
-        Get-NoteText (Get-RunOutcome @{ TimedOut = $true } 300) | Should -BeExactly "$($row.note)`n"
+        $row = Get-OutcomeTable | Where-Object { $_.Kind -eq 'timed out' }
+        Get-NoteText (Get-RunOutcome @{ TimedOut = $true } 300) | Should -BeExactly "$($row.Note)`n"
     }
 
     It 'adds a cleanup that failed' {

@@ -10,12 +10,15 @@ PowerShell remoting, SSH transport, to this machine.
   Wine, in a copy of the base prefix, through HiddenStationLauncher.exe on a
   window station nobody sees, as WinRM would; the sessions' PowerShell has
   the settings its interpreter needs.
-- Round 1: 127.0.0.1 is assessed (its report reads as a report, its earlier
-  note is removed) and nohost.invalid cannot be reached (its note gives
-  ssh's words, its earlier report is removed).
+- Round 1: 127.0.0.1 is assessed (its report reads as a report, its
+  object's verdicts of the three roles are its page's, its earlier note is
+  removed) and nohost.invalid cannot be reached (its note gives ssh's words,
+  its object has no verdicts, its earlier report is removed).
 - Round 2: localhost (the same machine under another name) runs a program
   that never ends and is cut by -TimeoutSeconds: its note says after how
   long, the program is stopped and the host's temporary folder is empty.
+- WinRM, which this PowerShell has no client for: refused at once, with
+  the reason on standard error, before any file is written.
 - SystemAssessmentSummary over the folder reads the report and shows each
   host not assessed with its reason under its group, in the overview,
   --machines and not-assessed.txt, and ends with 2.
@@ -177,6 +180,13 @@ Subsystem powershell {subsystem}
                    f" -SSHOption @{{ {option_text} }} -ReportsFolder {ps_quote(self.reports)}"
                    f" -TimeoutSeconds {timeout} -ProgramPath {ps_quote(program)}"
                    f" | Export-Csv -LiteralPath {ps_quote(rows_file)} -NoTypeInformation")
+        result, seconds = self.pwsh_command(name, command)
+        equal(result.returncode, 0, f"{name}: the script's exit status")
+        with open(rows_file, newline="", encoding="utf-8") as f:
+            return {row["ComputerName"]: row for row in csv.DictReader(f)}, seconds
+
+    def pwsh_command(self, name, command):
+        """Runs a PowerShell command line; its result and how long it took."""
         started = time.monotonic()
         result = subprocess.run([str(self.pwsh), "-NoLogo", "-NoProfile", "-NonInteractive", "-Command", command],
                                 stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=ROUND_LIMIT)
@@ -184,9 +194,7 @@ Subsystem powershell {subsystem}
         print(f"{name}: {seconds:.1f} s, exit status {result.returncode}", flush=True)
         for line in (result.stdout + result.stderr).splitlines():
             print(f"    {line}")
-        equal(result.returncode, 0, f"{name}: the script's exit status")
-        with open(rows_file, newline="", encoding="utf-8") as f:
-            return {row["ComputerName"]: row for row in csv.DictReader(f)}, seconds
+        return result, seconds
 
 
 def check_note(reports, host, kind_and_detail):
@@ -200,6 +208,24 @@ def check_note(reports, host, kind_and_detail):
     line = data.decode("utf-8").rstrip("\n")
     check(re.fullmatch(kind_and_detail, line) is not None, f"{host}: the note {line!r} is {kind_and_detail!r}")
     return line
+
+
+# The object's verdict columns, and the titles of their roles on the page.
+ROLES = {"Client": "Client", "WebServer": "Web Server or 32-bit Application Server",
+         "AppServer64": "64-bit Application Server"}
+
+
+def verdicts_of(row):
+    return {column: row.get(column) for column in ROLES}
+
+
+def page_verdicts(reports, host):
+    """The roles' verdicts a report page shows, as Export-Csv writes them:
+    True, False, or '' where the page shows none."""
+    path = reports / f"{host}.html"
+    page = path.read_text(encoding="utf-8", errors="replace") if path.is_file() else ""
+    shown = dict(re.findall(r"table-header'>([^<]+?): <span class='(pass|fail)'>", page))
+    return {column: {"pass": "True", "fail": "False"}.get(shown.get(title), "") for column, title in ROLES.items()}
 
 
 def check_report(reports, host):
@@ -269,10 +295,14 @@ def main():
         equal(assessed.get("Status"), "Assessed", "127.0.0.1: status")
         equal(assessed.get("Report"), str(reports / "127.0.0.1.html"), "127.0.0.1: the object names its report")
         check_report(reports, "127.0.0.1")
+        page = page_verdicts(reports, "127.0.0.1")
+        check(all(page.values()), f"127.0.0.1: the page shows the three roles' verdicts ({page})")
+        equal(verdicts_of(assessed), page, "127.0.0.1: the object's verdicts are the page's")
         check(not (reports / "127.0.0.1.not-assessed.txt").exists(), "127.0.0.1: the earlier note is removed")
         equal(unreachable.get("Status"), "Unreachable", "nohost.invalid: status")
         line = check_note(reports, "nohost.invalid", r"unreachable: ssh: Could not resolve hostname nohost\.invalid.*")
         equal(unreachable.get("Reason"), line.partition(": ")[2], "nohost.invalid: the object's reason is the note's")
+        equal(verdicts_of(unreachable), dict.fromkeys(ROLES, ""), "nohost.invalid: the object has no verdicts")
         check(not (reports / "nohost.invalid.html").exists(), "nohost.invalid: the earlier report is removed")
         equal(machine.left_on_host(), [], "round 1: the host's temporary folder is empty")
 
@@ -280,12 +310,25 @@ def main():
         timed_out = rows.get("localhost", {})
         equal(timed_out.get("Status"), "TimedOut", "localhost: status")
         equal(timed_out.get("Reason"), f"after {TIMEOUT} s", "localhost: reason")
+        equal(verdicts_of(timed_out), dict.fromkeys(ROLES, ""), "localhost: the object has no verdicts")
         check_note(reports, "localhost", rf"timed out: after {TIMEOUT} s")
         check(seconds < LAUNCHER_LIMIT, f"round 2 ended at the script's time limit, before the launcher's ({seconds:.0f} s)")
         program = lambda: processes_running(work.name, "NeverEnds.exe")
         check(wait_until(lambda: not program(), 30), f"localhost: the program is stopped ({program()})")
         equal(machine.left_on_host(), [], "round 2: the host's temporary folder is empty")
         check_report(reports, "127.0.0.1")  # another host's report stays
+
+        # This PowerShell has no WSMan client: WinRM is refused before any file is touched.
+        unused = work / "winrm-reports"
+        result, _ = machine.pwsh_command("WinRM", f"& {ps_quote(SCRIPT)} -ComputerName 127.0.0.1 -Transport WinRM"
+                                         f" -ReportsFolder {ps_quote(unused)} -ProgramPath {ps_quote(exe)}")
+        check(result.returncode != 0, "WinRM: pwsh's exit status is not 0")
+        said = " ".join(re.sub(r"\x1b\[[0-9;]*m", "", result.stderr).replace("|", " ").split())
+        check("-Transport WinRM needs a WSMan client" in said and "use -Transport SSH" in said,
+              "WinRM: standard error says the transport is missing here and to use SSH")
+        equal(result.stdout, "", "WinRM: no object")
+        check(not unused.exists(), "WinRM: the reports folder is not made")
+        equal(machine.left_on_host(), [], "WinRM: the host's temporary folder is empty")
 
         check_summary(work, reports)
         equal(home_ssh(), ssh_before, "~/.ssh is as it was")
