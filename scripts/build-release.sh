@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release: dist/SystemAssessment.exe, exactly the bytes the
 # end-to-end tests run, dist/SystemAssessmentSummary.exe (the fleet summary for
-# Windows), dist/Invoke-SystemAssessment.ps1 (the PowerShell collector) and
+# Windows), dist/Invoke-SystemAssessment.ps1 (the PowerShell collector),
+# dist/Publish-SystemAssessment.ps1 (the script for deployment tools) and
 # dist/SHA256SUMS. Installs what a fresh Debian machine lacks.
 #
 #   scripts/build-release.sh
@@ -18,7 +19,7 @@
 # The unsigned builds are then kept in dist/unsigned/, and SHA256SUMS names
 # the signed and the unsigned files. osslsigncode signs PowerShell scripts
 # from version 2.8 on (Debian 12's own is 2.5, bookworm-backports has 2.9);
-# an older one leaves the script unsigned, and the script says so.
+# an older one leaves the scripts unsigned, and the release says so.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 source "$ROOT/scripts/lib/build.sh"
@@ -69,26 +70,35 @@ for program in "${programs[@]}"; do
 done
 signed=("${names[@]}")
 
-# The PowerShell collector, beside the programs it copies to the hosts.
-script=$ROOT/deploy/powershell/Invoke-SystemAssessment.ps1
-script_name=$(basename "$script")
-names+=("$script_name")
+# The PowerShell scripts, beside the program they run: the remote collector
+# and the script for deployment tools.
+scripts=("$ROOT/deploy/powershell/Invoke-SystemAssessment.ps1" "$ROOT/deploy/powershell/Publish-SystemAssessment.ps1")
+script_names=()
 script_note=
+sign_scripts=no
 if [ "$signing" = yes ]; then
     ossl_version=$(osslsigncode --version 2>&1 | sed -n '1s/^osslsigncode \([0-9]*\)\.\([0-9]*\).*/\1 \2/p')
     read -r ossl_major ossl_minor <<<"${ossl_version:-0 0}"
     if [ "$ossl_major" -gt 2 ] || { [ "$ossl_major" -eq 2 ] && [ "$ossl_minor" -ge 8 ]; }; then
+        sign_scripts=yes
+    fi
+fi
+for script in "${scripts[@]}"; do
+    script_name=$(basename "$script")
+    names+=("$script_name")
+    script_names+=("$script_name")
+    if [ "$sign_scripts" = yes ]; then
         "${sign[@]}" -in "$script" -out "$dist/$script_name" >/dev/null || die "osslsigncode could not sign $script_name"
         cp "$script" "$dist/unsigned/$script_name"
         signed+=("$script_name")
     else
         cp "$script" "$dist/$script_name"
-        script_note="osslsigncode ${ossl_major}.${ossl_minor} cannot sign a PowerShell script (2.8 and later can): $script_name is unsigned."
     fi
-else
-    cp "$script" "$dist/$script_name"
+    chmod 0644 "$dist/$script_name"
+done
+if [ "$signing" = yes ] && [ "$sign_scripts" = no ]; then
+    script_note="osslsigncode ${ossl_major}.${ossl_minor} cannot sign a PowerShell script (2.8 and later can): ${script_names[*]} are unsigned."
 fi
-chmod 0644 "$dist/$script_name"
 
 if [ "$signing" = yes ]; then
     (cd "$dist" && sha256sum "${names[@]}" "${signed[@]/#/unsigned/}" >SHA256SUMS)
@@ -96,7 +106,7 @@ else
     (cd "$dist" && sha256sum "${names[@]}" >SHA256SUMS)
 fi
 
-say "Release $version: $dist/SystemAssessment.exe ($(stat -c %s "$dist/SystemAssessment.exe") bytes), $dist/SystemAssessmentSummary.exe, $dist/$script_name"
+say "Release $version: $dist/SystemAssessment.exe ($(stat -c %s "$dist/SystemAssessment.exe") bytes), $dist/SystemAssessmentSummary.exe, ${script_names[*]/#/$dist/}"
 sed 's/^/    /' "$dist/SHA256SUMS" >&2
 if [ "$signing" = yes ]; then
     echo "Signed with the certificate in $RELEASE_SIGN_PFX${RELEASE_SIGN_TIMESTAMP_URL:+, time-stamped by $RELEASE_SIGN_TIMESTAMP_URL}." >&2

@@ -2,8 +2,8 @@
 
 - Two clones of the same commit at different paths give the same
   dist/SystemAssessment.exe and dist/SystemAssessmentSummary.exe, byte for
-  byte, dist/Invoke-SystemAssessment.ps1 is the committed script, and
-  dist/SHA256SUMS matches them.
+  byte, dist/Invoke-SystemAssessment.ps1 and dist/Publish-SystemAssessment.ps1
+  are the committed scripts, and dist/SHA256SUMS matches them.
 - The executables are stripped, its PE timestamp is the last commit's time
   (SOURCE_DATE_EPOCH when that is set), and neither clone's path nor this
   machine's name is in it.
@@ -12,10 +12,10 @@
   openssl) the release is signed: osslsigncode verifies it against that
   certificate, SHA256SUMS names the signed and the unsigned file, and the
   signed file with its signature removed is the reproducible build but for
-  the PE checksum and the padding that signing adds. The script is signed
-  too where osslsigncode can sign one (2.8 and later), and with its
-  signature removed is the committed script again; where it cannot, it is
-  shipped as committed and the release says so.
+  the PE checksum and the padding that signing adds. The scripts are signed
+  too where osslsigncode can sign them (2.8 and later), and with the
+  signature removed each is the committed script again; where it cannot,
+  they are shipped as committed and the release says so.
 
 The clones are of HEAD: what is committed is what is released.
 
@@ -37,8 +37,8 @@ from checklist import check, status  # noqa: E402
 
 UNSIGNED_LINE = "Unsigned: set RELEASE_SIGN_PFX and RELEASE_SIGN_PASSWORD to sign it."
 PROGRAMS = ("SystemAssessment.exe", "SystemAssessmentSummary.exe")
-SCRIPT = "Invoke-SystemAssessment.ps1"
-SCRIPT_SOURCE = Path("deploy") / "powershell" / SCRIPT
+SCRIPTS = ("Invoke-SystemAssessment.ps1", "Publish-SystemAssessment.ps1")
+SCRIPT_FOLDER = Path("deploy") / "powershell"
 
 def run(command, cwd=None, env=None):
     result = subprocess.run(command, cwd=cwd, env=env, capture_output=True, text=True)
@@ -106,25 +106,25 @@ def signs_scripts():
 
 def check_script_signing(clone, messages, cert, work, expected_sums):
     dist = clone / "dist"
-    source = (clone / SCRIPT_SOURCE).read_bytes()
-    shipped = (dist / SCRIPT).read_bytes()
-    if not signs_scripts():
-        check(shipped == source and "cannot sign a PowerShell script" in messages,
-              f"this osslsigncode cannot sign scripts: {SCRIPT} is shipped as committed and the release says so")
-        expected_sums[SCRIPT] = sha256(dist / SCRIPT)
-        return
-    expected_sums[SCRIPT] = sha256(dist / SCRIPT)
-    expected_sums["unsigned/" + SCRIPT] = sha256(dist / "unsigned" / SCRIPT)
-    check((dist / "unsigned" / SCRIPT).read_bytes() == source, f"the unsigned script is kept as dist/unsigned/{SCRIPT}")
-    check(shipped.startswith(source) and b"# SIG # Begin signature block" in shipped[len(source):],
-          f"the signed {SCRIPT} is the committed script and a signature block")
-    verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", dist / SCRIPT], capture_output=True,
-                            text=True)
-    check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
-          f"osslsigncode verifies the signature of {SCRIPT}" + ("" if verify.returncode == 0 else "\n" + verify.stdout[-600:]))
-    removed = work / ("removed-" + SCRIPT)
-    run(["osslsigncode", "remove-signature", "-in", dist / SCRIPT, "-out", removed])
-    check(removed.read_bytes() == source, f"with its signature removed {SCRIPT} is the committed script")
+    for script in SCRIPTS:
+        source = (clone / SCRIPT_FOLDER / script).read_bytes()
+        shipped = (dist / script).read_bytes()
+        expected_sums[script] = sha256(dist / script)
+        if not signs_scripts():
+            check(shipped == source and "cannot sign a PowerShell script" in messages,
+                  f"this osslsigncode cannot sign scripts: {script} is shipped as committed and the release says so")
+            continue
+        expected_sums["unsigned/" + script] = sha256(dist / "unsigned" / script)
+        check((dist / "unsigned" / script).read_bytes() == source, f"the unsigned script is kept as dist/unsigned/{script}")
+        check(shipped.startswith(source) and b"# SIG # Begin signature block" in shipped[len(source):],
+              f"the signed {script} is the committed script and a signature block")
+        verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", dist / script], capture_output=True,
+                                text=True)
+        check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
+              f"osslsigncode verifies the signature of {script}" + ("" if verify.returncode == 0 else "\n" + verify.stdout[-600:]))
+        removed = work / ("removed-" + script)
+        run(["osslsigncode", "remove-signature", "-in", dist / script, "-out", removed])
+        check(removed.read_bytes() == source, f"with its signature removed {script} is the committed script")
 
 
 def check_signing(clone, unsigned, work):
@@ -180,9 +180,10 @@ def main(repository):
             check_executable(clones[0] / "dist" / program, clones, epoch)
             print(f"{program}: {len(first)} bytes, SHA-256 {hashlib.sha256(first).hexdigest()}")
         for clone in clones:
-            check((clone / "dist" / SCRIPT).read_bytes() == (clone / SCRIPT_SOURCE).read_bytes(),
-                  f"{clone}: dist/{SCRIPT} is the committed script")
-            check(sums(clone / "dist") == {name: sha256(clone / "dist" / name) for name in (*PROGRAMS, SCRIPT)},
+            for script in SCRIPTS:
+                check((clone / "dist" / script).read_bytes() == (clone / SCRIPT_FOLDER / script).read_bytes(),
+                      f"{clone}: dist/{script} is the committed script")
+            check(sums(clone / "dist") == {name: sha256(clone / "dist" / name) for name in (*PROGRAMS, *SCRIPTS)},
                   f"SHA256SUMS of {clone} matches")
             run(["sha256sum", "--check", "--quiet", "SHA256SUMS"], cwd=clone / "dist")
 
