@@ -77,39 +77,45 @@ ends by itself within 120 s of collecting). Between 1 and 86400.
 .EXAMPLE
 powershell.exe -NoProfile -ExecutionPolicy Bypass -File \\server\assess$\Publish-SystemAssessment.ps1 -Destination \\server\reports$
 
-A Group Policy startup script (Computer Configuration, Windows Settings,
-Scripts, Startup, tab PowerShell Scripts: the script, with parameters
-"-Destination \\server\reports$"). It runs as SYSTEM, reaching both shares
-as the computer's account, and runs the program from the share beside it.
+A Group Policy startup script (Computer Configuration, Policies, Windows
+Settings, Scripts, Startup, tab Scripts: script powershell.exe with these
+parameters). It runs as SYSTEM at each start, reaching both shares as the
+computer's account, and runs the program from the share beside it. Group
+Policy gives all startup scripts together 600 s.
 
 .EXAMPLE
 powershell.exe -NoProfile -ExecutionPolicy Bypass -File .\Publish-SystemAssessment.ps1 -Destination \\server\reports$ -Role Client
 
 The command line of a Configuration Manager package program whose package
-holds the script and SystemAssessment.exe. The exit status is the program's
-success (0) or failure (1, the computer falls short of the Client role or
-could not be assessed or filed); the page is on the share.
+holds the script and SystemAssessment.exe, run with administrative rights.
+The exit status is the program's success (0) or failure (1: the computer
+falls short of the Client role, or could not be assessed or filed); the
+page or note is on the share.
 
 .EXAMPLE
-.\Publish-SystemAssessment.ps1 -ProgramPath \\server\assess$\SystemAssessment.exe -Destination \\server\reports$ -TimeoutSeconds 50
+.\Publish-SystemAssessment.ps1 -ProgramPath \\server\assess$\SystemAssessment.exe -Destination \\server\reports$ -TimeoutSeconds 150
 
 Configuration Manager's Run Scripts: the script approved with these
-parameters. Run Scripts stops a script after 60 s unless its time-out is
-raised in the client settings, so the program gets 50 s here; raise both to
-give the program its full 120 s. The line is the script's output.
+parameters. Run Scripts stops a script after 60 s by default: raise the
+script's time-out to at least 180 s so that the program has its 120 s and
+the line is still printed. The line and the exit status are the script's
+status.
 
 .EXAMPLE
 .\Publish-SystemAssessment.ps1
 
-An Intune Remediation's detection script, which gets no arguments: edit the
-SETTINGS (ProgramPath, Destination, Role) before uploading. Exit status 1
-shows the device "with issues"; the line is the output Intune keeps.
+An Intune Remediation's detection script, run as SYSTEM, which gets no
+arguments: edit the SETTINGS (ProgramPath, Destination, Role) before
+uploading. Exit status 1 shows the device "with issues"; the line is the
+detection output Intune keeps. A device joined only to the cloud reaches a
+share anonymously: leave Destination empty there.
 
 .EXAMPLE
 schtasks /Create /TN "System Assessment" /RU SYSTEM /SC ONSTART /TR "powershell.exe -NoProfile -ExecutionPolicy Bypass -File C:\Tools\Publish-SystemAssessment.ps1 -Destination \\server\reports$"
 
-A scheduled task run as SYSTEM at every start; its last run result is the
-exit status, the page or note is on the share.
+A scheduled task run as SYSTEM at every start (stopped after 72 hours by
+default); its last run result is the exit status, the page or note is on
+the share.
 
 .OUTPUTS
 System.String. The one line.
