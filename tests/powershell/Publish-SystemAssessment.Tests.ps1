@@ -324,20 +324,16 @@ exit $Code
     ) {
         $program = New-StandIn "printf '<p/>' > 'System Assessment Results.html'; echo '$AssessedLine'"
         # This PowerShell again (a .NET tool runs as dotnet and its pwsh.dll).
-        $start = New-Object System.Diagnostics.ProcessStartInfo (Get-Process -Id $PID).Path
-        $arguments = @([Environment]::GetCommandLineArgs()[0]) | Where-Object { $_ -like '*.dll' }
-        foreach ($argument in @($arguments) + '-NoLogo', '-NoProfile', '-NonInteractive', '-File', $ScriptPath, '-ProgramPath', $program, '-Destination', $Folder, '-Name', 'web01') {
-            $start.ArgumentList.Add($argument)
+        $pwsh = @(@([Environment]::GetCommandLineArgs()[0]) | Where-Object { $_ -like '*.dll' })
+        $errors = Join-Path $TestDrive 'errors'
+        Push-Location $TestDrive
+        try {
+            $output = & (Get-Process -Id $PID).Path @pwsh -NoProfile -NonInteractive -File $ScriptPath -ProgramPath $program -Destination $Folder -Name web01 2> $errors
+        } finally {
+            Pop-Location
         }
-        $start.WorkingDirectory = $TestDrive
-        $start.RedirectStandardOutput = $true
-        $start.RedirectStandardError = $true
-        $process = [System.Diagnostics.Process]::Start($start)
-        $errors = $process.StandardError.ReadToEndAsync()
-        $output = $process.StandardOutput.ReadToEnd()
-        $process.WaitForExit()
-        $errors.Result | Should -BeExactly ''
-        $output | Should -Match '^[^\n]+\n$'
-        $process.ExitCode | Should -Be $Status
+        $LASTEXITCODE | Should -Be $Status
+        @($output).Count | Should -Be 1
+        Get-Content -Raw $errors | Should -BeNullOrEmpty
     }
 }
