@@ -11,11 +11,11 @@
 #   5. the fleet summary with every output on (the long CSV, the overview, the
 #      --machines CSV, the lists, hosts expected): 10,000 and 100,000 report
 #      pages from the real renderer, varied machines, and notes of every kind
-#      for a tenth as many hosts more, as the collectors write them (time,
-#      reports per second, peak RSS with /usr/bin/time -v, its growth per
-#      report between the two, the overview's size, files opened), and its
-#      peak RSS for pages of 5 MB, which must not grow with them beyond a page
-#      or two.
+#      for a tenth as many hosts more, as the collectors write them (those of
+#      tests/data/outcomes.tsv) (time, reports per second, peak RSS with
+#      /usr/bin/time -v, its growth per report between the two, the
+#      overview's size, files opened), and its peak RSS for pages of 5 MB,
+#      which must not grow with them beyond a page or two.
 # Installs what a fresh Debian machine lacks.
 #
 #   scripts/run-benchmarks.sh        10 end-to-end runs of each program
@@ -135,21 +135,20 @@ heading "Fleet summary"
 build_preset native --target make_reports
 make_reports=$ROOT/build/native/tests/make_reports
 summary=$ROOT/build/bench/summary/SystemAssessmentSummary
-# Notes (NAME.not-assessed.txt) for COUNT hosts that have no report, each kind in turn.
+# Notes (NAME.not-assessed.txt) for COUNT hosts that have no report: the notes
+# of the table of outcomes (tests/data/outcomes.tsv), the first of each KIND,
+# in turn.
 write_notes() {
-    awk -v folder="$1" -v count="$2" 'BEGIN {
-        kinds[0] = "unreachable: ssh: connect to host %s port 22: Connection timed out"
-        kinds[1] = "timed out: after 300 s"
-        kinds[2] = "assessment failed: exit status 1: System Assessment: a WMI query failed (HRESULT 0x80041003)"
-        kinds[3] = "report not written: exit status 255"
-        kinds[4] = "failed: the report could not be fetched: No space left on device"
-        for (i = 0; i < count; i++) {
-            host = sprintf("unassessed-%05d", i)
-            file = folder "/" host ".not-assessed.txt"
-            printf kinds[i % 5] "\n", host >file
-            close(file)
-        }
-    }' || die "the notes could not be written"
+    awk -F'\t' -v folder="$1" -v count="$2" '
+        NR > 1 && $5 != "" && !($1 in seen) { seen[$1] = 1; notes[kinds++] = $5 }
+        END {
+            if (kinds == 0) exit 1
+            for (i = 0; i < count; i++) {
+                file = sprintf("%s/unassessed-%05d.not-assessed.txt", folder, i)
+                print notes[i % kinds] >file
+                close(file)
+            }
+        }' "$ROOT/tests/data/outcomes.tsv" || die "the notes could not be written"
 }
 "$make_reports" "$work/fleet" random 10000 7 || die "make_reports failed"
 write_notes "$work/fleet" 1000

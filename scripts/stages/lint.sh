@@ -65,11 +65,11 @@ cppcheck --project=build/mingw/compile_commands.json --platform=win32W --library
 cppcheck --project=build/release/compile_commands.json --platform=win32W --library=windows "${cppcheck_args[@]}" \
     --file-filter='*app/Main.cpp' || die "cppcheck: the program's entry point"
 
-say "ansible-playbook --syntax-check and ansible-lint: deploy/ansible"
+say "ansible-playbook --syntax-check and ansible-lint: deploy/ansible, tests/ansible"
 ansible-playbook --syntax-check -i deploy/ansible/inventory.example.yml deploy/ansible/assess.yml >/dev/null ||
     die "the playbook deploy/ansible/assess.yml does not pass the syntax check"
-ansible-lint --offline --nocolor deploy/ansible/assess.yml deploy/ansible/inventory.example.yml ||
-    die "ansible-lint found problems in deploy/ansible"
+ansible-lint --offline --nocolor deploy/ansible/assess.yml deploy/ansible/inventory.example.yml tests/ansible/notes.yml ||
+    die "ansible-lint found problems in deploy/ansible or tests/ansible"
 say "The playbook's control-node part: notes, a round where no host can be assessed, the summary play"
 bash tests/ansible/test_playbook.sh || die "the playbook's control-node part misbehaves (tests/ansible/test_playbook.sh)"
 

@@ -12,7 +12,8 @@ station nobody sees) run side by side on that one mount:
   unattended one in its line on standard error;
 - once the file system's process ends (which frees every waiter on it: a
   process waiting on a FUSE request cannot be killed before), each has ended
-  with 1 and written no report.
+  with 1 and written no report, its result line on standard output saying
+  the same as its box or line (the process ends itself, after the line).
 
 The test runs in a mount namespace of its own, so no other process of the
 machine sees the mount. It needs root and /dev/fuse; without them it says
@@ -108,10 +109,12 @@ def main():
             for name, command in commands.items():
                 directory = prefix.workdir(name)
                 log = directory.parent / f"{name}.log"
-                with open(log, "wb") as out:
+                output = directory.parent / f"{name}.out"
+                with open(log, "wb") as errors, open(output, "wb") as out:
                     process = subprocess.Popen(command, cwd=directory, env=env, stdin=subprocess.DEVNULL,
-                                               stdout=out, stderr=subprocess.STDOUT)
-                runs[name] = {"process": process, "directory": directory, "log": log, "started": time.monotonic()}
+                                               stdout=out, stderr=errors)
+                runs[name] = {"process": process, "directory": directory, "log": log, "output": output,
+                              "started": time.monotonic()}
 
             # The sign that a run has ended its wait: the box, or the line.
             deadline = time.monotonic() + SLOWEST
@@ -144,6 +147,7 @@ def main():
                     run["status"] = None
             for name, run in runs.items():
                 run["files"] = list(run["directory"].iterdir())
+                run["output"] = read(run["output"]).encode("utf-8")
                 shutil.copy(run["log"], harness.artifacts_dir() / f"unanswered-drive-{arch}-{name}.log")
             prefix.__exit__(None, None, None)
 
@@ -157,6 +161,10 @@ def main():
                                f"{what}: reason {run['reason']!r}")
             failures.equal(run["status"], 1, f"{what}: exit status")
             failures.equal(run["files"], [], f"{what}: files written")
+            result = harness.RunResult(run["status"], "", run["directory"], run["output"])
+            line = harness.result_line(failures, result, what)
+            failures.check(list(line) == ["outcome", "reason"] and line["outcome"] == "assessment failed" and
+                           line["reason"] == run.get("reason"), f"{what}: the result line {line!r} says the same")
     failures.finish()
 
 

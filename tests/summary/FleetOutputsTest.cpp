@@ -9,6 +9,7 @@
 #include "fakes/Profiles.h"
 #include "fakes/RandomProfiles.h"
 #include "fakes/SummaryFolder.h"
+#include "fakes/Utf16Bytes.h"
 #include "report/ReportBody.h"
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
@@ -189,17 +190,6 @@ TEST_F(FleetOutputsTest, HostsExpectedButNotAssessed)
     EXPECT_EQ(unexpected, 3u);
 }
 
-// The text as UTF-16 LE with its byte order mark, as PowerShell 5.1's `>` writes it.
-std::string Utf16(std::string_view ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (const char c : ascii) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
-}
-
 bool FoldedLess(const std::string& a, const std::string& b)
 {
     const auto upper = [](std::string text) {
@@ -229,7 +219,7 @@ TEST_F(FleetOutputsTest, EveryHostNotAssessedIsShownWithItsReasonGroupedAndCount
         {"db-01", "assessment failed: exit status 1: no WMI\n", 2, "assessment failed: exit status 1: no WMI"},
         {"db-02", "report not written: exit status 255\n", 3, "report not written: exit status 255"},
         {"app-01", "failed: the fetch failed\n", 4, "failed: the fetch failed"},
-        {"sub/app-02", Utf16("timed out: after 30 s\r\n"), 1, "timed out: after 30 s"},
+        {"sub/app-02", Testing::Utf16WithBom(u"timed out: after 30 s\r\n"), 1, "timed out: after 30 s"},
         {"app-03", "rebooted: by its owner\n", 5, "other: rebooted: by its owner"},
         {"app-04", "", 5, "other"},
         {"app-05", "failed: " + longDetail, 4, "failed: " + longDetail.substr(0, 253) + "..."},
