@@ -24,57 +24,53 @@ char32_t DecodeUtf8(std::string_view text, std::size_t length)
     }
 }
 
-void AppendUnitEscape(std::string& out, char32_t unit)
-{
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        out += HexDigit(static_cast<unsigned>(unit >> shift));
-    }
-}
+// The escaped form of one character: at most two \uXXXX escapes.
+struct Escaped {
+    char text[12]{};
+    std::size_t size = 0;
+    std::size_t taken = 0; // bytes of the UTF-8 text it stands for
 
-// Appends the escaped form of the character `text` starts with and returns
-// how many bytes of `text` it took.
-std::size_t AppendEscapedCharacter(std::string& out, std::string_view text)
-{
-    const std::size_t length = Utf8SequenceLength(text);
-    if (length == 0) {
-        AppendUnitEscape(out, 0xFFFD);
-        return 1;
-    }
-    const char32_t cp = DecodeUtf8(text, length);
-    switch (cp) {
-    case '"':
-        out += "\\\"";
-        break;
-    case '\\':
-        out += "\\\\";
-        break;
-    case '\b':
-        out += "\\b";
-        break;
-    case '\f':
-        out += "\\f";
-        break;
-    case '\n':
-        out += "\\n";
-        break;
-    case '\r':
-        out += "\\r";
-        break;
-    case '\t':
-        out += "\\t";
-        break;
-    default:
-        if (cp >= 0x20 && cp < 0x7F) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x10000) {
-            AppendUnitEscape(out, cp);
-        } else {
-            AppendUnitEscape(out, 0xD800 + ((cp - 0x10000) >> 10));
-            AppendUnitEscape(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+    void Add(char c) { text[size++] = c; }
+    void AddUnit(char32_t unit)
+    {
+        Add('\\');
+        Add('u');
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            Add(HexDigit(static_cast<unsigned>(unit >> shift)));
         }
     }
-    return length;
+    std::string_view View() const { return {text, size}; }
+};
+
+// The escaped form of the character `text` starts with.
+Escaped EscapeCharacter(std::string_view text)
+{
+    Escaped escaped;
+    const std::size_t length = Utf8SequenceLength(text);
+    if (length == 0) {
+        escaped.AddUnit(0xFFFD);
+        escaped.taken = 1;
+        return escaped;
+    }
+    escaped.taken = length;
+    const char32_t cp = DecodeUtf8(text, length);
+    constexpr std::string_view Shorthands = "\"\"\\\\\bb\ff\nn\rr\tt"; // the character, then its letter
+    for (std::size_t i = 0; i < Shorthands.size(); i += 2) {
+        if (cp == static_cast<unsigned char>(Shorthands[i])) {
+            escaped.Add('\\');
+            escaped.Add(Shorthands[i + 1]);
+            return escaped;
+        }
+    }
+    if (cp >= 0x20 && cp < 0x7F) {
+        escaped.Add(static_cast<char>(cp));
+    } else if (cp < 0x10000) {
+        escaped.AddUnit(cp);
+    } else {
+        escaped.AddUnit(0xD800 + ((cp - 0x10000) >> 10));
+        escaped.AddUnit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+    return escaped;
 }
 
 } // namespace
@@ -82,11 +78,10 @@ std::size_t AppendEscapedCharacter(std::string& out, std::string_view text)
 std::size_t JsonEscapedLength(std::string_view utf8)
 {
     std::size_t total = 0;
-    std::string one;
     while (!utf8.empty()) {
-        one.clear();
-        utf8.remove_prefix(AppendEscapedCharacter(one, utf8));
-        total += one.size();
+        const Escaped escaped = EscapeCharacter(utf8);
+        total += escaped.size;
+        utf8.remove_prefix(escaped.taken);
     }
     return total;
 }
@@ -96,15 +91,13 @@ std::string JsonStringContent(std::string_view utf8, std::size_t limit)
     const bool whole = JsonEscapedLength(utf8) <= limit;
     const std::size_t room = whole ? limit : (limit > Ellipsis.size() ? limit - Ellipsis.size() : 0);
     std::string out;
-    std::string one;
     while (!utf8.empty()) {
-        one.clear();
-        const std::size_t taken = AppendEscapedCharacter(one, utf8);
-        if (out.size() + one.size() > room) {
+        const Escaped escaped = EscapeCharacter(utf8);
+        if (out.size() + escaped.size > room) {
             break;
         }
-        out += one;
-        utf8.remove_prefix(taken);
+        out += escaped.View();
+        utf8.remove_prefix(escaped.taken);
     }
     if (!whole) {
         out.append(Ellipsis.substr(0, limit - out.size()));
