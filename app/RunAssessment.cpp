@@ -101,10 +101,10 @@ void TellNotAssessed(Desktop& desktop, RunResult& result, const char* reason) no
 
 // The box's fixed text; the line on standard error and the result add the
 // system's code.
-void TellWriteFailed(Desktop& desktop, RunResult& result, std::uint32_t code) noexcept
+void TellWriteFailed(Desktop& desktop, RunResult& result, std::optional<SystemCode> code) noexcept
 {
     try {
-        result.reason = WithWin32Code(ToUtf8(WriteFailureText), code);
+        result.reason = WithCode(ToUtf8(WriteFailureText), code);
         if (desktop.MessagesCanBeSeen()) {
             desktop.ShowMessage(WriteFailureText, WriteFailureCaption);
             return;
@@ -144,7 +144,7 @@ int EndNotAssessed(RunServices& services, RunResult& result, const char* reason,
     return ExitNotAssessed;
 }
 
-int EndWriteFailed(RunServices& services, RunResult& result, std::uint32_t code)
+int EndWriteFailed(RunServices& services, RunResult& result, std::optional<SystemCode> code)
 {
     result.outcome = RunOutcome::ReportNotWritten;
     TellWriteFailed(services.Shell(), result, code);
@@ -173,11 +173,11 @@ int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
 
     try {
         WritePage(services, page);
-    } catch (const Win32Error& error) {
+    } catch (const SystemError& error) {
         // The new file is closed and removed by now, and the earlier report is as it was.
         return EndWriteFailed(services, result, error.Code());
     } catch (...) {
-        return EndWriteFailed(services, result, 0);
+        return EndWriteFailed(services, result, std::nullopt);
     }
 
     // Where nobody can see a window, a viewer would only stay behind unseen.

@@ -17,7 +17,7 @@ template <class E> Failure(E) -> Failure<E>;
 // A value, or why there is none: what the seams and parsers hand back instead
 // of a value beside an error text that is empty when there is none. Its names
 // are std::expected's, which the compilers the project is built with lack.
-template <class T, class E = std::string> class [[nodiscard]] Result {
+template <class T, class E = std::string> class Result {
 public:
     Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
     template <class F>
@@ -43,7 +43,7 @@ private:
 };
 
 // Done, or why not.
-template <class E> class [[nodiscard]] Result<void, E> {
+template <class E> class Result<void, E> {
 public:
     Result() = default;
     template <class F>

@@ -141,7 +141,7 @@ private:
         }
         const std::optional<FileIdentity> identity =
             entry.type == EntryType::Regular ? std::optional(entry.identity) : std::nullopt;
-        return OutputTarget{PathToUtf8(path), path, OutputWay::Replace, identity};
+        return OutputTarget{PathToUtf8(path), path, WriteWay::Replace, identity};
     }
 
     bool WriteList(const std::string& name, const std::vector<std::string_view>& lines)
@@ -165,7 +165,7 @@ private:
         for (const std::string& name : AllListNames()) {
             const fs::path path = folder_ / name;
             if (!written_.contains(name) && files_.Examine(path).type == EntryType::Regular &&
-                !files_.Writing().Remove(FileNameOf(path)).Done()) {
+                !files_.Writing().Remove(FileNameOf(path))) {
                 ok = writing_.fail(ShownPath(path) + ": an earlier list that could not be removed");
             }
         }

@@ -1,6 +1,5 @@
 #include "summary/OutputFile.h"
 
-#include <cerrno>
 #include <utility>
 
 #include "summary/ReportFiles.h"
@@ -44,9 +43,9 @@ OutputCheck CheckOutput(FleetFiles& files, const std::string& name)
     case EntryType::Folder:
         return {std::nullopt, "is a folder"};
     case EntryType::Other:
-        return {OutputTarget{name, path, OutputWay::Direct, entry.identity}, {}};
+        return {OutputTarget{name, path, WriteWay::Direct, entry.identity}, {}};
     case EntryType::Regular:
-        return {OutputTarget{name, path, OutputWay::Replace, entry.identity}, {}};
+        return {OutputTarget{name, path, WriteWay::Replace, entry.identity}, {}};
     case EntryType::Missing:
         break;
     }
@@ -54,42 +53,39 @@ OutputCheck CheckOutput(FleetFiles& files, const std::string& name)
     if (folder.type != EntryType::Folder) {
         return {std::nullopt, "the folder " + ShownPath(FolderOf(path)) + " does not exist"};
     }
-    return {OutputTarget{name, path, OutputWay::Replace, std::nullopt}, {}};
+    return {OutputTarget{name, path, WriteWay::Replace, std::nullopt}, {}};
 }
 
 bool SameFile(const OutputTarget& a, const OutputTarget& b)
 {
     // Devices may share an identity (Windows gives them none): two of them
     // are one only by name.
-    if (a.identity && b.identity && a.way == OutputWay::Replace && b.way == OutputWay::Replace) {
+    if (a.identity && b.identity && a.way == WriteWay::Replace && b.way == WriteWay::Replace) {
         return *a.identity == *b.identity;
     }
     std::error_code error;
     return fs::absolute(a.path, error).lexically_normal() == fs::absolute(b.path, error).lexically_normal();
 }
 
-std::string OutputProblem(const FileStatus& status)
+std::string OutputProblem(const WriteError& error)
 {
-    return status.inUse ? "is open in another program; close it and run again" : "could not be written";
+    if (error.inUse) {
+        return "is open in another program; close it and run again";
+    }
+    return WithCode("could not be written", error.code);
 }
 
-OutputFile::Buffer::Buffer(FileSystem& files, std::optional<NativeFile>& file) : files_(files), file_(file)
+OutputFile::Buffer::Buffer(FileWriter& writer) : writer_(writer)
 {
     setp(bytes_.data(), bytes_.data() + bytes_.size());
 }
 
+// Hands what is collected to the writer, which keeps its first failure.
 bool OutputFile::Buffer::Drain()
 {
     const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-    if (failure_.Done() && !pending.empty()) {
-        if (!file_) {
-            failure_ = {EIO};
-        } else if (const Written written = files_.Write(*file_, pending); written.count != pending.size()) {
-            failure_ = {written.error != 0 ? written.error : EIO};
-        }
-    }
     setp(bytes_.data(), bytes_.data() + bytes_.size());
-    return failure_.Done();
+    return writer_.Write(pending).has_value();
 }
 
 OutputFile::Buffer::int_type OutputFile::Buffer::overflow(int_type c)
@@ -104,49 +100,17 @@ OutputFile::Buffer::int_type OutputFile::Buffer::overflow(int_type c)
     return traits_type::not_eof(c);
 }
 
-OutputFile::OutputFile(FleetFiles& files, BusyRetries& retries, OutputTarget target)
-    : files_(files.Writing())
-    , retries_(retries)
-    , target_(std::move(target))
-    , buffer_(files_, file_)
+OutputFile::OutputFile(FleetFiles& files, OutputTarget target)
+    : target_(std::move(target))
+    , writer_(files.Writing(), FileNameOf(target_.path), target_.way)
+    , buffer_(writer_)
     , stream_(&buffer_)
-{
-    if (target_.way == OutputWay::Direct) {
-        file_ = files_.OpenExisting(FileNameOf(target_.path)).file;
-        return;
-    }
-    file_ = replacement_.emplace(files_, FileNameOf(target_.path), u"").TakeFile();
-}
+{}
 
-OutputFile::~OutputFile()
+WriteResult OutputFile::Finish(BusyRetries& retries)
 {
-    if (file_) {
-        files_.Close(*file_); // before the replacement, if any, removes the new file
-    }
-}
-
-FileStatus OutputFile::Finish()
-{
-    if (!file_) {
-        return {replacement_ && replacement_->CreationError() != 0 ? replacement_->CreationError() : EIO};
-    }
-    stream_.flush();
-    FileStatus status = buffer_.Drain() ? FileStatus{} : buffer_.Failure();
-    if (status.Done() && replacement_) {
-        status = files_.Flush(*file_);
-    }
-    const FileStatus closed = files_.Close(*std::exchange(file_, std::nullopt));
-    if (status.Done()) {
-        status = closed;
-    }
-    if (!replacement_) {
-        return status;
-    }
-    if (!status.Done()) {
-        replacement_->Abandon();
-        return status;
-    }
-    return replacement_->PutInPlace(retries_);
+    stream_.flush(); // a failed write is kept by the writer, and Finish gives it
+    return writer_.Finish(retries);
 }
 
 } // namespace Talvane::Nimlo

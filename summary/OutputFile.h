@@ -7,19 +7,15 @@
 #include <streambuf>
 #include <string>
 
-#include "files/FileReplacement.h"
+#include "files/FileWriter.h"
 #include "platform/FleetFiles.h"
 
 namespace Talvane::Nimlo {
 
-// How an output's bytes reach it: a regular file (or a name not taken yet) is
-// replaced whole; a device, FIFO or terminal is written into as it is.
-enum class OutputWay { Replace, Direct };
-
 struct OutputTarget {
-    std::string name;           // as it was given, UTF-8
-    std::filesystem::path path; // what it names, symbolic links followed
-    OutputWay way = OutputWay::Replace;
+    std::string name;                     // as it was given, UTF-8
+    std::filesystem::path path;           // what it names, symbolic links followed
+    WriteWay way = WriteWay::Replace;     // a regular file or a name not taken yet is replaced whole
     std::optional<FileIdentity> identity; // of what is there already
 };
 
@@ -40,51 +36,45 @@ bool SameFile(const OutputTarget& a, const OutputTarget& b);
 // open (a CSV open in a spreadsheet is held until it is closed).
 inline constexpr std::uint32_t BusyOutputRetryMilliseconds = 10000;
 
-// What the summary says of an output that could not be written.
-std::string OutputProblem(const FileStatus& status);
+// What the summary says of an output that could not be written, with the
+// system's code where it gave one: "could not be written (errno 28: No space
+// left on device)".
+std::string OutputProblem(const WriteError& error);
 
-// One output, written whole or not at all: a regular file or a name not taken
-// yet is replaced through a FileReplacement; a device, FIFO or terminal is
-// written into as it is.
+// One output, written through a FileWriter as a stream: the bytes are
+// collected and handed over in large writes.
 class OutputFile {
 public:
-    OutputFile(FleetFiles& files, BusyRetries& retries, OutputTarget target);
+    OutputFile(FleetFiles& files, OutputTarget target);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile();
 
-    bool IsOpen() const { return file_.has_value(); }
+    // Done so far, or the first failure (why no file could be had, after a failed creation).
+    WriteResult Status() const { return writer_.Status(); }
     const OutputTarget& Target() const { return target_; }
     std::ostream& Stream() { return stream_; }
 
-    // Writes what is left, and puts the file in its place; the failure when
-    // any of it failed (nothing is left behind then).
-    FileStatus Finish();
+    // Writes what is left and puts the output in its place; the failure
+    // when any of it failed (nothing is left behind then).
+    WriteResult Finish(BusyRetries& retries);
 
 private:
-    // Collects the bytes and hands them to the platform in large writes.
     class Buffer : public std::streambuf {
     public:
-        Buffer(FileSystem& files, std::optional<NativeFile>& file);
+        explicit Buffer(FileWriter& writer);
         bool Drain();
-        FileStatus Failure() const { return failure_; }
 
     protected:
         int_type overflow(int_type c) override;
         int sync() override { return Drain() ? 0 : -1; }
 
     private:
-        FileSystem& files_;
-        std::optional<NativeFile>& file_;
+        FileWriter& writer_;
         std::array<char, 1 << 16> bytes_{};
-        FileStatus failure_;
     };
 
-    FileSystem& files_;
-    BusyRetries& retries_;
     OutputTarget target_;
-    std::optional<FileReplacement> replacement_;
-    std::optional<NativeFile> file_;
+    FileWriter writer_;
     Buffer buffer_;
     std::ostream stream_;
 };

@@ -157,8 +157,8 @@ private:
                 continue;
             }
             output->file = Open(*output->target);
-            if (!output->file->IsOpen()) {
-                return Fail(Shown(*output->name) + ": cannot be written");
+            if (const WriteResult opened = output->file->Status(); !opened) {
+                return Fail(WithCode(Shown(*output->name) + ": cannot be written", opened.error().code));
             }
         }
         csv_ = outputs_.csv.file ? &outputs_.csv.file->Stream() : (options_.WritesFiles() ? nullptr : &out_);
@@ -258,14 +258,14 @@ private:
     // The one place an output is opened, the three of the command line and each list file alike.
     std::unique_ptr<OutputFile> Open(const OutputTarget& target)
     {
-        return std::make_unique<OutputFile>(files_, retries_, target);
+        return std::make_unique<OutputFile>(files_, target);
     }
 
     // The one place an output is put in its place; false, named, where it could not be written.
     bool Finish(OutputFile& output)
     {
-        const FileStatus finished = output.Finish();
-        return finished.Done() || Fail(Shown(output.Target().name) + ": " + OutputProblem(finished));
+        const WriteResult finished = output.Finish(retries_);
+        return finished || Fail(Shown(output.Target().name) + ": " + OutputProblem(finished.error()));
     }
 
     bool WriteOutputs(const FinishedFleet& fleet)

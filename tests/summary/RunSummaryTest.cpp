@@ -121,19 +121,35 @@ TEST_F(RunSummaryTest, OutputsThatCannotBeWrittenAreFoundBeforeAnyReportIsRead)
 }
 
 // An output is replaced whole or left as it was: whichever step fails, the
-// earlier file keeps its bytes, nothing is left beside it, and the status is 1.
+// earlier file keeps its bytes, nothing is left beside it, the status is 1,
+// and the message gives the system's code as the kind of code it is.
 TEST_F(RunSummaryTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
 {
+#ifdef _WIN32
+    const std::string accessDenied = " (Win32 error 5)";
+    const std::string diskFull = " (Win32 error 112)";
+#else
+    const std::string accessDenied = " (errno 13: Permission denied)";
+    const std::string diskFull = " (errno 28: No space left on device)";
+#endif
+    struct Case {
+        bool Testing::FailingFileSystem::*failure;
+        std::string message;
+    };
+    const Case cases[] = {
+        {&Testing::FailingFileSystem::refuseCreate, ": cannot be written" + accessDenied + "\n"},
+        {&Testing::FailingFileSystem::failWrite, ": could not be written" + diskFull + "\n"},
+        {&Testing::FailingFileSystem::failFlush, ": could not be written" + diskFull + "\n"},
+        {&Testing::FailingFileSystem::failRename, ": could not be written" + accessDenied + "\n"},
+    };
     Write("reports/a.html", EmbeddedGoldenAllPass);
-    for (bool Testing::FailingFileSystem::*failure :
-         {&Testing::FailingFileSystem::failWrite, &Testing::FailingFileSystem::failFlush,
-          &Testing::FailingFileSystem::failRename}) {
+    for (const Case& c : cases) {
         Write("out.csv", "earlier csv");
         Write("overview.html", "earlier overview");
-        files_.writes.*failure = true;
+        files_.writes.*c.failure = true;
         EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 1);
-        files_.writes.*failure = false;
-        EXPECT_NE(err_.str().find("could not be written"), std::string::npos) << err_.str();
+        files_.writes.*c.failure = false;
+        EXPECT_NE(err_.str().find(Path("out.csv") + c.message), std::string::npos) << c.message << err_.str();
         EXPECT_EQ(Read("out.csv"), "earlier csv");
         EXPECT_EQ(Read("overview.html"), "earlier overview");
         EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));

@@ -1,4 +1,4 @@
-#include "files/FileReplacement.h"
+#include "files/FileWriter.h"
 
 #include <algorithm>
 #include <set>
@@ -14,20 +14,17 @@ namespace {
 using Testing::FakeFileSystem;
 using Files = std::map<std::u16string, std::string>;
 
-// Writes `bytes` into a replacement of `target` and puts it in place.
-FileStatus Replace(FakeFileSystem& files, BusyRetries& retries, const std::u16string& target, std::string_view bytes)
+// Writes `bytes` through a writer that replaces `target`, and puts them in place.
+WriteResult Replace(FakeFileSystem& files, BusyRetries& retries, const std::u16string& target, std::string_view bytes)
 {
-    FileReplacement replacement(files, target, u"Results.");
-    const std::optional<NativeFile> file = replacement.TakeFile();
-    if (!file) {
-        return {replacement.CreationError()};
+    FileWriter writer(files, target, WriteWay::Replace, u"Results.");
+    if (WriteResult written = writer.Write(bytes); !written) {
+        return written;
     }
-    files.Write(*file, bytes);
-    files.Close(*file);
-    return replacement.PutInPlace(retries);
+    return writer.Finish(retries);
 }
 
-TEST(FileReplacementTest, NamesStayBesideTheTargetNeverEndLikeAPageAndFitWhereItFits)
+TEST(FileWriterTest, NamesStayBesideTheTargetNeverEndLikeAPageAndFitWhereItFits)
 {
     struct Case {
         std::u16string target;
@@ -55,14 +52,14 @@ TEST(FileReplacementTest, NamesStayBesideTheTargetNeverEndLikeAPageAndFitWhereIt
     EXPECT_EQ(names.size(), 4u);
 }
 
-TEST(FileReplacementTest, ANameAlreadyThereIsNeverOpenedAnotherIsTried)
+TEST(FileWriterTest, ANameAlreadyThereIsNeverOpenedAnotherIsTried)
 {
     FakeFileSystem files;
     Testing::FakeClock clock;
     BusyRetries retries(clock, 5000);
     files.files[ReplacementName(u"report.html", u"Results.", 0x1234)] = "planted";
     files.files[ReplacementName(u"report.html", u"Results.", 0x1235)] = "planted too";
-    EXPECT_TRUE(Replace(files, retries, u"report.html", "page").Done());
+    EXPECT_TRUE(Replace(files, retries, u"report.html", "page"));
     EXPECT_EQ(files.files.at(ReplacementName(u"report.html", u"Results.", 0x1234)), "planted");
     EXPECT_EQ(files.files.at(ReplacementName(u"report.html", u"Results.", 0x1235)), "planted too");
     EXPECT_EQ(files.files.at(u"report.html"), "page");
@@ -70,29 +67,28 @@ TEST(FileReplacementTest, ANameAlreadyThereIsNeverOpenedAnotherIsTried)
     EXPECT_TRUE(files.removed.empty());
 }
 
-TEST(FileReplacementTest, TriesABoundedNumberOfNamesAndKeepsTheLastRefusal)
+TEST(FileWriterTest, TriesABoundedNumberOfNamesAndKeepsTheLastRefusal)
 {
     FakeFileSystem files;
     files.takeEveryName = true;
-    FileReplacement replacement(files, u"report.html", u"");
+    const FileWriter writer(files, u"report.html", WriteWay::Replace);
     EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "create"), ReplacementNameTries);
-    EXPECT_FALSE(replacement.TakeFile());
-    EXPECT_EQ(replacement.CreationError(), FakeFileSystem::FileExists);
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(writer.Status().error().code, FakeFileSystem::FileExists);
 }
 
-TEST(FileReplacementTest, ANewFileThatNeverTookTheNameIsRemovedAfterItIsClosed)
+TEST(FileWriterTest, ANewFileThatNeverTookTheNameIsRemovedAfterItIsClosed)
 {
     FakeFileSystem files;
     files.files[u"report.html"] = "earlier";
     {
-        FileReplacement replacement(files, u"report.html", u"");
-        const NativeFile file = *replacement.TakeFile();
-        files.Write(file, "half a pa");
-        files.Close(file);
+        FileWriter writer(files, u"report.html", WriteWay::Replace);
+        EXPECT_TRUE(writer.Write("half a pa"));
+        writer.Abandon();
     }
     EXPECT_EQ(files.files, (Files{{u"report.html", "earlier"}}));
     {
-        FileReplacement untaken(files, u"report.html", u""); // nobody took the file: the replacement closes it
+        const FileWriter untouched(files, u"report.html", WriteWay::Replace);
     }
     EXPECT_EQ(files.files, (Files{{u"report.html", "earlier"}}));
     EXPECT_TRUE(files.open.empty());
@@ -102,7 +98,7 @@ TEST(FileReplacementTest, ANewFileThatNeverTookTheNameIsRemovedAfterItIsClosed)
 
 // A target held open by another program is tried again with growing pauses
 // while the run has time for it; what no moment can cure fails at once.
-TEST(FileReplacementTest, OnlyATargetHeldOpenIsTriedAgainAndOnlyForAWhile)
+TEST(FileWriterTest, OnlyATargetHeldOpenIsTriedAgainAndOnlyForAWhile)
 {
     struct Case {
         const char* name;
@@ -131,16 +127,19 @@ TEST(FileReplacementTest, OnlyATargetHeldOpenIsTriedAgainAndOnlyForAWhile)
         if (c.target) {
             files.kinds[u"report.html"] = *c.target;
         }
-        const FileStatus placed = Replace(files, retries, u"report.html", "page");
-        EXPECT_EQ(placed.Done(), c.replaced) << c.name;
-        EXPECT_EQ(placed.error, c.replaced ? 0 : FakeFileSystem::AccessDenied) << c.name;
+        const WriteResult placed = Replace(files, retries, u"report.html", "page");
+        EXPECT_EQ(placed.has_value(), c.replaced) << c.name;
+        if (!placed) {
+            EXPECT_EQ(placed.error().step, WriteStep::Rename) << c.name;
+            EXPECT_EQ(placed.error().code, FakeFileSystem::AccessDenied) << c.name;
+        }
         EXPECT_EQ(clock.sleeps, c.sleeps) << c.name;
         EXPECT_EQ(files.files, (Files{{u"report.html", c.replaced ? "page" : "earlier"}})) << c.name;
     }
 }
 
 // However many targets are busy, one run waits for them at most its budget.
-TEST(FileReplacementTest, TheRetriesOfOneRunShareOneBudget)
+TEST(FileWriterTest, TheRetriesOfOneRunShareOneBudget)
 {
     FakeFileSystem files;
     Testing::FakeClock clock;
@@ -148,10 +147,63 @@ TEST(FileReplacementTest, TheRetriesOfOneRunShareOneBudget)
     files.busyRenames = -1;
     for (const std::u16string target : {u"a.csv", u"b.html", u"c.txt", u"d.txt"}) {
         files.files[target] = "earlier";
-        EXPECT_TRUE(Replace(files, retries, target, "new").inUse);
+        const WriteResult placed = Replace(files, retries, target, "new");
+        EXPECT_TRUE(!placed && placed.error().inUse);
     }
     EXPECT_EQ(clock.Slept(), 10000u);
     EXPECT_EQ(files.files.size(), 4u) << "every new file removed";
+}
+
+// Whichever step fails, the target keeps its bytes, nothing is left beside it
+// and nothing stays open; the failure names its step and the system's code
+// where it gave one, and is given again without another call.
+TEST(FileWriterTest, AFailureAtAnyStepLeavesTheTargetAsItWasAndNothingElse)
+{
+    struct Case {
+        const char* name;
+        bool FakeFileSystem::*failure;
+        WriteStep step;
+        std::optional<SystemCode> code;
+    };
+    const Case cases[] = {
+        {"creation refused", &FakeFileSystem::refuseCreate, WriteStep::Create, FakeFileSystem::AccessDenied},
+        {"no number for a name", &FakeFileSystem::noNumbers, WriteStep::Create, std::nullopt},
+        {"write", &FakeFileSystem::failWrite, WriteStep::Write, FakeFileSystem::DiskFull},
+        {"short write", &FakeFileSystem::shortWrite, WriteStep::Write, std::nullopt},
+        {"flush", &FakeFileSystem::failFlush, WriteStep::Flush, FakeFileSystem::DiskFull},
+        {"rename", &FakeFileSystem::failRename, WriteStep::Rename, FakeFileSystem::AccessDenied},
+    };
+    for (const Case& c : cases) {
+        FakeFileSystem files;
+        Testing::FakeClock clock;
+        BusyRetries retries(clock, 5000);
+        files.files[u"report.html"] = "earlier";
+        files.*c.failure = true;
+        FileWriter writer(files, u"report.html", WriteWay::Replace);
+        WriteResult result = writer.Write("page");
+        if (result) {
+            result = writer.Finish(retries);
+        }
+        ASSERT_FALSE(result) << c.name;
+        EXPECT_EQ(result.error().step, c.step) << c.name;
+        EXPECT_EQ(result.error().code, c.code) << c.name;
+        EXPECT_EQ(files.files, (Files{{u"report.html", "earlier"}})) << c.name;
+        EXPECT_TRUE(files.open.empty()) << c.name;
+        const std::size_t calls = files.log.size();
+        EXPECT_EQ(writer.Write("more").error().step, c.step) << c.name;
+        EXPECT_EQ(writer.Finish(retries).error().step, c.step) << c.name;
+        EXPECT_EQ(files.log.size(), calls) << c.name << ": called again after the failure";
+    }
+}
+
+// What is there already is written into as it is: nothing is created or renamed.
+TEST(FileWriterTest, AFileWrittenIntoDirectlyIsOpenedAsItIs)
+{
+    FakeFileSystem files;
+    FileWriter writer(files, u"/dev/null", WriteWay::Direct);
+    EXPECT_EQ(writer.Status().error().step, WriteStep::Create);
+    EXPECT_EQ(writer.Status().error().code, FakeFileSystem::FileNotFound);
+    EXPECT_EQ(files.log, std::vector<std::string>{"open"});
 }
 
 } // namespace
