@@ -28,12 +28,16 @@ using Fuzzing::Show;
 void CheckContent(const ReportContent& content, std::string_view page)
 {
     FUZZ_CHECK(content.roles.size() == 3, Show(page.substr(0, 200)));
-    for (std::size_t i = 0; i < content.roles.size(); ++i) {
-        const ReportRole& role = content.roles[i];
-        FUZZ_CHECK(role.title == ToUtf8(RoleTitles[i]), role.title);
-        FUZZ_CHECK(role.rows.size() == RowLabels(i).size(), role.title);
-        for (std::size_t row = 0; row < role.rows.size() && row < RowLabels(i).size(); ++row) {
-            FUZZ_CHECK(role.rows[row].hardware == ToUtf8(RowLabels(i)[row]), role.rows[row].hardware);
+    for (const Role expected : AllRoles) {
+        if (RoleIndex(expected) >= content.roles.size()) {
+            break;
+        }
+        const ReportRole& role = content.roles[RoleIndex(expected)];
+        const auto labels = RowLabels(expected);
+        FUZZ_CHECK(role.title == ToUtf8(RoleTitle(expected)), role.title);
+        FUZZ_CHECK(role.rows.size() == labels.size(), role.title);
+        for (std::size_t row = 0; row < role.rows.size() && row < labels.size(); ++row) {
+            FUZZ_CHECK(role.rows[row].hardware == ToUtf8(labels[row]), role.rows[row].hardware);
         }
         bool allPassed = true;
         for (const ReportRow& row : role.rows) {

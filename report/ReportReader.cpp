@@ -260,17 +260,17 @@ ReportRow ReadRow(Cursor& page, const std::string& role, std::size_t index, std:
     return row;
 }
 
-ReportRole ReadRole(Cursor& page, std::size_t index)
+ReportRole ReadRole(Cursor& page, Role expected)
 {
     ReportRole role;
     page.Expect(Markup::SectionStart, "a role section");
     page.Expect(Markup::HeadingStart, "the role's heading");
     const std::size_t titleAt = page.Position();
     role.title = DecodeEntities(page.Until(Markup::VerdictStart, "the role's title"));
-    const std::string expectedTitle = ToUtf8(RoleTitles[index]);
+    const std::string expectedTitle = ToUtf8(RoleTitle(expected));
     if (!page.Failed() && role.title != expectedTitle) {
-        page.FailAt(titleAt, "section " + std::to_string(index + 1) + " is \"" + Shown(role.title) + "\", not \"" +
-                                 expectedTitle + "\"");
+        page.FailAt(titleAt, "section " + std::to_string(RoleIndex(expected) + 1) + " is \"" + Shown(role.title) +
+                                 "\", not \"" + expectedTitle + "\"");
     }
     role.meets = page.Either(Markup::PassClass, Markup::FailClass, "the verdict's class");
     page.Expect(Markup::VerdictClassEnd, "the verdict");
@@ -279,7 +279,7 @@ ReportRole ReadRole(Cursor& page, std::size_t index)
     page.Expect(Markup::TableStart, "the table");
     page.Expect(Markup::HeaderRow, "the table's header row");
 
-    const auto labels = RowLabels(index);
+    const auto labels = RowLabels(expected);
     for (std::size_t i = 0; i < labels.size() && !page.Failed(); ++i) {
         role.rows.push_back(ReadRow(page, expectedTitle, i, labels.size(), ToUtf8(labels[i])));
     }
@@ -348,8 +348,11 @@ ReportReading ReportReader::Read(std::string text) const
     }
     ReportContent content;
     content.computerName = DecodeEntities(cursor.Until(afterName_, "the page header"));
-    for (std::size_t i = 0; i < RoleCount && !cursor.Failed(); ++i) {
-        content.roles.push_back(ReadRole(cursor, i));
+    for (const Role role : AllRoles) {
+        if (cursor.Failed()) {
+            break;
+        }
+        content.roles.push_back(ReadRole(cursor, role));
     }
     if (cursor.LooksAt(Markup::SectionStart)) {
         cursor.FailAt(cursor.Position(), "a fourth role section");

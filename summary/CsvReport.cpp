@@ -135,7 +135,7 @@ void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
     std::vector<std::string> fields;
     for (const ReportRecord& machine : fleet.Machines()) {
         fields.assign({ShownName(fleet.ComputerName(machine)), fleet.ReportFile(machine)});
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             std::string shortfalls;
             for (const std::size_t row : machine.failed.Of(role)) {
                 if (!shortfalls.empty()) {

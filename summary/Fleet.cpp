@@ -122,8 +122,11 @@ void Fleet::Add(const ReportContent& content, std::string_view reportFile)
     report.computer = parts_.texts.Keep(Shortened(content.computerName));
     std::tie(report.folder, report.file) = KeepPath(reportFile);
     report.computerKey = NameKey(content.computerName);
-    for (std::size_t role = 0; role < RoleCount && role < content.roles.size(); ++role) {
-        const std::vector<ReportRow>& rows = content.roles[role].rows;
+    for (const Role role : AllRoles) {
+        if (RoleIndex(role) >= content.roles.size()) {
+            break;
+        }
+        const std::vector<ReportRow>& rows = content.roles[RoleIndex(role)].rows;
         for (std::size_t row = 0; row < rows.size() && row < RowLabels(role).size(); ++row) {
             if (!rows[row].passed) {
                 report.failed.Add(role, row);
@@ -294,8 +297,8 @@ void FinishedFleet::Count()
     std::set<std::uint64_t> names;
     for (const ReportRecord& report : reports) {
         names.insert(report.computerKey);
-        for (std::size_t role = 0; role < RoleCount; ++role) {
-            counts.meeting[role] += report.failed.Meets(role) ? 1u : 0u;
+        for (const Role role : AllRoles) {
+            counts.meeting[RoleIndex(role)] += report.failed.Meets(role) ? 1u : 0u;
         }
         for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
             counts.fallingShort[requirement] += report.failed.FallsShortOf(requirement) ? 1u : 0u;
@@ -308,9 +311,10 @@ std::string ClosingLine(const FleetCounts& counts)
 {
     std::string line = std::to_string(counts.reportsRead) + " reports read, " + std::to_string(counts.reportsRejected) +
                        " rejected, " + std::to_string(counts.machines) + " machines";
-    for (std::size_t i = 0; i < RoleCount; ++i) {
-        line += (i == 0 ? "; " : ", ") + ToUtf8(RoleTitles[i]) + ": " + std::to_string(counts.meeting[i]) + " of " +
-                std::to_string(counts.reportsRead) + " meet it";
+    for (const Role role : AllRoles) {
+        line += (role == Role::Client ? "; " : ", ") + ToUtf8(RoleTitle(role)) + ": " +
+                std::to_string(counts.meeting[RoleIndex(role)]) + " of " + std::to_string(counts.reportsRead) +
+                " meet it";
     }
     if (counts.notes == 0) {
         if (counts.expected > 0) {

@@ -70,7 +70,7 @@ public:
             return lines;
         };
         bool ok = true;
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             ok = WriteList(RoleListName(role), names([&](FailedRequirements f) { return !f.Meets(role); })) && ok;
         }
         for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {
@@ -182,24 +182,26 @@ private:
 
 } // namespace
 
-std::string RoleListName(std::size_t role)
+std::string RoleListName(Role role)
 {
-    return Words(RoleTitles[role]) + ".txt";
+    return Words(RoleTitle(role)) + ".txt";
 }
 
 std::string RequirementListName(std::size_t requirement)
 {
-    std::size_t role = RoleCount - 1;
-    while (FirstRequirement(role) > requirement) {
-        --role;
+    Role role = Role::Client;
+    for (const Role next : AllRoles) {
+        if (FirstRequirement(next) <= requirement) {
+            role = next;
+        }
     }
-    return Words(RoleTitles[role]) + "--" + Words(RowLabels(role)[requirement - FirstRequirement(role)]) + ".txt";
+    return Words(RoleTitle(role)) + "--" + Words(RowLabels(role)[requirement - FirstRequirement(role)]) + ".txt";
 }
 
 std::vector<std::string> AllListNames()
 {
     std::vector<std::string> names{std::string(NotAssessedListName)};
-    for (std::size_t role = 0; role < RoleCount; ++role) {
+    for (const Role role : AllRoles) {
         names.push_back(RoleListName(role));
     }
     for (std::size_t requirement = 0; requirement < RequirementCount; ++requirement) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FleetFiles.h"
+#include "requirements/RoleLabels.h"
 #include "summary/Fleet.h"
 #include "summary/OutputFile.h"
 
@@ -26,7 +27,7 @@ namespace Talvane::Nimlo {
 //   not-assessed.txt                     hosts expected that have no report
 inline constexpr std::string_view NotAssessedListName = "not-assessed.txt";
 
-std::string RoleListName(std::size_t role);
+std::string RoleListName(Role role);
 std::string RequirementListName(std::size_t requirement); // RoleLabels' numbering
 
 // Every name a list file of the summary can have.

@@ -91,8 +91,8 @@ public:
                  Text(ToUtf8(MajorVersion)) + " by " + Text(ToUtf8(OemName)) + "</h1>\n";
         Counts();
         page_ += "<div class=\"roles\">\n";
-        for (std::size_t role = 0; role < RoleCount; ++role) {
-            Role(role);
+        for (const Role role : AllRoles) {
+            RoleShortfalls(role);
         }
         page_ += "</div>\n";
         NotAssessed();
@@ -137,16 +137,17 @@ private:
         page_ += "</div>\n";
     }
 
-    void Role(std::size_t role)
+    void RoleShortfalls(Role role)
     {
         const std::size_t read = counts_.reportsRead;
-        page_ += "<div class=\"role\"><h2>" + Text(ToUtf8(RoleTitles[role])) + ": <b>" +
-                 std::to_string(counts_.meeting[role]) + "</b> of " + std::to_string(read) + " reports meet it";
+        page_ += "<div class=\"role\"><h2>" + Text(ToUtf8(RoleTitle(role))) + ": <b>" +
+                 std::to_string(counts_.meeting[RoleIndex(role)]) + "</b> of " + std::to_string(read) +
+                 " reports meet it";
         if (fleet_.AccountsForHosts()) {
             page_ += " (" + HostsAccountedFor() + ")";
         }
         page_ += "</h2>\n<table class=\"shortfalls\">\n";
-        const std::size_t falling = read - counts_.meeting[role];
+        const std::size_t falling = read - counts_.meeting[RoleIndex(role)];
         Bar("falls short of any", falling, RoleListName(role));
 
         std::vector<std::size_t> requirements(RowLabels(role).size());
@@ -252,7 +253,7 @@ private:
             row += "<span class=\"unexpected\">not expected</span>";
         }
         row += "</td>";
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             if (machine.failed.Meets(role)) {
                 row += "<td class=\"pass\">meets</td>";
                 continue;

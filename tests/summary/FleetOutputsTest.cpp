@@ -98,10 +98,8 @@ protected:
         for (std::size_t i = 1; i < records.size(); ++i) {
             const std::vector<std::string>& r = records[i];
             const std::string name(ReportName(r.at(1)));
-            std::size_t role = 0;
-            while (ToUtf8(RoleTitles[role]) != r.at(2)) {
-                ++role;
-            }
+            const Role role =
+                *std::ranges::find_if(AllRoles, [&](Role each) { return ToUtf8(RoleTitle(each)) == r.at(2); });
             const auto labels = RowLabels(role);
             std::size_t row = 0;
             while (ToUtf8(labels[row]) != r.at(4)) {
@@ -137,10 +135,10 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
                 << name << " has no count linked to its list";
         }
     }
-    for (std::size_t role = 0; role < RoleCount; ++role) {
+    for (const Role role : AllRoles) {
         const std::size_t meeting = 63 - (lists.contains(RoleListName(role)) ? lists.at(RoleListName(role)).size() : 0);
         EXPECT_NE(overview.find(": <b>" + std::to_string(meeting) + "</b> of 63 reports meet it"), std::string::npos)
-            << ToUtf8(RoleTitles[role]);
+            << ToUtf8(RoleTitle(role));
         EXPECT_GE(meeting, 3u) << "the ready machines meet every role";
     }
 
@@ -150,9 +148,9 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
     EXPECT_EQ(machines[0].back(), "reason not assessed");
     for (std::size_t i = 1; i < machines.size(); ++i) {
         const std::string name(ReportName(machines[i][1]));
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             const bool short_ = lists.contains(RoleListName(role)) && lists.at(RoleListName(role)).contains(name);
-            EXPECT_EQ(machines[i][2 + 2 * role], short_ ? "does not meet" : "meets") << name;
+            EXPECT_EQ(machines[i][2 + 2 * RoleIndex(role)], short_ ? "does not meet" : "meets") << name;
         }
         EXPECT_EQ(machines[i].back(), "") << name << " was assessed";
     }

@@ -14,11 +14,13 @@ namespace {
 ReportContent Machine(const std::string& name, bool clientMeets)
 {
     ReportRole client{"Client", clientMeets, {}};
-    for (std::size_t i = 0; i < RowLabels(0).size(); ++i) {
+    for (std::size_t i = 0; i < RowLabels(Role::Client).size(); ++i) {
         client.rows.push_back({"", clientMeets || (i != 1 && i != 2), {}, {}, {}});
     }
-    ReportRole web{"Web", true, std::vector<ReportRow>(RowLabels(1).size(), ReportRow{"", true, {}, {}, {}})};
-    ReportRole app{"App", false, std::vector<ReportRow>(RowLabels(2).size(), ReportRow{"", true, {}, {}, {}})};
+    ReportRole web{"Web", true,
+                   std::vector<ReportRow>(RowLabels(Role::WebServer).size(), ReportRow{"", true, {}, {}, {}})};
+    ReportRole app{"App", false,
+                   std::vector<ReportRow>(RowLabels(Role::AppServer64).size(), ReportRow{"", true, {}, {}, {}})};
     app.rows[3].passed = false;
     return {name, {client, web, app}};
 }
@@ -40,13 +42,13 @@ TEST(FleetTest, ABitPerRequirementAndTheVerdictsFromThem)
     const FinishedFleet fleet = std::move(reading).Finish();
     const ReportRecord& machine = fleet.Machines().at(0);
     FailedRequirements failed;
-    failed.Add(0, 1);
-    failed.Add(0, 2);
-    failed.Add(2, 3);
+    failed.Add(Role::Client, 1);
+    failed.Add(Role::Client, 2);
+    failed.Add(Role::AppServer64, 3);
     EXPECT_EQ(machine.failed, failed);
-    EXPECT_FALSE(machine.failed.Meets(0));
-    EXPECT_TRUE(machine.failed.Meets(1));
-    EXPECT_FALSE(machine.failed.Meets(2));
+    EXPECT_FALSE(machine.failed.Meets(Role::Client));
+    EXPECT_TRUE(machine.failed.Meets(Role::WebServer));
+    EXPECT_FALSE(machine.failed.Meets(Role::AppServer64));
     EXPECT_EQ(fleet.ComputerName(machine), "WS-1");
     EXPECT_EQ(fleet.ReportFile(machine), "reports/WS-1.html");
 }
@@ -56,29 +58,30 @@ TEST(FleetTest, ABitPerRequirementAndTheVerdictsFromThem)
 TEST(FleetTest, ARoleIsMetUnlessOneOfItsOwnRowsFails)
 {
     struct Case {
-        std::vector<std::pair<std::size_t, std::size_t>> failed; // role, row
-        std::array<std::vector<std::size_t>, RoleCount> rows;    // the rows each role falls short of
+        std::vector<std::pair<Role, std::size_t>> failed;     // role, row
+        std::array<std::vector<std::size_t>, RoleCount> rows; // the rows each role falls short of
     };
-    const std::size_t lastServerRow = RowLabels(1).size() - 1;
+    const std::size_t lastServerRow = RowLabels(Role::WebServer).size() - 1;
     const Case cases[] = {
         {{}, {}},
-        {{{0, RowLabels(0).size() - 1}}, {{{RowLabels(0).size() - 1}, {}, {}}}},
-        {{{1, lastServerRow}, {2, 0}}, {{{}, {lastServerRow}, {0}}}},
-        {{{2, 4}, {2, 0}, {1, 0}}, {{{}, {0}, {0, 4}}}},
+        {{{Role::Client, RowLabels(Role::Client).size() - 1}}, {{{RowLabels(Role::Client).size() - 1}, {}, {}}}},
+        {{{Role::WebServer, lastServerRow}, {Role::AppServer64, 0}}, {{{}, {lastServerRow}, {0}}}},
+        {{{Role::AppServer64, 4}, {Role::AppServer64, 0}, {Role::WebServer, 0}}, {{{}, {0}, {0, 4}}}},
     };
     for (const Case& c : cases) {
         FailedRequirements failed;
         for (const auto& [role, row] : c.failed) {
             failed.Add(role, row);
         }
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
+            const std::vector<std::size_t>& rows = c.rows[RoleIndex(role)];
             const FailedRequirements::Rows of = failed.Of(role);
-            EXPECT_EQ(std::vector<std::size_t>(of.begin(), of.end()), c.rows[role]) << role;
-            EXPECT_EQ(failed.Meets(role), c.rows[role].empty()) << role;
+            EXPECT_EQ(std::vector<std::size_t>(of.begin(), of.end()), rows) << RoleIndex(role);
+            EXPECT_EQ(failed.Meets(role), rows.empty()) << RoleIndex(role);
             for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
-                const bool expected = std::ranges::find(c.rows[role], row) != c.rows[role].end();
-                EXPECT_EQ(failed.FallsShort(role, row), expected) << role << " " << row;
-                EXPECT_EQ(failed.FallsShortOf(FirstRequirement(role) + row), expected) << role << " " << row;
+                const bool expected = std::ranges::find(rows, row) != rows.end();
+                EXPECT_EQ(failed.FallsShort(role, row), expected) << RoleIndex(role) << " " << row;
+                EXPECT_EQ(failed.FallsShortOf(FirstRequirement(role) + row), expected) << RoleIndex(role) << " " << row;
             }
         }
     }
@@ -152,7 +155,7 @@ TEST(FleetTest, CountsAndClosingLine)
     EXPECT_EQ(counts.machines, 2u);
     EXPECT_EQ(counts.meeting, (std::array<std::size_t, 3>{2, 3, 0}));
     EXPECT_EQ(counts.fallingShort[1], 1u);
-    EXPECT_EQ(counts.fallingShort[FirstRequirement(2) + 3], 3u);
+    EXPECT_EQ(counts.fallingShort[FirstRequirement(Role::AppServer64) + 3], 3u);
     EXPECT_EQ(counts.fallingShort[0], 0u);
     EXPECT_EQ(ClosingLine(counts), "3 reports read, 2 rejected, 2 machines; Client: 2 of 3 meet it, "
                                    "Web Server or 32-bit Application Server: 3 of 3 meet it, "
