@@ -133,28 +133,28 @@ void HandBack(Desktop& desktop, const RunResult& result) noexcept
 // The end of a run that assessed nothing: the user is told, the tool handed
 // the result, and then the run ends, at once when the collection's thread
 // may still be stuck.
-int EndNotAssessed(RunServices& services, RunResult& result, const char* reason, bool abandoned)
+ExitStatus EndNotAssessed(RunServices& services, RunResult& result, const char* reason, bool abandoned)
 {
     result.outcome = RunOutcome::AssessmentFailed;
     TellNotAssessed(services.Shell(), result, reason);
     HandBack(services.Shell(), result);
     if (abandoned) {
-        services.EndAbandoned(ExitNotAssessed);
+        services.EndAbandoned(ExitCode(ExitStatus::NotAssessed));
     }
-    return ExitNotAssessed;
+    return ExitStatus::NotAssessed;
 }
 
-int EndWriteFailed(RunServices& services, RunResult& result, std::optional<SystemCode> code)
+ExitStatus EndWriteFailed(RunServices& services, RunResult& result, std::optional<SystemCode> code)
 {
     result.outcome = RunOutcome::ReportNotWritten;
     TellWriteFailed(services.Shell(), result, code);
     HandBack(services.Shell(), result);
-    return ExitWriteFailed;
+    return ExitStatus::WriteFailed;
 }
 
 } // namespace
 
-int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
+ExitStatus RunAssessment(RunServices& services, std::uint32_t collectionLimit)
 {
     RunResult result;
     std::string page;
@@ -185,7 +185,7 @@ int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
         services.Shell().Open(ReportFileName);
     }
     HandBack(services.Shell(), result);
-    return ExitReportOpened;
+    return ExitStatus::ReportOpened;
 }
 
 } // namespace Talvane::Nimlo

@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     }
     const bool manyDisks = mode == "26";
     InMemoryServices services(manyDisks ? Bench::ManyDisksProfile() : Bench::TypicalProfile());
-    const int status = RunAssessment(services);
+    const int status = ExitCode(RunAssessment(services));
     std::printf("status %d, %zu bytes written\n", status, services.files.bytesWritten);
     return status;
 }

@@ -19,7 +19,8 @@ int Summarize(const std::vector<std::string>& arguments) noexcept
 {
     try {
         const auto files = Talvane::Nimlo::MakePlatformFleetFiles();
-        return Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr);
+        return static_cast<int>(
+            Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr));
     } catch (const std::exception& error) {
         std::fputs("SystemAssessmentSummary: ", stderr);
         std::fputs(error.what(), stderr);
@@ -27,7 +28,7 @@ int Summarize(const std::vector<std::string>& arguments) noexcept
     } catch (...) {
         std::fputs("SystemAssessmentSummary: stopped by an unknown error\n", stderr);
     }
-    return Talvane::Nimlo::SummaryUsageError;
+    return static_cast<int>(Talvane::Nimlo::SummaryStatus::Failed);
 }
 
 } // namespace

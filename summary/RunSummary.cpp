@@ -60,27 +60,27 @@ public:
                    {"--machines", options.machinesFile, {}, {}}}
     {}
 
-    int Run()
+    SummaryStatus Run()
     {
         if (!CheckOutputs() || !CheckListsFolder() || !ReadExpectedHosts() || !OpenOutputs() || !ReadReports()) {
-            return SummaryUsageError; // what was opened goes, and the outputs stay as they were
+            return SummaryStatus::Failed; // what was opened goes, and the outputs stay as they were
         }
         const FinishedFleet fleet = std::move(fleet_).Finish();
         const FleetCounts& counts = fleet.Counts();
         NameNotesBesideReports(fleet);
         if (fleet.Machines().empty() && fleet.Notes().empty()) {
             err_ << "no report could be read from the paths given; nothing written\n" << ClosingLine(counts) << "\n";
-            return SummaryRejectedFiles;
+            return SummaryStatus::Incomplete;
         }
         const bool outputsWritten = WriteOutputs(fleet);
         const bool listsWritten = WriteLists(fleet);
         err_ << ClosingLine(counts) << "\n";
         if (!outputsWritten || !listsWritten) {
-            return SummaryUsageError;
+            return SummaryStatus::Failed;
         }
         return counts.reportsRejected > 0 || counts.notAssessed > 0 || counts.notesBesideReports > 0
-                   ? SummaryRejectedFiles
-                   : SummaryOk;
+                   ? SummaryStatus::Incomplete
+                   : SummaryStatus::Complete;
     }
 
 private:
@@ -318,18 +318,18 @@ private:
 
 } // namespace
 
-int RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
-               std::ostream& out, std::ostream& err)
+SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
+                         std::ostream& out, std::ostream& err)
 {
     const ParsedCommandLine command = ParseCommandLine(arguments);
     if (!command.options) {
         err << ProgramName << command.error << "\n\n" << SummaryUsage;
-        return SummaryUsageError;
+        return SummaryStatus::Failed;
     }
     const ReaderMaking made = ReportReader::ForTemplate(reportTemplate);
     if (!made.reader) {
         err << ProgramName << made.problem << "\n";
-        return SummaryUsageError;
+        return SummaryStatus::Failed;
     }
     return SummaryRun(*command.options, *made.reader, files, out, err).Run();
 }

@@ -9,15 +9,24 @@
 
 namespace Talvane::Nimlo {
 
-inline constexpr int SummaryOk = 0;            // every report found was read
-inline constexpr int SummaryUsageError = 1;    // a usage error, or an output that cannot be written
-inline constexpr int SummaryRejectedFiles = 2; // something was rejected or passed over, or no report found
+// How a summary ended, as the process's exit status.
+enum class SummaryStatus : int {
+    // Every report found was read and every host expected was assessed.
+    Complete = 0,
+    // Nothing was written: a usage error, an output that is one of the
+    // reports, or an output that cannot be written.
+    Failed = 1,
+    // The summary does not account for everything: something was rejected
+    // or passed over, a host was not assessed or has a note beside its
+    // report, or nothing was found at all.
+    Incomplete = 2
+};
 
 // The whole summary program: `arguments` (UTF-8, after the program's name)
 // as SummaryUsage describes them; the CSV goes to `out` when no output file
 // is named, messages and the closing line to `err`. Every report file is read
 // once, through `files`; what is kept of it afterwards is one ReportRecord.
-int RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
-               std::ostream& out, std::ostream& err);
+SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
+                         std::ostream& out, std::ostream& err);
 
 } // namespace Talvane::Nimlo
