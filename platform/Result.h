@@ -38,6 +38,8 @@ public:
     // Why there is no value; only where there is none.
     const E& error() const { return std::get<1>(state_); }
 
+    bool operator==(const Result&) const = default;
+
 private:
     std::variant<T, E> state_; // by index, so that T and E may be one type
 };
@@ -53,6 +55,8 @@ public:
     explicit operator bool() const noexcept { return has_value(); }
 
     const E& error() const { return *why_; }
+
+    bool operator==(const Result&) const = default;
 
 private:
     std::optional<E> why_;

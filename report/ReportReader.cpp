@@ -296,14 +296,14 @@ ReportRole ReadRole(Cursor& page, Role expected)
 
 } // namespace
 
-ReaderMaking ReportReader::ForTemplate(std::string_view reportTemplate)
+Result<ReportReader> ReportReader::ForTemplate(std::string_view reportTemplate)
 {
     const std::u16string name(NameMark.begin(), NameMark.end());
     const std::string skeleton = FillReport(std::string(reportTemplate), std::string(BodyMark), name);
     const std::size_t namePos = skeleton.find(NameMark);
     const std::size_t bodyPos = skeleton.find(BodyMark);
     if (namePos == std::string::npos || bodyPos == std::string::npos || bodyPos < namePos) {
-        return {std::nullopt, "the report template has no place for the computer name before the body"};
+        return Failure("the report template has no place for the computer name before the body");
     }
     ReportReader reader;
     std::string_view head = std::string_view(skeleton).substr(0, namePos);
@@ -321,15 +321,15 @@ ReaderMaking ReportReader::ForTemplate(std::string_view reportTemplate)
     reader.afterName_ = WithLfLineEnds(skeleton.substr(namePos + NameMark.size(), bodyPos - namePos - NameMark.size()));
     reader.tail_ = WithLfLineEnds(skeleton.substr(bodyPos + BodyMark.size()));
     TrimBlanksAtEnd(reader.tail_);
-    return {std::move(reader), {}};
+    return reader;
 }
 
-ReportReading ReportReader::Read(std::string_view page) const
+Result<ReportContent> ReportReader::Read(std::string_view page) const
 {
     return Read(std::string(page));
 }
 
-ReportReading ReportReader::Read(std::string text) const
+Result<ReportContent> ReportReader::Read(std::string text) const
 {
     const bool hadByteOrderMark = std::string_view(text).starts_with(ByteOrderMark);
     if (hadByteOrderMark) {
@@ -363,9 +363,9 @@ ReportReading ReportReader::Read(std::string text) const
                                              Shown(std::string_view(text).substr(cursor.Position())) + "\"");
     }
     if (cursor.Failed()) {
-        return {std::nullopt, cursor.Problem()};
+        return Failure(cursor.Problem());
     }
-    return {std::move(content), {}};
+    return content;
 }
 
 } // namespace Talvane::Nimlo

@@ -2,7 +2,7 @@
 
 namespace Talvane::Nimlo {
 
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
+Result<SummaryOptions> ParseCommandLine(const std::vector<std::string>& arguments)
 {
     SummaryOptions options;
     bool onlyPaths = false;
@@ -27,20 +27,20 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             }
         }
         if (target == nullptr) {
-            return {std::nullopt, "unknown option " + argument};
+            return Failure("unknown option " + argument);
         }
         if (*target) {
-            return {std::nullopt, argument + " is given twice"};
+            return Failure(argument + " is given twice");
         }
         if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-            return {std::nullopt, argument + (argument == "--lists" ? " needs a folder" : " needs a file name")};
+            return Failure(argument + (argument == "--lists" ? " needs a folder" : " needs a file name"));
         }
         *target = arguments[++i];
     }
     if (options.paths.empty()) {
-        return {std::nullopt, "no report file or folder given"};
+        return Failure("no report file or folder given");
     }
-    return {std::move(options), {}};
+    return options;
 }
 
 } // namespace Talvane::Nimlo

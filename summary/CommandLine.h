@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace Talvane::Nimlo {
 
 struct SummaryOptions {
@@ -16,11 +18,6 @@ struct SummaryOptions {
 
     // Whether anything is written to a file; without, the CSV goes to standard output.
     bool WritesFiles() const { return csvFile || htmlFile || machinesFile || listsFolder; }
-};
-
-struct ParsedCommandLine {
-    std::optional<SummaryOptions> options;
-    std::string error; // when the command line is not one: what is wrong
 };
 
 inline constexpr const char* SummaryUsage =
@@ -55,7 +52,7 @@ inline constexpr const char* SummaryUsage =
     "beside its report (the rest is still summarized), or nothing was found; 1 a\n"
     "usage error, or an output that is a report or cannot be written.\n";
 
-// The arguments after the program's name.
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+// The arguments after the program's name, or what is wrong with them.
+Result<SummaryOptions> ParseCommandLine(const std::vector<std::string>& arguments);
 
 } // namespace Talvane::Nimlo

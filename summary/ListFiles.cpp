@@ -56,7 +56,8 @@ public:
 
     bool Write() &&
     {
-        if (files_.Examine(folder_).type != EntryType::Folder && !files_.CreateFolder(folder_)) {
+        if (const Result<Entry> folder = files_.Examine(folder_);
+            (!folder || folder->type != EntryType::Folder) && !files_.CreateFolder(folder_)) {
             return writing_.fail(ShownPath(folder_) + ": the folder cannot be made");
         }
         const std::vector<const ReportRecord*> listed = ListedReports();
@@ -129,11 +130,12 @@ private:
     std::optional<OutputTarget> ListTarget(const std::string& name)
     {
         const fs::path path = folder_ / name;
-        const Entry entry = files_.Examine(path);
-        if (!entry.problem.empty()) {
-            writing_.fail(ShownPath(path) + ": cannot be written: " + entry.problem);
+        const Result<Entry> examined = files_.Examine(path);
+        if (!examined) {
+            writing_.fail(ShownPath(path) + ": cannot be written: " + examined.error());
             return std::nullopt;
         }
+        const Entry& entry = *examined;
         if (entry.isLink || entry.type == EntryType::Folder || entry.type == EntryType::Other) {
             writing_.fail(ShownPath(path) +
                           ": not a regular file (a FIFO, a device, a folder or a link); the list is not written");
@@ -164,7 +166,8 @@ private:
         bool ok = true;
         for (const std::string& name : AllListNames()) {
             const fs::path path = folder_ / name;
-            if (!written_.contains(name) && files_.Examine(path).type == EntryType::Regular &&
+            const Result<Entry> entry = files_.Examine(path);
+            if (!written_.contains(name) && entry && entry->type == EntryType::Regular &&
                 !files_.Writing().Remove(FileNameOf(path))) {
                 ok = writing_.fail(ShownPath(path) + ": an earlier list that could not be removed");
             }
@@ -220,17 +223,20 @@ std::string ListHref(const fs::path& overviewFolder, const fs::path& listsFolder
     return RelativeHref(overviewFolder, listsFolder / listName);
 }
 
-std::optional<std::string> ListsFolderProblem(FleetFiles& files, const fs::path& folder)
+Result<void> CheckListsFolder(FleetFiles& files, const fs::path& folder)
 {
-    const Entry entry = files.Examine(folder);
-    if (entry.type == EntryType::Folder) {
-        return std::nullopt;
+    const Result<Entry> entry = files.Examine(folder);
+    if (!entry) {
+        return Failure(entry.error());
     }
-    if (entry.type == EntryType::Missing && entry.problem.empty() &&
-        files.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path(".")).type == EntryType::Folder) {
-        return std::nullopt; // made when the lists are written
+    if (entry->type == EntryType::Folder) {
+        return {};
     }
-    return entry.problem.empty() ? "not a folder, nor one that can be made" : entry.problem;
+    const Result<Entry> parent = files.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path("."));
+    if (entry->type == EntryType::Missing && parent && parent->type == EntryType::Folder) {
+        return {}; // made when the lists are written
+    }
+    return Failure("not a folder, nor one that can be made");
 }
 
 bool WriteLists(FleetFiles& files, const fs::path& folder, const FinishedFleet& fleet, const ListWriting& writing,

@@ -42,9 +42,9 @@ bool IsAnsiblePattern(std::string_view name);
 std::string ListHref(const std::filesystem::path& overviewFolder, const std::filesystem::path& listsFolder,
                      std::string_view listName);
 
-// Why `folder` cannot hold the lists, checked before anything is read; none
-// when it is a folder, or is missing in a folder (it is made then).
-std::optional<std::string> ListsFolderProblem(FleetFiles& files, const std::filesystem::path& folder);
+// Whether `folder` can hold the lists, checked before anything is read: it
+// is a folder, or is missing in a folder (it is made then); else why not.
+Result<void> CheckListsFolder(FleetFiles& files, const std::filesystem::path& folder);
 
 // What the lists are written through: the run's one way to open an output
 // and to put it in its place, and its way of naming a failure.

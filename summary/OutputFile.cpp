@@ -19,7 +19,7 @@ fs::path FolderOf(const fs::path& path)
 
 } // namespace
 
-OutputCheck CheckOutput(FleetFiles& files, const std::string& name)
+Result<OutputTarget> CheckOutput(FleetFiles& files, const std::string& name)
 {
     fs::path path = PathFromUtf8(name);
     for (int links = 0;; ++links) {
@@ -28,32 +28,32 @@ OutputCheck CheckOutput(FleetFiles& files, const std::string& name)
             break;
         }
         if (links == MostLinks) {
-            return {std::nullopt, "a link that loops, or too many links in a row"};
+            return Failure("a link that loops, or too many links in a row");
         }
         path = target->is_absolute() ? *target : FolderOf(path) / *target;
     }
-    const Entry entry = files.Examine(path);
-    if (!entry.problem.empty()) {
-        return {std::nullopt, entry.problem};
+    const Result<Entry> examined = files.Examine(path);
+    if (!examined) {
+        return Failure(examined.error());
     }
+    const Entry& entry = *examined;
     if (entry.isLink) {
-        return {std::nullopt, "a link that cannot be followed here; name the file it leads to"};
+        return Failure("a link that cannot be followed here; name the file it leads to");
     }
     switch (entry.type) {
     case EntryType::Folder:
-        return {std::nullopt, "is a folder"};
+        return Failure("is a folder");
     case EntryType::Other:
-        return {OutputTarget{name, path, WriteWay::Direct, entry.identity}, {}};
+        return OutputTarget{name, path, WriteWay::Direct, entry.identity};
     case EntryType::Regular:
-        return {OutputTarget{name, path, WriteWay::Replace, entry.identity}, {}};
+        return OutputTarget{name, path, WriteWay::Replace, entry.identity};
     case EntryType::Missing:
         break;
     }
-    const Entry folder = files.Examine(FolderOf(path));
-    if (folder.type != EntryType::Folder) {
-        return {std::nullopt, "the folder " + ShownPath(FolderOf(path)) + " does not exist"};
+    if (const Result<Entry> folder = files.Examine(FolderOf(path)); !folder || folder->type != EntryType::Folder) {
+        return Failure("the folder " + ShownPath(FolderOf(path)) + " does not exist");
     }
-    return {OutputTarget{name, path, WriteWay::Replace, std::nullopt}, {}};
+    return OutputTarget{name, path, WriteWay::Replace, std::nullopt};
 }
 
 bool SameFile(const OutputTarget& a, const OutputTarget& b)

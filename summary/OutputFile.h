@@ -19,15 +19,10 @@ struct OutputTarget {
     std::optional<FileIdentity> identity; // of what is there already
 };
 
-struct OutputCheck {
-    std::optional<OutputTarget> target;
-    std::string problem; // why nothing can be written there
-};
-
-// Where the output `name` goes, checked before anything is read: a folder,
-// a folder that does not exist, a link that loops or cannot be followed are
-// refused.
-OutputCheck CheckOutput(FleetFiles& files, const std::string& name);
+// Where the output `name` goes, checked before anything is read, or why
+// nothing can be written there: a folder, a folder that does not exist, a
+// link that loops or cannot be followed are refused.
+Result<OutputTarget> CheckOutput(FleetFiles& files, const std::string& name);
 
 // Whether two outputs would write one file.
 bool SameFile(const OutputTarget& a, const OutputTarget& b);

@@ -145,17 +145,24 @@ public:
     bool Path(const std::string& text)
     {
         const fs::path path = PathFromUtf8(text);
-        const Entry entry = files_.Examine(path);
-        const bool nothing = entry.type == EntryType::Missing && !entry.isLink && entry.problem.empty();
-        if (IsNote(path, entry) && !nothing) {
-            Note(path, entry);
-        } else if (!entry.problem.empty()) {
-            Problem(path, entry.problem);
-        } else if (entry.type == EntryType::Folder) {
+        const Result<Entry> examined = files_.Examine(path);
+        const bool nothing = examined && examined->type == EntryType::Missing && !examined->isLink;
+        if (IsNote(path, examined) && !nothing) {
+            Note(path, examined);
+            return true;
+        }
+        if (!examined) {
+            Problem(path, examined.error());
+            return true;
+        }
+        const Entry& entry = *examined;
+        if (entry.type == EntryType::Folder) {
             return Folder(path, entry.identity);
-        } else if (entry.type == EntryType::Regular) {
+        }
+        if (entry.type == EntryType::Regular) {
             return File(path, entry);
-        } else if (entry.type == EntryType::Other) {
+        }
+        if (entry.type == EntryType::Other) {
             Problem(path, "not a regular file (a device, FIFO, socket or terminal); not read");
         } else {
             Problem(path, entry.isLink ? "a link that leads nowhere" : "no such file or folder");
@@ -174,23 +181,28 @@ private:
             if (!folders_.insert(id).second) {
                 continue; // met before, through a link
             }
-            FolderListing listing = files_.List(folder);
-            if (!listing.problem.empty()) {
-                Problem(folder, "cannot be searched (" + listing.problem + ")");
+            Result<std::vector<fs::path>> listing = files_.List(folder);
+            if (!listing) {
+                Problem(folder, "cannot be searched (" + listing.error() + ")");
                 continue;
             }
-            const SortedNames names(listing.names);
-            listing = {}; // its paths are in `names` now
+            const SortedNames names(*listing);
+            listing = std::vector<fs::path>(); // its paths are in `names` now
             std::vector<std::pair<fs::path, FileIdentity>> subfolders;
             for (std::size_t i = 0; i < names.Size(); ++i) {
                 const fs::path name = names.Name(i);
                 const fs::path path = folder / name;
-                const Entry entry = files_.Examine(path);
-                if (IsNote(path, entry)) {
-                    Note(path, entry);
-                } else if (!entry.problem.empty()) {
-                    Problem(path, entry.problem);
-                } else if (entry.type == EntryType::Folder) {
+                const Result<Entry> examined = files_.Examine(path);
+                if (IsNote(path, examined)) {
+                    Note(path, examined);
+                    continue;
+                }
+                if (!examined) {
+                    Problem(path, examined.error());
+                    continue;
+                }
+                const Entry& entry = *examined;
+                if (entry.type == EntryType::Folder) {
                     subfolders.emplace_back(path, entry.identity);
                 } else if (!IsPageName(name)) {
                     continue; // not a page: not ours to read
@@ -220,18 +232,21 @@ private:
         return !filesSeen_.Insert(entry.identity) || search_.found(path, entry.identity);
     }
 
-    bool IsNote(const fs::path& path, const Entry& entry) const
+    bool IsNote(const fs::path& path, const Result<Entry>& examined) const
     {
-        return search_.note && entry.type != EntryType::Folder && IsNoteName(path);
+        return search_.note && (!examined || examined->type != EntryType::Folder) && IsNoteName(path);
     }
 
     // A note is its host's whatever it holds, so one that cannot be read is
     // still met, with why; and unlike a page it is met under each of its names.
-    void Note(const fs::path& path, const Entry& entry)
+    void Note(const fs::path& path, const Result<Entry>& examined)
     {
-        if (!entry.problem.empty()) {
-            search_.note(path, entry.problem);
-        } else if (entry.type == EntryType::Other) {
+        if (!examined) {
+            search_.note(path, examined.error());
+            return;
+        }
+        const Entry& entry = *examined;
+        if (entry.type == EntryType::Other) {
             search_.note(path, "not a regular file (a device, FIFO, socket or terminal)");
         } else if (entry.type != EntryType::Regular) {
             search_.note(path, "a link that leads nowhere");

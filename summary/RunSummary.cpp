@@ -99,11 +99,11 @@ private:
             if (!output->name) {
                 continue;
             }
-            OutputCheck check = CheckOutput(files_, *output->name);
-            if (!check.target) {
-                return Fail(Shown(*output->name) + ": cannot be written: " + check.problem);
+            Result<OutputTarget> target = CheckOutput(files_, *output->name);
+            if (!target) {
+                return Fail(Shown(*output->name) + ": cannot be written: " + target.error());
             }
-            output->target = std::move(check.target);
+            output->target = *std::move(target);
         }
         for (std::size_t i = 0; i < outputs.size(); ++i) {
             for (std::size_t j = i + 1; j < outputs.size(); ++j) {
@@ -122,8 +122,8 @@ private:
         if (!options_.listsFolder) {
             return true;
         }
-        const std::optional<std::string> problem = ListsFolderProblem(files_, PathFromUtf8(*options_.listsFolder));
-        return !problem || Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " + *problem);
+        const Result<void> usable = Talvane::Nimlo::CheckListsFolder(files_, PathFromUtf8(*options_.listsFolder));
+        return usable || Fail(Shown(*options_.listsFolder) + ": cannot hold the lists: " + usable.error());
     }
 
     bool ReadExpectedHosts()
@@ -131,11 +131,11 @@ private:
         if (!options_.expectFile) {
             return true;
         }
-        const FileContents contents = files_.Read(PathFromUtf8(*options_.expectFile), MaxReportBytes);
-        if (!contents.bytes) {
-            return Fail(Shown(*options_.expectFile) + ": cannot be read (" + contents.problem + ")");
+        const Result<std::string> contents = files_.Read(PathFromUtf8(*options_.expectFile), MaxReportBytes);
+        if (!contents) {
+            return Fail(Shown(*options_.expectFile) + ": cannot be read (" + contents.error() + ")");
         }
-        fleet_.Expect(ParseHostList(*contents.bytes));
+        fleet_.Expect(ParseHostList(*contents));
         return true;
     }
 
@@ -168,20 +168,20 @@ private:
         return true;
     }
 
-    ReportReading Read(const fs::path& path)
+    Result<ReportContent> Read(const fs::path& path)
     {
         try {
-            FileContents contents = files_.Read(path, MaxReportBytes);
-            if (!contents.bytes) {
-                return {std::nullopt, "cannot be read (" + contents.problem + ")"};
+            Result<std::string> contents = files_.Read(path, MaxReportBytes);
+            if (!contents) {
+                return Failure("cannot be read (" + contents.error() + ")");
             }
-            ReportReading reading = reader_.Read(std::move(*contents.bytes));
-            if (!reading.content) {
-                reading.problem = "not a System Assessment report: " + reading.problem;
+            Result<ReportContent> reading = reader_.Read(*std::move(contents));
+            if (!reading) {
+                return Failure("not a System Assessment report: " + reading.error());
             }
             return reading;
         } catch (const std::bad_alloc&) {
-            return {std::nullopt, "cannot be read (not enough memory)"};
+            return Failure("cannot be read (not enough memory)");
         }
     }
 
@@ -196,24 +196,24 @@ private:
         bool outputIsAReport = false;
         const auto found = [&](const fs::path& path, FileIdentity identity) {
             if (const Output* output = OutputAt(identity); output != nullptr) {
-                if (Read(path).content) {
+                if (Read(path)) {
                     progress.Clear();
                     outputIsAReport = !Fail(Shown(*output->name) + " is a report to be read; it is not overwritten");
                 }
                 return !outputIsAReport;
             }
-            const ReportReading reading = Read(path);
-            if (!reading.content) {
+            const Result<ReportContent> reading = Read(path);
+            if (!reading) {
                 progress.Clear();
-                err_ << ShownPath(path) << ": " << reading.problem << "\n";
+                err_ << ShownPath(path) << ": " << reading.error() << "\n";
                 fleet_.AddRejected();
                 return true;
             }
             const std::string name = PathToUtf8(path);
             if (csv_ != nullptr) {
-                WriteCsvLines(*csv_, *reading.content, name);
+                WriteCsvLines(*csv_, *reading, name);
             }
-            fleet_.Add(*reading.content, name);
+            fleet_.Add(*reading, name);
             progress.Read(++read);
             return true;
         };
@@ -226,11 +226,11 @@ private:
             std::optional<HostNote> parsed;
             std::string why = problem;
             if (why.empty()) {
-                const FileContents contents = files_.Read(path, MaxNoteBytes);
-                if (contents.bytes) {
-                    parsed = ParseNote(*contents.bytes);
+                const Result<std::string> contents = files_.Read(path, MaxNoteBytes);
+                if (contents) {
+                    parsed = ParseNote(*contents);
                 } else {
-                    why = "cannot be read (" + contents.problem + ")";
+                    why = "cannot be read (" + contents.error() + ")";
                 }
             }
             if (!parsed) {
@@ -321,17 +321,17 @@ private:
 SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
                          std::ostream& out, std::ostream& err)
 {
-    const ParsedCommandLine command = ParseCommandLine(arguments);
-    if (!command.options) {
-        err << ProgramName << command.error << "\n\n" << SummaryUsage;
+    const Result<SummaryOptions> options = ParseCommandLine(arguments);
+    if (!options) {
+        err << ProgramName << options.error() << "\n\n" << SummaryUsage;
         return SummaryStatus::Failed;
     }
-    const ReaderMaking made = ReportReader::ForTemplate(reportTemplate);
-    if (!made.reader) {
-        err << ProgramName << made.problem << "\n";
+    const Result<ReportReader> reader = ReportReader::ForTemplate(reportTemplate);
+    if (!reader) {
+        err << ProgramName << reader.error() << "\n";
         return SummaryStatus::Failed;
     }
-    return SummaryRun(*command.options, *made.reader, files, out, err).Run();
+    return SummaryRun(*options, *reader, files, out, err).Run();
 }
 
 } // namespace Talvane::Nimlo

@@ -30,13 +30,13 @@ std::string Reason(int error)
 
 class PosixFleetFiles final : public FleetFiles {
 public:
-    Entry Examine(const std::filesystem::path& path) override
+    Result<Entry> Examine(const std::filesystem::path& path) override
     {
         Entry entry;
         struct stat name {};
         if (::lstat(path.c_str(), &name) != 0) {
             if (errno != ENOENT && errno != ENOTDIR) {
-                entry.problem = Reason(errno);
+                return Failure(Reason(errno));
             }
             return entry;
         }
@@ -44,7 +44,7 @@ public:
         struct stat target {};
         if (::stat(path.c_str(), &target) != 0) {
             if (errno != ENOENT && errno != ENOTDIR) {
-                entry.problem = Reason(errno);
+                return Failure(Reason(errno));
             }
             return entry; // a link that leads nowhere: missing
         }
@@ -56,48 +56,49 @@ public:
         return entry;
     }
 
-    FolderListing List(const std::filesystem::path& folder) override
+    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override
     {
-        FolderListing listing;
+        std::vector<std::filesystem::path> names;
         DIR* directory = ::opendir(folder.c_str());
         if (directory == nullptr) {
-            listing.problem = Reason(errno);
-            return listing;
+            return Failure(Reason(errno));
         }
+        int error = 0;
         for (;;) {
             errno = 0;
             const dirent* entry = ::readdir(directory);
             if (entry == nullptr) {
-                if (errno != 0) {
-                    listing.problem = Reason(errno);
-                }
+                error = errno;
                 break;
             }
             const std::string_view name = entry->d_name;
             if (name != "." && name != "..") {
-                listing.names.emplace_back(name);
+                names.emplace_back(name);
             }
         }
         ::closedir(directory);
-        return listing;
+        if (error != 0) {
+            return Failure(Reason(error));
+        }
+        return names;
     }
 
-    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
+    Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) override
     {
         // Non-blocking, so that a FIFO put in the file's place cannot make the open wait.
         const UniqueDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (!in) {
-            return {std::nullopt, Reason(errno)};
+            return Failure(Reason(errno));
         }
         struct stat status {};
         if (::fstat(in.get(), &status) != 0) {
-            return {std::nullopt, Reason(errno)};
+            return Failure(Reason(errno));
         }
         if (!S_ISREG(status.st_mode)) {
-            return {std::nullopt, "not a regular file"};
+            return Failure("not a regular file");
         }
         if (static_cast<std::uint64_t>(status.st_size) > limit) {
-            return {std::nullopt, "larger than " + std::to_string(limit) + " bytes"};
+            return Failure("larger than " + std::to_string(limit) + " bytes");
         }
         std::string bytes;
         bytes.reserve(static_cast<std::size_t>(status.st_size));
@@ -108,13 +109,13 @@ public:
                 continue;
             }
             if (count < 0) {
-                return {std::nullopt, Reason(errno)};
+                return Failure(Reason(errno));
             }
             if (count == 0) {
-                return {std::move(bytes), {}};
+                return bytes;
             }
             if (bytes.size() + static_cast<std::size_t>(count) > limit) {
-                return {std::nullopt, "grew past " + std::to_string(limit) + " bytes while it was read"};
+                return Failure("grew past " + std::to_string(limit) + " bytes while it was read");
             }
             bytes.append(buffer, static_cast<std::size_t>(count));
         }

@@ -48,7 +48,7 @@ constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELET
 
 class Win32FleetFiles final : public FleetFiles {
 public:
-    Entry Examine(const std::filesystem::path& path) override
+    Result<Entry> Examine(const std::filesystem::path& path) override
     {
         Entry entry;
         if (IsReserved(path)) {
@@ -63,7 +63,7 @@ public:
         if (!handle) {
             const DWORD error = GetLastError();
             if (!IsMissing(error)) {
-                entry.problem = Reason(error);
+                return Failure(Reason(error));
             }
             return entry;
         }
@@ -73,8 +73,7 @@ public:
         }
         BY_HANDLE_FILE_INFORMATION information{};
         if (!GetFileInformationByHandle(handle.get(), &information)) {
-            entry.problem = Reason(GetLastError());
-            return entry;
+            return Failure(Reason(GetLastError()));
         }
         entry.type =
             (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryType::Folder : EntryType::Regular;
@@ -86,51 +85,51 @@ public:
         return entry;
     }
 
-    FolderListing List(const std::filesystem::path& folder) override
+    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override
     {
-        FolderListing listing;
+        std::vector<std::filesystem::path> names;
         WIN32_FIND_DATAW found{};
         const HANDLE search = FindFirstFileW((folder / L"*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
-                listing.problem = Reason(error);
+                return Failure(Reason(error));
             }
-            return listing;
+            return names;
         }
         do {
             const std::wstring_view name = found.cFileName;
             if (name != L"." && name != L"..") {
-                listing.names.emplace_back(name);
+                names.emplace_back(name);
             }
         } while (FindNextFileW(search, &found));
         const DWORD error = GetLastError();
-        if (error != ERROR_NO_MORE_FILES) {
-            listing.problem = Reason(error);
-        }
         FindClose(search);
-        return listing;
+        if (error != ERROR_NO_MORE_FILES) {
+            return Failure(Reason(error));
+        }
+        return names;
     }
 
-    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
+    Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) override
     {
         if (IsReserved(file)) {
-            return {std::nullopt, "not a regular file"};
+            return Failure("not a regular file");
         }
         const UniqueFileHandle in(CreateFileW(file.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
                                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!in) {
-            return {std::nullopt, Reason(GetLastError())};
+            return Failure(Reason(GetLastError()));
         }
         BY_HANDLE_FILE_INFORMATION information{};
         if (GetFileType(in.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(in.get(), &information) ||
             (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            return {std::nullopt, "not a regular file"};
+            return Failure("not a regular file");
         }
         const std::uint64_t size =
             (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
         if (size > limit) {
-            return {std::nullopt, "larger than " + std::to_string(limit) + " bytes"};
+            return Failure("larger than " + std::to_string(limit) + " bytes");
         }
         std::string bytes;
         bytes.reserve(static_cast<std::size_t>(size));
@@ -138,13 +137,13 @@ public:
         for (;;) {
             DWORD count = 0;
             if (!ReadFile(in.get(), buffer, sizeof buffer, &count, nullptr)) {
-                return {std::nullopt, Reason(GetLastError())};
+                return Failure(Reason(GetLastError()));
             }
             if (count == 0) {
-                return {std::move(bytes), {}};
+                return bytes;
             }
             if (bytes.size() + count > limit) {
-                return {std::nullopt, "grew past " + std::to_string(limit) + " bytes while it was read"};
+                return Failure("grew past " + std::to_string(limit) + " bytes while it was read");
             }
             bytes.append(buffer, count);
         }

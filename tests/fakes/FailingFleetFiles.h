@@ -80,18 +80,18 @@ private:
 // fails. Everything else goes to the real file system.
 class FailingFleetFiles : public FleetFiles {
 public:
-    Entry Examine(const std::filesystem::path& path) override { return real_->Examine(path); }
-    FolderListing List(const std::filesystem::path& folder) override
+    Result<Entry> Examine(const std::filesystem::path& path) override { return real_->Examine(path); }
+    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override
     {
         if (unlistable.count(folder.lexically_normal()) != 0) {
-            return {{}, "permission denied"};
+            return Failure("permission denied");
         }
         return real_->List(folder);
     }
-    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
+    Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) override
     {
         if (unreadable.count(file.lexically_normal()) != 0) {
-            return {std::nullopt, "permission denied"};
+            return Failure("permission denied");
         }
         return real_->Read(file, limit);
     }

@@ -7,26 +7,27 @@ namespace {
 
 TEST(CommandLineTest, OptionsAndPaths)
 {
-    const ParsedCommandLine parsed = ParseCommandLine({"--csv", "out.csv", "reports", "--html", "o.html", "b.html"});
-    ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
-    EXPECT_EQ(parsed.options->csvFile, "out.csv");
-    EXPECT_EQ(parsed.options->htmlFile, "o.html");
-    EXPECT_EQ(parsed.options->paths, (std::vector<std::string>{"reports", "b.html"}));
+    const Result<SummaryOptions> parsed =
+        ParseCommandLine({"--csv", "out.csv", "reports", "--html", "o.html", "b.html"});
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(parsed->csvFile, "out.csv");
+    EXPECT_EQ(parsed->htmlFile, "o.html");
+    EXPECT_EQ(parsed->paths, (std::vector<std::string>{"reports", "b.html"}));
 
-    const ParsedCommandLine all =
+    const Result<SummaryOptions> all =
         ParseCommandLine({"--machines", "m.csv", "--lists", "lists", "--expect", "hosts.txt", "r", "--", "--lists"});
-    ASSERT_TRUE(all.options.has_value()) << all.error;
-    EXPECT_EQ(all.options->machinesFile, "m.csv");
-    EXPECT_EQ(all.options->listsFolder, "lists");
-    EXPECT_EQ(all.options->expectFile, "hosts.txt");
-    EXPECT_EQ(all.options->paths, (std::vector<std::string>{"r", "--lists"}));
-    EXPECT_TRUE(all.options->WritesFiles());
-    EXPECT_FALSE(ParseCommandLine({"--expect", "hosts.txt", "r"}).options->WritesFiles());
+    ASSERT_TRUE(all) << all.error();
+    EXPECT_EQ(all->machinesFile, "m.csv");
+    EXPECT_EQ(all->listsFolder, "lists");
+    EXPECT_EQ(all->expectFile, "hosts.txt");
+    EXPECT_EQ(all->paths, (std::vector<std::string>{"r", "--lists"}));
+    EXPECT_TRUE(all->WritesFiles());
+    EXPECT_FALSE(ParseCommandLine({"--expect", "hosts.txt", "r"})->WritesFiles());
 
-    const ParsedCommandLine dashes = ParseCommandLine({"--", "--csv"});
-    ASSERT_TRUE(dashes.options.has_value());
-    EXPECT_EQ(dashes.options->paths, (std::vector<std::string>{"--csv"}));
-    EXPECT_FALSE(dashes.options->csvFile.has_value());
+    const Result<SummaryOptions> dashes = ParseCommandLine({"--", "--csv"});
+    ASSERT_TRUE(dashes);
+    EXPECT_EQ(dashes->paths, (std::vector<std::string>{"--csv"}));
+    EXPECT_FALSE(dashes->csvFile.has_value());
 }
 
 TEST(CommandLineTest, UsageErrors)
@@ -47,9 +48,9 @@ TEST(CommandLineTest, UsageErrors)
         {{"--help"}, "unknown option --help"},
     };
     for (const Case& c : cases) {
-        const ParsedCommandLine parsed = ParseCommandLine(c.arguments);
-        EXPECT_FALSE(parsed.options.has_value()) << c.error;
-        EXPECT_EQ(parsed.error, c.error);
+        const Result<SummaryOptions> parsed = ParseCommandLine(c.arguments);
+        ASSERT_FALSE(parsed) << c.error;
+        EXPECT_EQ(parsed.error(), c.error);
     }
 }
 
