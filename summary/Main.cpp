@@ -1,4 +1,4 @@
-// SystemAssessmentSummary: the fleet's reports in one CSV and one overview page.
+// SystemAssessmentSummary: the reports and notes of a fleet in two CSVs, an overview page and list files.
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "summary/RunSummary.h"
+#include "summary/Run.h"
 
 extern const std::string_view SummaryReportTemplate;
 

@@ -7,10 +7,11 @@
 
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
-#include "summary/HostNote.h"
-#include "summary/ListFiles.h"
-#include "summary/ReportFiles.h"
+#include "summary/HostFiles.h"
+#include "summary/Lists.h"
+#include "summary/Paths.h"
 #include "text/HtmlText.h"
+#include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -96,7 +97,7 @@ public:
         }
         page_ += "</div>\n";
         NotAssessed();
-        Machines();
+        ReportTable();
         page_ += "</body>\n</html>\n";
         out_.write(page_.data(), static_cast<std::streamsize>(page_.size()));
     }
@@ -206,7 +207,7 @@ private:
                 if (Size() - start >= OverviewNotAssessedBytes) {
                     break;
                 }
-                std::string name = Text(ShownName(ValidUtf8(host.name.substr(0, ShownTextLimit))));
+                std::string name = Text(NulEscaped(ValidUtf8(host.name.substr(0, KeptTextLimit))));
                 if (host.unexpected) {
                     name += "<span class=\"unexpected\">not expected</span>";
                 }
@@ -221,7 +222,7 @@ private:
         }
     }
 
-    void Machines()
+    void ReportTable()
     {
         page_ += "<h2>Reports</h2>\n<table class=\"machines\">\n<tr><th>Computer</th>";
         for (const char16_t* title : RoleTitles) {
@@ -230,7 +231,7 @@ private:
         page_ += "<th>Report</th></tr>\n";
         const std::size_t start = Size();
         std::size_t shown = 0;
-        for (const ReportRecord& machine : fleet_.Machines()) {
+        for (const ReportRecord& machine : fleet_.Reports()) {
             std::string row = Row(machine);
             if (Size() - start + row.size() > OverviewTableBytes) {
                 break;
@@ -240,12 +241,12 @@ private:
             ++shown;
         }
         page_ += "</table>\n";
-        More(fleet_.Machines().size() - shown, "reports", "the CSVs and the lists");
+        More(fleet_.Reports().size() - shown, "reports", "the CSVs and the lists");
     }
 
     std::string Row(const ReportRecord& machine) const
     {
-        std::string row = "<tr><td>" + Text(ShownName(fleet_.ComputerName(machine)));
+        std::string row = "<tr><td>" + Text(NulEscaped(fleet_.ComputerName(machine)));
         if (machine.duplicate) {
             row += "<span class=\"duplicate\">duplicate</span>";
         }

@@ -11,8 +11,8 @@
 
 #include "fakes/FailingFleetFiles.h"
 #include "fakes/Profiles.h"
-#include "summary/ReportFiles.h"
-#include "summary/RunSummary.h"
+#include "summary/Paths.h"
+#include "summary/Run.h"
 
 namespace Talvane::Nimlo::Testing {
 

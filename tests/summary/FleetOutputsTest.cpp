@@ -14,7 +14,8 @@
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
 #include "summary/Fleet.h"
-#include "summary/ListFiles.h"
+#include "summary/HostFiles.h"
+#include "summary/Lists.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -378,21 +379,6 @@ TEST_F(FleetOutputsTest, ANulInANameIsShownEscapedAndKeptOutOfTheLists)
         << err_.str();
     EXPECT_EQ(Read("lists/not-assessed.txt"), "");
     EXPECT_EQ(Read("lists/client.txt"), "ws-x\n");
-}
-
-TEST_F(FleetOutputsTest, ProgressOnlyWhereSomebodyWatches)
-{
-    WriteFleet(3);
-    EXPECT_EQ(Run({"--machines", Path("machines.csv"), Path("reports")}), 0);
-    EXPECT_EQ(err_.str().find('\r'), std::string::npos);
-
-    files_.terminal = true;
-    EXPECT_EQ(Run({"--machines", Path("machines.csv"), Path("reports")}), 0);
-    const std::string shown = err_.str();
-    EXPECT_EQ(shown.rfind("\r1 reports read", 0), 0u) << shown;
-    const std::size_t closing = shown.find("6 reports read, 0 rejected");
-    ASSERT_NE(closing, std::string::npos) << shown;
-    EXPECT_EQ(shown.substr(closing - 16, 16), "\r" + std::string(14, ' ') + "\r") << "the line is cleared first";
 }
 
 } // namespace

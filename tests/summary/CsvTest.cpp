@@ -1,4 +1,4 @@
-#include "summary/CsvReport.h"
+#include "summary/Csv.h"
 
 #include <sstream>
 
@@ -18,7 +18,7 @@ std::size_t Count(const std::string& text, const std::string& piece)
     return count;
 }
 
-TEST(CsvReportTest, FieldsAreQuotedWhereTheyMustBeAndFormulasDisarmed)
+TEST(CsvTest, FieldsAreQuotedWhereTheyMustBeAndFormulasDisarmed)
 {
     struct Case {
         const char* text;
@@ -44,13 +44,13 @@ TEST(CsvReportTest, FieldsAreQuotedWhereTheyMustBeAndFormulasDisarmed)
     }
 }
 
-TEST(CsvReportTest, StartsWithTheByteOrderMarkAndTheHeader)
+TEST(CsvTest, StartsWithTheByteOrderMarkAndTheHeader)
 {
     EXPECT_EQ(CsvStart(), "\xEF\xBB\xBF"
                           "computer,report file,role,role verdict,requirement,status,requirements,system,message\r\n");
 }
 
-TEST(CsvReportTest, OneLinePerRoleAndRequirementWithItemsOnLinesOfTheirOwn)
+TEST(CsvTest, OneLinePerRoleAndRequirementWithItemsOnLinesOfTheirOwn)
 {
     ReportRow runtimes{"Required C++ Runtimes *",
                        false,

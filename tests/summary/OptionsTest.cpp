@@ -1,36 +1,35 @@
-#include "summary/CommandLine.h"
+#include "summary/Options.h"
 
 #include <gtest/gtest.h>
 
 namespace Talvane::Nimlo {
 namespace {
 
-TEST(CommandLineTest, OptionsAndPaths)
+TEST(OptionsTest, OptionsAndPaths)
 {
-    const Result<SummaryOptions> parsed =
-        ParseCommandLine({"--csv", "out.csv", "reports", "--html", "o.html", "b.html"});
+    const Result<SummaryOptions> parsed = ParseOptions({"--csv", "out.csv", "reports", "--html", "o.html", "b.html"});
     ASSERT_TRUE(parsed) << parsed.error();
     EXPECT_EQ(parsed->csvFile, "out.csv");
     EXPECT_EQ(parsed->htmlFile, "o.html");
     EXPECT_EQ(parsed->paths, (std::vector<std::string>{"reports", "b.html"}));
 
     const Result<SummaryOptions> all =
-        ParseCommandLine({"--machines", "m.csv", "--lists", "lists", "--expect", "hosts.txt", "r", "--", "--lists"});
+        ParseOptions({"--machines", "m.csv", "--lists", "lists", "--expect", "hosts.txt", "r", "--", "--lists"});
     ASSERT_TRUE(all) << all.error();
     EXPECT_EQ(all->machinesFile, "m.csv");
     EXPECT_EQ(all->listsFolder, "lists");
     EXPECT_EQ(all->expectFile, "hosts.txt");
     EXPECT_EQ(all->paths, (std::vector<std::string>{"r", "--lists"}));
     EXPECT_TRUE(all->WritesFiles());
-    EXPECT_FALSE(ParseCommandLine({"--expect", "hosts.txt", "r"})->WritesFiles());
+    EXPECT_FALSE(ParseOptions({"--expect", "hosts.txt", "r"})->WritesFiles());
 
-    const Result<SummaryOptions> dashes = ParseCommandLine({"--", "--csv"});
+    const Result<SummaryOptions> dashes = ParseOptions({"--", "--csv"});
     ASSERT_TRUE(dashes);
     EXPECT_EQ(dashes->paths, (std::vector<std::string>{"--csv"}));
     EXPECT_FALSE(dashes->csvFile.has_value());
 }
 
-TEST(CommandLineTest, UsageErrors)
+TEST(OptionsTest, UsageErrors)
 {
     struct Case {
         std::vector<std::string> arguments;
@@ -48,7 +47,7 @@ TEST(CommandLineTest, UsageErrors)
         {{"--help"}, "unknown option --help"},
     };
     for (const Case& c : cases) {
-        const Result<SummaryOptions> parsed = ParseCommandLine(c.arguments);
+        const Result<SummaryOptions> parsed = ParseOptions(c.arguments);
         ASSERT_FALSE(parsed) << c.error;
         EXPECT_EQ(parsed.error(), c.error);
     }

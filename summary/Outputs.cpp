@@ -1,8 +1,8 @@
-#include "summary/OutputFile.h"
+#include "summary/Outputs.h"
 
 #include <utility>
 
-#include "summary/ReportFiles.h"
+#include "summary/Paths.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -11,11 +11,6 @@ namespace fs = std::filesystem;
 
 // Links followed in a row before a name is taken to loop.
 constexpr int MostLinks = 40;
-
-fs::path FolderOf(const fs::path& path)
-{
-    return path.has_parent_path() ? path.parent_path() : fs::path(".");
-}
 
 } // namespace
 
@@ -111,6 +106,87 @@ WriteResult OutputFile::Finish(BusyRetries& retries)
 {
     stream_.flush(); // a failed write is kept by the writer, and Finish gives it
     return writer_.Finish(retries);
+}
+
+Outputs::Outputs(const SummaryOptions& options)
+    : outputs_{{{"--csv", options.csvFile, {}, {}},
+                {"--html", options.htmlFile, {}, {}},
+                {"--machines", options.machinesFile, {}, {}}}}
+{}
+
+Result<void> Outputs::Check(FleetFiles& files)
+{
+    for (Output& output : outputs_) {
+        if (!output.name) {
+            continue;
+        }
+        Result<OutputTarget> target = CheckOutput(files, *output.name);
+        if (!target) {
+            return Failure(ShownUtf8Path(*output.name) + ": cannot be written: " + target.error());
+        }
+        output.target = *std::move(target);
+    }
+    for (std::size_t i = 0; i < outputs_.size(); ++i) {
+        for (std::size_t j = i + 1; j < outputs_.size(); ++j) {
+            const Output& a = outputs_[i];
+            const Output& b = outputs_[j];
+            if (a.target && b.target && SameFile(*a.target, *b.target)) {
+                return Failure(std::string(a.option) + " and " + b.option +
+                               " name the same file: " + ShownUtf8Path(*b.name));
+            }
+        }
+    }
+    return {};
+}
+
+Result<void> Outputs::Open(FleetFiles& files)
+{
+    for (Output& output : outputs_) {
+        if (!output.target) {
+            continue;
+        }
+        output.file = std::make_unique<OutputFile>(files, *output.target);
+        if (const WriteResult opened = output.file->Status(); !opened) {
+            return Failure(WithCode(ShownUtf8Path(*output.name) + ": cannot be written", opened.error().code));
+        }
+    }
+    return {};
+}
+
+std::optional<std::string> Outputs::NameOf(FileIdentity identity) const
+{
+    for (const Output& output : outputs_) {
+        if (output.target && output.target->identity == identity) {
+            return output.name;
+        }
+    }
+    return std::nullopt;
+}
+
+std::ostream* Outputs::Stream(NamedOutput output)
+{
+    const std::unique_ptr<OutputFile>& file = outputs_[static_cast<std::size_t>(output)].file;
+    return file ? &file->Stream() : nullptr;
+}
+
+const OutputTarget* Outputs::Target(NamedOutput output) const
+{
+    const std::optional<OutputTarget>& target = outputs_[static_cast<std::size_t>(output)].target;
+    return target ? &*target : nullptr;
+}
+
+std::vector<std::string> Outputs::Finish(BusyRetries& retries)
+{
+    std::vector<std::string> failures;
+    for (Output& output : outputs_) {
+        if (!output.file) {
+            continue;
+        }
+        if (const WriteResult finished = output.file->Finish(retries); !finished) {
+            failures.push_back(ShownUtf8Path(*output.name) + ": " + OutputProblem(finished.error()));
+        }
+    }
+    return failures;
 }
 
 } // namespace Talvane::Nimlo

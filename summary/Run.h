@@ -23,9 +23,13 @@ enum class SummaryStatus : int {
 };
 
 // The whole summary program: `arguments` (UTF-8, after the program's name)
-// as SummaryUsage describes them; the CSV goes to `out` when no output file
-// is named, messages and the closing line to `err`. Every report file is read
-// once, through `files`; what is kept of it afterwards is one ReportRecord.
+// as SummaryUsage describes them; the long CSV goes to `out` when no output
+// file is named, messages and the closing line to `err`. A report goes one
+// way: the command line (Options), the search of the paths (Search), the
+// intake of each file it finds (Intake, FleetReading), the fleet (Fleet,
+// Counts), the outputs (Outputs: Csv, Overview, Lists). Every report file is
+// read once, through `files`; what is kept of it afterwards is one
+// ReportRecord.
 SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
                          std::ostream& out, std::ostream& err);
 

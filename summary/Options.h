@@ -2,12 +2,17 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Result.h"
 
 namespace Talvane::Nimlo {
 
+// What the summary's messages of a failure begin with.
+inline constexpr std::string_view ProgramName = "SystemAssessmentSummary: ";
+
+// The command line.
 struct SummaryOptions {
     std::optional<std::string> csvFile; // UTF-8 paths
     std::optional<std::string> htmlFile;
@@ -53,6 +58,6 @@ inline constexpr const char* SummaryUsage =
     "usage error, or an output that is a report or cannot be written.\n";
 
 // The arguments after the program's name, or what is wrong with them.
-Result<SummaryOptions> ParseCommandLine(const std::vector<std::string>& arguments);
+Result<SummaryOptions> ParseOptions(const std::vector<std::string>& arguments);
 
 } // namespace Talvane::Nimlo

@@ -1,18 +1,16 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "files/BusyRetries.h"
 #include "platform/FleetFiles.h"
+#include "platform/Result.h"
 #include "requirements/RoleLabels.h"
 #include "summary/Fleet.h"
-#include "summary/OutputFile.h"
 
 namespace Talvane::Nimlo {
 
@@ -46,25 +44,19 @@ std::string ListHref(const std::filesystem::path& overviewFolder, const std::fil
 // is a folder, or is missing in a folder (it is made then); else why not.
 Result<void> CheckListsFolder(FleetFiles& files, const std::filesystem::path& folder);
 
-// What the lists are written through: the run's one way to open an output
-// and to put it in its place, and its way of naming a failure.
-struct ListWriting {
-    std::function<std::unique_ptr<OutputFile>(const OutputTarget&)> open;
-    std::function<bool(OutputFile&)> finish;      // false, the output named, where it could not be written
-    std::function<bool(const std::string&)> fail; // names a failure on standard error; false
-};
-
-// Writes the lists of the fleet into `folder`, made where it is missing: a
+// Writes the lists of the fleet into `folder`, made where it is missing, each
+// replaced whole (an earlier list held open elsewhere is tried again within
+// `retries`): a
 // list for each role, of the reports that fall short of it (written when
 // empty too); a list for each requirement some report falls short of; where
 // the fleet accounts for its hosts, the hosts not assessed. Names in name
 // order, without those Ansible would read as a pattern or that hold a NUL
-// (each named on `err`).
+// (each named on `err`, as is every failure).
 // A list's name that is taken by anything but a regular file (a FIFO, a
 // device, a folder, a link) is named and not written into. The list files
 // of an earlier round that this one does not write are removed. False when
 // any list could not be written or removed; the others are written still.
-bool WriteLists(FleetFiles& files, const std::filesystem::path& folder, const FinishedFleet& fleet,
-                const ListWriting& writing, std::ostream& err);
+bool WriteLists(FleetFiles& files, BusyRetries& retries, const std::filesystem::path& folder,
+                const FinishedFleet& fleet, std::ostream& err);
 
 } // namespace Talvane::Nimlo

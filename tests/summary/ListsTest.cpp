@@ -1,4 +1,4 @@
-#include "summary/ListFiles.h"
+#include "summary/Lists.h"
 
 #include <set>
 
@@ -9,7 +9,7 @@
 namespace Talvane::Nimlo {
 namespace {
 
-TEST(ListFilesTest, EveryRoleAndRequirementHasAFixedSafeName)
+TEST(ListsTest, EveryRoleAndRequirementHasAFixedSafeName)
 {
     const std::vector<std::string> expected{
         "not-assessed.txt",
@@ -46,7 +46,7 @@ TEST(ListFilesTest, EveryRoleAndRequirementHasAFixedSafeName)
     }
 }
 
-TEST(ListFilesTest, NamesAnsibleWouldReadAsPatterns)
+TEST(ListsTest, NamesAnsibleWouldReadAsPatterns)
 {
     for (const char* name : {"web*", "db?", "a[1]", "host:22", "!web", "web&db", "a,b", "~web", "@hosts"}) {
         EXPECT_TRUE(IsAnsiblePattern(name)) << name;

@@ -9,9 +9,10 @@
 
 namespace Talvane::Nimlo {
 
-// The CSV of a fleet, RFC 4180: UTF-8 with a byte order mark (so Excel shows
-// localized computer names), CR LF after every line, a header line, then one
-// line per machine, role and requirement.
+// The two CSVs of a fleet, RFC 4180: UTF-8 with a byte order mark (so Excel
+// shows localized computer names), CR LF after every line, a header line.
+// The long CSV has one line per report, role and requirement; the --machines
+// CSV one per report and one per host not assessed.
 //
 // Cells hold the text as the page shows it (as the reader hands it out). A cell of several items
 // has one item per line (items joined by a line feed; a line break inside an
@@ -20,7 +21,7 @@ namespace Talvane::Nimlo {
 // would take for a formula (it begins with = + - @ or a tab) gets a leading
 // apostrophe: machine-supplied texts must not run as formulas.
 
-// The byte order mark and the header line.
+// The long CSV's byte order mark and header line.
 std::string CsvStart();
 
 // Writes the lines of one report, one at a time; `reportFile` as it is to be shown.
@@ -34,7 +35,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
 // "no record").
 void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet);
 
-// One field, quoted where RFC 4180 needs it.
+// One field, quoted where RFC 4180 needs it, with the formula guard.
 std::string CsvField(std::string_view text);
 
 } // namespace Talvane::Nimlo

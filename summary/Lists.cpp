@@ -1,10 +1,13 @@
-#include "summary/ListFiles.h"
+#include "summary/Lists.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "requirements/RoleLabels.h"
-#include "summary/ReportFiles.h"
+#include "summary/Options.h"
+#include "summary/Outputs.h"
+#include "summary/Paths.h"
 #include "text/AsciiCase.h"
 
 namespace Talvane::Nimlo {
@@ -45,12 +48,12 @@ std::string Words(std::u16string_view text)
 // The lists of one round, written one after another into their folder.
 class ListsRound {
 public:
-    ListsRound(FleetFiles& files, const fs::path& folder, const FinishedFleet& fleet, const ListWriting& writing,
+    ListsRound(FleetFiles& files, BusyRetries& retries, const fs::path& folder, const FinishedFleet& fleet,
                std::ostream& err)
         : files_(files)
+        , retries_(retries)
         , folder_(folder)
         , fleet_(fleet)
-        , writing_(writing)
         , err_(err)
     {}
 
@@ -58,7 +61,7 @@ public:
     {
         if (const Result<Entry> folder = files_.Examine(folder_);
             (!folder || folder->type != EntryType::Folder) && !files_.CreateFolder(folder_)) {
-            return writing_.fail(ShownPath(folder_) + ": the folder cannot be made");
+            return Fail(ShownPath(folder_) + ": the folder cannot be made");
         }
         const std::vector<const ReportRecord*> listed = ListedReports();
         const auto names = [&](auto fallsShort) {
@@ -94,6 +97,13 @@ public:
     }
 
 private:
+    // Names a failure on standard error; false.
+    bool Fail(const std::string& message)
+    {
+        err_ << ProgramName << message << "\n";
+        return false;
+    }
+
     // Whether the name may stand in a list, a line of its own that every
     // reader takes for one host; a name Ansible would take for a pattern, or
     // one that holds a NUL (which ends it for many readers), is named instead.
@@ -112,7 +122,7 @@ private:
     std::vector<const ReportRecord*> ListedReports()
     {
         std::vector<const ReportRecord*> listed;
-        for (const ReportRecord& report : fleet_.Machines()) {
+        for (const ReportRecord& report : fleet_.Reports()) {
             if (Listable(fleet_.ReportNameOf(report))) {
                 listed.push_back(&report);
             }
@@ -127,19 +137,17 @@ private:
     // taken yet. The names are the program's, not the user's: what else has
     // one (a FIFO that would hold the run, a link that leads elsewhere) is
     // nothing the user asked to be written into.
-    std::optional<OutputTarget> ListTarget(const std::string& name)
+    Result<OutputTarget> ListTarget(const std::string& name)
     {
         const fs::path path = folder_ / name;
         const Result<Entry> examined = files_.Examine(path);
         if (!examined) {
-            writing_.fail(ShownPath(path) + ": cannot be written: " + examined.error());
-            return std::nullopt;
+            return Failure(ShownPath(path) + ": cannot be written: " + examined.error());
         }
         const Entry& entry = *examined;
         if (entry.isLink || entry.type == EntryType::Folder || entry.type == EntryType::Other) {
-            writing_.fail(ShownPath(path) +
-                          ": not a regular file (a FIFO, a device, a folder or a link); the list is not written");
-            return std::nullopt;
+            return Failure(ShownPath(path) +
+                           ": not a regular file (a FIFO, a device, a folder or a link); the list is not written");
         }
         const std::optional<FileIdentity> identity =
             entry.type == EntryType::Regular ? std::optional(entry.identity) : std::nullopt;
@@ -149,15 +157,16 @@ private:
     bool WriteList(const std::string& name, const std::vector<std::string_view>& lines)
     {
         written_.insert(name);
-        const std::optional<OutputTarget> target = ListTarget(name);
+        const Result<OutputTarget> target = ListTarget(name);
         if (!target) {
-            return false;
+            return Fail(target.error());
         }
-        const std::unique_ptr<OutputFile> list = writing_.open(*target);
+        OutputFile list(files_, *target);
         for (const std::string_view line : lines) {
-            list->Stream() << line << '\n';
+            list.Stream() << line << '\n';
         }
-        return writing_.finish(*list);
+        const WriteResult finished = list.Finish(retries_);
+        return finished || Fail(ShownPath(target->path) + ": " + OutputProblem(finished.error()));
     }
 
     // No list keeps an earlier round's hosts: the list files this run did not write go.
@@ -169,16 +178,16 @@ private:
             const Result<Entry> entry = files_.Examine(path);
             if (!written_.contains(name) && entry && entry->type == EntryType::Regular &&
                 !files_.Writing().Remove(FileNameOf(path))) {
-                ok = writing_.fail(ShownPath(path) + ": an earlier list that could not be removed");
+                ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
             }
         }
         return ok;
     }
 
     FleetFiles& files_;
+    BusyRetries& retries_;
     const fs::path& folder_;
     const FinishedFleet& fleet_;
-    const ListWriting& writing_;
     std::ostream& err_;
     std::set<std::string> written_; // the names of the lists of this round, written or not
 };
@@ -239,10 +248,10 @@ Result<void> CheckListsFolder(FleetFiles& files, const fs::path& folder)
     return Failure("not a folder, nor one that can be made");
 }
 
-bool WriteLists(FleetFiles& files, const fs::path& folder, const FinishedFleet& fleet, const ListWriting& writing,
+bool WriteLists(FleetFiles& files, BusyRetries& retries, const fs::path& folder, const FinishedFleet& fleet,
                 std::ostream& err)
 {
-    return ListsRound(files, folder, fleet, writing, err).Write();
+    return ListsRound(files, retries, folder, fleet, err).Write();
 }
 
 } // namespace Talvane::Nimlo

@@ -1,9 +1,10 @@
-#include "summary/CsvReport.h"
+#include "summary/Csv.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "requirements/RoleLabels.h"
+#include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -94,7 +95,7 @@ void WriteCsvLines(std::ostream& out, const ReportContent& content, std::string_
 {
     // What every line of the report begins with, quoted once.
     std::string machine;
-    AppendField(machine, ShownName(content.computerName));
+    AppendField(machine, NulEscaped(content.computerName));
     machine += ',';
     AppendField(machine, reportFile);
     machine += ',';
@@ -133,8 +134,8 @@ void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
     AppendLine(line, header);
     out << line;
     std::vector<std::string> fields;
-    for (const ReportRecord& machine : fleet.Machines()) {
-        fields.assign({ShownName(fleet.ComputerName(machine)), fleet.ReportFile(machine)});
+    for (const ReportRecord& machine : fleet.Reports()) {
+        fields.assign({NulEscaped(fleet.ComputerName(machine)), fleet.ReportFile(machine)});
         for (const Role role : AllRoles) {
             std::string shortfalls;
             for (const std::size_t row : machine.failed.Of(role)) {
@@ -152,7 +153,7 @@ void WriteMachinesCsv(std::ostream& out, const FinishedFleet& fleet)
         out << line;
     }
     for (const NotAssessedHost& host : fleet.NotAssessed()) {
-        fields.assign({ShownName(host.name), ""});
+        fields.assign({NulEscaped(host.name), ""});
         for (std::size_t role = 0; role < RoleCount; ++role) {
             fields.emplace_back("not assessed");
             fields.emplace_back();

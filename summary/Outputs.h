@@ -1,14 +1,20 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "files/FileWriter.h"
 #include "platform/FleetFiles.h"
+#include "platform/Result.h"
+#include "summary/Options.h"
 
 namespace Talvane::Nimlo {
 
@@ -72,6 +78,44 @@ private:
     FileWriter writer_;
     Buffer buffer_;
     std::ostream stream_;
+};
+
+// The outputs a command line can name, in the order they are checked and named.
+enum class NamedOutput : std::uint8_t { LongCsv, Overview, Machines };
+
+// The outputs the command line names, from their check to their last byte.
+// What goes wrong comes back as the message that names it.
+class Outputs {
+public:
+    explicit Outputs(const SummaryOptions& options);
+
+    // Where each goes, checked before anything is read: why not where one
+    // cannot be written or two name one file.
+    Result<void> Check(FleetFiles& files);
+
+    // Opens each: why not where one cannot be.
+    Result<void> Open(FleetFiles& files);
+
+    // The name of the output that is the file `identity`, if any: a report
+    // that must not be overwritten, or the overview of an earlier run.
+    std::optional<std::string> NameOf(FileIdentity identity) const;
+
+    // An open output's stream, and where it goes; none where it is not named.
+    std::ostream* Stream(NamedOutput output);
+    const OutputTarget* Target(NamedOutput output) const;
+
+    // Puts every open output in its place: a message for each that could not be written.
+    std::vector<std::string> Finish(BusyRetries& retries);
+
+private:
+    struct Output {
+        const char* option;
+        std::optional<std::string> name;
+        std::optional<OutputTarget> target;
+        std::unique_ptr<OutputFile> file;
+    };
+
+    std::array<Output, 3> outputs_; // in NamedOutput's order
 };
 
 } // namespace Talvane::Nimlo

@@ -1,8 +1,8 @@
-#include "summary/CommandLine.h"
+#include "summary/Options.h"
 
 namespace Talvane::Nimlo {
 
-Result<SummaryOptions> ParseCommandLine(const std::vector<std::string>& arguments)
+Result<SummaryOptions> ParseOptions(const std::vector<std::string>& arguments)
 {
     SummaryOptions options;
     bool onlyPaths = false;
