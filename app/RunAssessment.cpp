@@ -32,7 +32,7 @@ struct Collection {
 // not answer.
 SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& abandoned)
 {
-    Clock& clock = services.Time();
+    Clock& clock = services.TickClock();
     const Deadline deadline{clock.Ticks(), limit};
     const auto collection = std::make_shared<Collection>();
     Worker& thread = services.CollectionThread();
@@ -60,7 +60,7 @@ SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& ab
 
 void WritePage(RunServices& services, const std::string& page)
 {
-    PendingReport report(services.Files(), services.Time(), ReportFileName);
+    PendingReport report(services.Files(), services.TickClock(), ReportFileName);
     report.Write(page);
     report.Commit();
 }
@@ -136,8 +136,8 @@ void HandBack(Desktop& desktop, const RunResult& result) noexcept
 ExitStatus EndNotAssessed(RunServices& services, RunResult& result, const char* reason, bool abandoned)
 {
     result.outcome = RunOutcome::AssessmentFailed;
-    TellNotAssessed(services.Shell(), result, reason);
-    HandBack(services.Shell(), result);
+    TellNotAssessed(services.UserDesktop(), result, reason);
+    HandBack(services.UserDesktop(), result);
     if (abandoned) {
         services.EndAbandoned(ExitCode(ExitStatus::NotAssessed));
     }
@@ -147,8 +147,8 @@ ExitStatus EndNotAssessed(RunServices& services, RunResult& result, const char* 
 ExitStatus EndWriteFailed(RunServices& services, RunResult& result, std::optional<SystemCode> code)
 {
     result.outcome = RunOutcome::ReportNotWritten;
-    TellWriteFailed(services.Shell(), result, code);
-    HandBack(services.Shell(), result);
+    TellWriteFailed(services.UserDesktop(), result, code);
+    HandBack(services.UserDesktop(), result);
     return ExitStatus::WriteFailed;
 }
 
@@ -181,10 +181,10 @@ ExitStatus RunAssessment(RunServices& services, std::uint32_t collectionLimit)
     }
 
     // Where nobody can see a window, a viewer would only stay behind unseen.
-    if (services.Shell().MessagesCanBeSeen()) {
-        services.Shell().Open(ReportFileName);
+    if (services.UserDesktop().MessagesCanBeSeen()) {
+        services.UserDesktop().Open(ReportFileName);
     }
-    HandBack(services.Shell(), result);
+    HandBack(services.UserDesktop(), result);
     return ExitStatus::ReportOpened;
 }
 

@@ -12,6 +12,9 @@ inline constexpr char16_t ReportFileName[] = u"System Assessment Results.html";
 // The two message boxes a user can meet.
 inline constexpr char16_t WriteFailureText[] =
     u"Failed to write assessment results to disk. Please run this application as administrator";
+// "Assessmnet" is misspelt on purpose: it is the caption every earlier version
+// showed, and what administrators' scripts, notes and searches look for. Do
+// not correct it.
 inline constexpr char16_t WriteFailureCaption[] = u"Assessmnet Write Failure";
 inline constexpr char16_t NotAssessedCaption[] = u"System Assessment";
 inline constexpr char16_t NotAssessedTextStart[] = u"The system assessment could not be completed: ";

@@ -59,8 +59,8 @@ public:
     SystemProfile CollectSystemProfile(const Deadline&, CollectionProgress&) override { return profile_; }
     std::string LoadReportTemplate() override { return std::string(BenchReportTemplate); }
     FileSystem& Files() override { return files; }
-    Desktop& Shell() override { return desktop; }
-    Clock& Time() override { return clock; }
+    Desktop& UserDesktop() override { return desktop; }
+    Clock& TickClock() override { return clock; }
     Worker& CollectionThread() override { return worker; }
     void EndAbandoned(int) override {}
 

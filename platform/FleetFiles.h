@@ -61,7 +61,7 @@ public:
     // Where the outputs are written (created, replaced, removed), and the
     // clock the retries of a busy output wait on.
     virtual FileSystem& Writing() = 0;
-    virtual Clock& Time() = 0;
+    virtual Clock& TickClock() = 0;
 
     // Creates the folder `path` in a folder that exists; false when it cannot.
     virtual bool CreateFolder(const std::filesystem::path& path) = 0;

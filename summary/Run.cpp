@@ -167,7 +167,7 @@ private:
     std::ostream& err_;
 
     Outputs outputs_;
-    BusyRetries retries_{files_.Time(), BusyOutputRetryMilliseconds};
+    BusyRetries retries_{files_.TickClock(), BusyOutputRetryMilliseconds};
     std::ostream* longCsv_ = nullptr;
     Fleet fleet_;
 };

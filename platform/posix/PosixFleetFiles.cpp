@@ -138,7 +138,7 @@ public:
     }
 
     FileSystem& Writing() override { return writing_; }
-    Clock& Time() override { return clock_; }
+    Clock& TickClock() override { return clock_; }
 
     bool CreateFolder(const std::filesystem::path& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
 

@@ -153,7 +153,7 @@ public:
     std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path&) override { return std::nullopt; }
 
     FileSystem& Writing() override { return writing_; }
-    Clock& Time() override { return clock_; }
+    Clock& TickClock() override { return clock_; }
 
     bool CreateFolder(const std::filesystem::path& path) override
     {

@@ -100,7 +100,7 @@ public:
         return real_->LinkTarget(path);
     }
     FileSystem& Writing() override { return writes; }
-    Clock& Time() override { return clock; }
+    Clock& TickClock() override { return clock; }
     bool CreateFolder(const std::filesystem::path& path) override { return real_->CreateFolder(path); }
     bool StandardErrorIsTerminal() override { return terminal; }
 

@@ -273,8 +273,8 @@ public:
     }
     std::string LoadReportTemplate() override { return reportTemplate; }
     FileSystem& Files() override { return files; }
-    Desktop& Shell() override { return desktop; }
-    Clock& Time() override { return clock; }
+    Desktop& UserDesktop() override { return desktop; }
+    Clock& TickClock() override { return clock; }
     Worker& CollectionThread() override { return worker; }
     void EndAbandoned(int status) override
     {
