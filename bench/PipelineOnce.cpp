@@ -12,12 +12,12 @@ using namespace Talvane::Nimlo;
 
 class DiscardingFiles : public FileSystem {
 public:
-    NewFile CreateNew(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
-    NewFile OpenExisting(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
+    NewFile CreateNew(const std::u16string&) override { return NativeFile{1}; }
+    NewFile OpenExisting(const std::u16string&) override { return NativeFile{1}; }
     Written Write(NativeFile, std::string_view bytes) override
     {
         bytesWritten += bytes.size();
-        return {static_cast<std::uint32_t>(bytes.size()), 0};
+        return {static_cast<std::uint32_t>(bytes.size()), std::nullopt};
     }
     FileStatus Flush(NativeFile) override { return {}; }
     FileStatus Close(NativeFile) override { return {}; }
