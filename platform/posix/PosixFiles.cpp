@@ -8,6 +8,8 @@
 #include <exception>
 #include <random>
 
+#include "platform/posix/Uninterrupted.h"
+
 namespace Talvane::Nimlo {
 namespace {
 
@@ -34,18 +36,6 @@ FileStatus StatusOf(int result)
 FileFailure NoSuchName()
 {
     return {SystemCode::Errno(EINVAL)};
-}
-
-// `call` again for as long as a signal interrupts it.
-template <class Call> auto Uninterrupted(Call call)
-{
-    for (;;) {
-        errno = 0;
-        const auto result = call();
-        if (result >= 0 || errno != EINTR) {
-            return result;
-        }
-    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/Uninterrupted.h"
 #include "platform/posix/UniqueDescriptor.h"
 #include "platform/posix/UniqueDirectory.h"
 
@@ -23,18 +24,6 @@ std::string Reason(int error)
         return "permission denied";
     default:
         return std::strerror(error);
-    }
-}
-
-// `call` again for as long as a signal interrupts it.
-template <class Call> auto Uninterrupted(Call call)
-{
-    for (;;) {
-        errno = 0;
-        const auto result = call();
-        if (result >= 0 || errno != EINTR) {
-            return result;
-        }
     }
 }
 

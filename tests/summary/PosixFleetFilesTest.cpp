@@ -3,23 +3,15 @@
 #include "platform/posix/PosixFleetFiles.h"
 
 #include <cerrno>
+#include <cstring>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "summary/Intake.h"
-#include "summary/Paths.h"
-#include "summary/Search.h"
-
-extern const std::string_view EmbeddedGoldenAllPass;
-extern const std::string_view EmbeddedReportTemplate;
+#include "fakes/ThreeReportsFolder.h"
 
 namespace Talvane::Nimlo {
 namespace {
-
-namespace fs = std::filesystem;
 
 // What the next calls of one kind do, one entry a call: an errno value to
 // fail with, Short (a read that takes a quarter), or Real (the system's own);
@@ -75,49 +67,15 @@ PosixFleetCalls Scripted()
     return calls;
 }
 
-class PosixFleetFilesTest : public testing::Test {
+class PosixFleetFilesTest : public Testing::ThreeReportsFolder {
 protected:
     void SetUp() override
     {
         script = {};
-        folder_ = fs::temp_directory_path() / ("nimlo-fleet-files-" + std::to_string(getpid()) + "-" +
-                                               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "reports");
-        for (const char* name : {"a.html", "b.html", "c.html"}) {
-            std::ofstream(folder_ / "reports" / name, std::ios::binary) << EmbeddedGoldenAllPass;
-        }
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    // What the intake of reports/a.html gives: its computer name, or the message that rejects it.
-    std::string Take()
-    {
-        const Taken taken = TakeIn(files_, reader_, PageFile{folder_ / "reports/a.html", {}});
-        if (const auto* report = std::get_if<TakenReport>(&taken)) {
-            return report->content.computerName;
-        }
-        return std::get<Rejection>(taken).message.substr(PathToUtf8(folder_).size() + 1);
+        ThreeReportsFolder::SetUp();
     }
 
-    // What the search of the folder meets: the pages' names, or the path passed over and why.
-    std::vector<std::string> Search()
-    {
-        Talvane::Nimlo::Search search(files_, {PathToUtf8(folder_ / "reports")});
-        std::vector<std::string> met;
-        while (const std::optional<Found> found = search.Next()) {
-            if (const auto* page = std::get_if<PageFile>(&*found)) {
-                met.push_back(PathToUtf8(page->path.filename()));
-            } else if (const auto* passedOver = std::get_if<PassedOver>(&*found)) {
-                met.push_back(PathToUtf8(passedOver->path.filename()) + ": " + passedOver->why);
-            }
-        }
-        return met;
-    }
-
-    fs::path folder_;
     PosixFleetFiles files_{Scripted()};
-    const ReportReader reader_ = *ReportReader::ForTemplate(EmbeddedReportTemplate);
 };
 
 TEST_F(PosixFleetFilesTest, AReadIsMadeAgainAfterASignalCarriedOnAfterAShortOneAndBoundedWhileTheFileGrows)
@@ -131,17 +89,17 @@ TEST_F(PosixFleetFilesTest, AReadIsMadeAgainAfterASignalCarriedOnAfterAShortOneA
     const Case cases[] = {
         {"interrupted", &Script::read, {EINTR, EINTR, Real, EINTR}, "SRV-Z\xC3\x9CRICH"},
         {"short", &Script::read, {Short, Short, Short, Short, Short}, "SRV-Z\xC3\x9CRICH"},
-        {"read fails", &Script::read, {Short, EIO}, "reports/a.html: cannot be read (Input/output error)"},
-        {"open refused", &Script::open, {EACCES}, "reports/a.html: cannot be read (permission denied)"},
+        {"read fails", &Script::read, {Short, EIO}, "cannot be read (Input/output error)"},
+        {"open refused", &Script::open, {EACCES}, "cannot be read (permission denied)"},
     };
     for (const Case& c : cases) {
         script = {};
         script.*c.calls = c.steps;
-        EXPECT_EQ(Take(), c.taken) << c.name;
+        EXPECT_EQ(Take(files_), c.taken) << c.name;
     }
     script = {};
     script.read = {Short, Grows};
-    const Result<std::string> grown = files_.Read(folder_ / "reports/a.html", 100000);
+    const Result<std::string> grown = files_.Read(Report(), 100000);
     ASSERT_FALSE(grown);
     EXPECT_EQ(grown.error(), "grew past 100000 bytes while it was read");
 }
@@ -173,7 +131,7 @@ TEST_F(PosixFleetFilesTest, AListingThatBreaksOffOrAnEntryThatCannotBeExaminedIs
     for (const Case& c : cases) {
         script = {};
         script.*c.calls = c.steps;
-        EXPECT_EQ(Search(), c.met) << c.name;
+        EXPECT_EQ(Search(files_), c.met) << c.name;
     }
 }
 

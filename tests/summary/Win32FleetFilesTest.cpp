@@ -2,23 +2,15 @@
 // by step, under the summary's search and intake.
 #include "platform/win32/Win32FleetFiles.h"
 
+#include <cstring>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "summary/Intake.h"
-#include "summary/Paths.h"
-#include "summary/Search.h"
-
-extern const std::string_view EmbeddedGoldenAllPass;
-extern const std::string_view EmbeddedReportTemplate;
+#include "fakes/ThreeReportsFolder.h"
 
 namespace Talvane::Nimlo {
 namespace {
-
-namespace fs = std::filesystem;
 
 // What the next calls of one kind do, one entry a call: a Win32 code to fail
 // with, Short (a read that takes a quarter), or Real (the system's own);
@@ -95,50 +87,15 @@ Win32FleetCalls Scripted()
     return calls;
 }
 
-class Win32FleetFilesTest : public testing::Test {
+class Win32FleetFilesTest : public Testing::ThreeReportsFolder {
 protected:
     void SetUp() override
     {
         script = {};
-        folder_ = fs::temp_directory_path() / ("nimlo-fleet-files-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_ / "reports");
-        for (const char* name : {"a.html", "b.html", "c.html"}) {
-            std::ofstream(folder_ / "reports" / name, std::ios::binary) << EmbeddedGoldenAllPass;
-        }
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    // What the intake of reports\a.html gives: its computer name, or why it is rejected.
-    std::string Take()
-    {
-        const Taken taken = TakeIn(files_, reader_, PageFile{folder_ / "reports" / "a.html", {}});
-        if (const auto* report = std::get_if<TakenReport>(&taken)) {
-            return report->content.computerName;
-        }
-        const std::string& message = std::get<Rejection>(taken).message;
-        return message.substr(message.find(": ") + 2);
+        ThreeReportsFolder::SetUp();
     }
 
-    // What the search of the folder meets: the pages' names, or the path passed over and why.
-    std::vector<std::string> Search()
-    {
-        Talvane::Nimlo::Search search(files_, {PathToUtf8(folder_ / "reports")});
-        std::vector<std::string> met;
-        while (const std::optional<Found> found = search.Next()) {
-            if (const auto* page = std::get_if<PageFile>(&*found)) {
-                met.push_back(PathToUtf8(page->path.filename()));
-            } else if (const auto* passedOver = std::get_if<PassedOver>(&*found)) {
-                met.push_back(PathToUtf8(passedOver->path.filename()) + ": " + passedOver->why);
-            }
-        }
-        return met;
-    }
-
-    fs::path folder_;
     Win32FleetFiles files_{Scripted()};
-    const ReportReader reader_ = *ReportReader::ForTemplate(EmbeddedReportTemplate);
 };
 
 TEST_F(Win32FleetFilesTest, AShortReadIsCarriedOnAFailedOneNamedAndAGrowingFileBounded)
@@ -158,11 +115,11 @@ TEST_F(Win32FleetFilesTest, AShortReadIsCarriedOnAFailedOneNamedAndAGrowingFileB
     for (const Case& c : cases) {
         script = {};
         script.*c.calls = c.steps;
-        EXPECT_EQ(Take(), c.taken) << c.name;
+        EXPECT_EQ(Take(files_), c.taken) << c.name;
     }
     script = {};
     script.read = {Short, Grows};
-    const Result<std::string> grown = files_.Read(folder_ / "reports" / "a.html", 100000);
+    const Result<std::string> grown = files_.Read(Report(), 100000);
     ASSERT_FALSE(grown);
     EXPECT_EQ(grown.error(), "grew past 100000 bytes while it was read");
 }
@@ -193,7 +150,7 @@ TEST_F(Win32FleetFilesTest, AListingThatBreaksOffOrAnEntryThatCannotBeExaminedIs
     for (const Case& c : cases) {
         script = {};
         script.*c.calls = c.steps;
-        EXPECT_EQ(Search(), c.met) << c.name;
+        EXPECT_EQ(Search(files_), c.met) << c.name;
     }
 }
 
