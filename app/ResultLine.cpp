@@ -22,7 +22,7 @@ void AppendRoles(std::string& out, const std::vector<RoleAssessment>& roles)
         const RoleAssessment& role = roles[i];
         out += i == 0 ? "{\"role\":" : ",{\"role\":";
         AppendString(out, JsonStringContent(ToUtf8(role.Title())));
-        out += Meets(role) ? ",\"passed\":true,\"failed\":[" : ",\"passed\":false,\"failed\":[";
+        out += Meets(role) ? R"(,"passed":true,"failed":[)" : R"(,"passed":false,"failed":[)";
         bool first = true;
         for (const RequirementResult& row : role.Results()) {
             if (!row.passed) {

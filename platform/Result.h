@@ -10,6 +10,8 @@ namespace Talvane::Nimlo {
 
 // Why a Result holds no value, as it is handed back: `return Failure("not a folder");`.
 template <class E> struct Failure {
+    explicit Failure(E reason) : why(std::move(reason)) {}
+
     E why;
 };
 template <class E> Failure(E) -> Failure<E>;

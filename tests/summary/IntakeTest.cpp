@@ -74,7 +74,7 @@ TEST_F(IntakeTest, ANoteIsItsHostsEvenWhenItCannotBeRead)
     for (const Case& c : cases) {
         const Taken taken = Take(c.found);
         ASSERT_TRUE(std::holds_alternative<TakenNote>(taken)) << c.detail;
-        const TakenNote& note = std::get<TakenNote>(taken);
+        const auto& note = std::get<TakenNote>(taken);
         EXPECT_EQ(note.note.kind, c.kind) << c.detail;
         EXPECT_EQ(note.note.detail, c.detail);
         EXPECT_EQ(note.file, PathToUtf8(c.found.path));

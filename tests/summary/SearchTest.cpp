@@ -58,8 +58,8 @@ TEST_F(SearchTest, FoldersDepthFirstInNameOrder)
               (std::vector<std::string>{
                   "page reports/a.HTM", "page reports/b.html",
                   "note reports/big.not-assessed.txt: 65537 bytes, larger than any note (65536 bytes at most)",
-                  "passed over reports/huge.html: 67108865 bytes, larger than any report (67108864 bytes at most); "
-                  "not read",
+                  std::string("passed over reports/huge.html: 67108865 bytes, larger than any report (67108864 ") +
+                      "bytes at most); not read",
                   "passed over reports/locked: cannot be searched (permission denied)", "page reports/sub/c.html",
                   "note reports/sub/web.not-assessed.txt", "page reports/z/d.htm",
                   "passed over missing: no such file or folder",

@@ -14,13 +14,13 @@ TEST(JsonTextTest, EscapesInAscii)
         std::string_view escaped;
     } cases[] = {
         {"plain ~/:{}[]", "plain ~/:{}[]"},
-        {"\"\\", "\\\"\\\\"},
-        {std::string_view("\b\f\n\r\t\x00\x1F\x7F", 8), "\\b\\f\\n\\r\\t\\u0000\\u001F\\u007F"},
+        {R"("\)", R"(\"\\)"},
+        {std::string_view("\b\f\n\r\t\x00\x1F\x7F", 8), R"(\b\f\n\r\t\u0000\u001F\u007F)"},
         {"\xC3\xA9\xE6\x9D\xB1", "\\u00E9\\u6771"},
         {"\xF0\x9F\x98\x80", "\\uD83D\\uDE00"},
         {"\xFF"
          "a\xED\xA0\x80",
-         "\\uFFFDa\\uFFFD\\uFFFD\\uFFFD"}, // a stray byte, an encoded surrogate
+         R"(\uFFFDa\uFFFD\uFFFD\uFFFD)"}, // a stray byte, an encoded surrogate
     };
     for (const auto& c : cases) {
         EXPECT_EQ(JsonStringContent(c.utf8), c.escaped) << c.utf8;

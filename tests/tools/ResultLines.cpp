@@ -27,10 +27,10 @@ void Save(const std::string& name, const std::string& extension, const std::stri
     std::ofstream(folder / (name + extension), std::ios::binary) << bytes;
 }
 
-SystemProfile Named(const SystemProfile& base, std::u16string name)
+SystemProfile Named(const SystemProfile& base, const std::u16string& name)
 {
     return SystemProfile(base.Cpu(), base.Disks(), base.Memory(), base.Os(), base.VideoMemory(),
-                         base.InternetExplorerVersion(), base.DotNet(), base.Runtimes(), std::move(name));
+                         base.InternetExplorerVersion(), base.DotNet(), base.Runtimes(), name);
 }
 
 // Runs the program's sequence with in-memory services set up by `setUp`.
