@@ -30,7 +30,14 @@ inline constexpr std::array<const char16_t*, RoleCount> RoleTitles{ClientRoleTit
 
 constexpr const char16_t* RoleTitle(Role role)
 {
-    return RoleTitles[RoleIndex(role)];
+    switch (role) {
+    case Role::WebServer:
+        return WebServerRoleTitle;
+    case Role::AppServer64:
+        return AppServer64RoleTitle;
+    default:
+        return ClientRoleTitle;
+    }
 }
 
 // The hardware label of each requirement row.
