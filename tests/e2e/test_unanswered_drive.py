@@ -147,6 +147,7 @@ def main():
                     run["status"] = None
             for name, run in runs.items():
                 run["files"] = list(run["directory"].iterdir())
+                run["stdout"] = run["output"].read_bytes()  # the prefix's folder goes with it
                 shutil.copy(run["log"], harness.artifacts_dir() / f"unanswered-drive-{arch}-{name}.log")
             prefix.__exit__(None, None, None)
 
@@ -160,7 +161,7 @@ def main():
                                f"{what}: reason {run['reason']!r}")
             failures.equal(run["status"], 1, f"{what}: exit status")
             failures.equal(run["files"], [], f"{what}: files written")
-            result = harness.RunResult(run["status"], "", run["directory"], run["output"].read_bytes())
+            result = harness.RunResult(run["status"], "", run["directory"], run["stdout"])
             line = harness.result_line(failures, result, what)
             failures.check(list(line) == ["outcome", "reason"] and line["outcome"] == "assessment failed" and
                            line["reason"] == run.get("reason"), f"{what}: the result line {line!r} says the same")
