@@ -1,42 +1,45 @@
 #include "app/FileHandle.h"
 
-#include <limits>
-
 #include "platform/SystemError.h"
 
 namespace Talvane::Nimlo {
+namespace {
+
+// The run's words for the step that failed.
+const char* Action(WriteStep step)
+{
+    switch (step) {
+    case WriteStep::Create:
+        return "Handle is null!";
+    case WriteStep::Rename:
+        return "Failed to replace the report";
+    default:
+        return "Failed to write file";
+    }
+}
+
+void ThrowOnFailure(const WriteResult& result)
+{
+    if (!result) {
+        throw SystemError(Action(result.error().step), result.error().code);
+    }
+}
+
+} // namespace
 
 void FileHandle::Write(const std::string& bytes)
 {
-    if (!file_) {
-        throw Win32Error(openError_, "Handle is null!");
-    }
-    if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
-        throw Win32Error(0, "Failed to write file");
-    }
-    const Written written = files_->Write(*file_, bytes);
-    if (written.error != 0 || written.count != bytes.size()) {
-        throw Win32Error(written.error, "Failed to write file");
-    }
+    ThrowOnFailure(writer_.Write(bytes));
 }
 
-void FileHandle::Flush()
+void FileHandle::Commit(BusyRetries& retries)
 {
-    if (!file_) {
-        throw Win32Error(openError_, "Handle is null!");
-    }
-    if (const FileStatus flushed = files_->Flush(*file_); !flushed.Done()) {
-        throw Win32Error(flushed.error, "Failed to write file");
-    }
+    ThrowOnFailure(writer_.Finish(retries));
 }
 
-void FileHandle::Close()
+FileHandle CreateReportFile(FileSystem& files, const std::u16string& reportName)
 {
-    if (file_) {
-        const NativeFile file = *file_;
-        file_.reset();
-        files_->Close(file);
-    }
+    return FileHandle(FileWriter(files, reportName, WriteWay::Replace, PendingReportLabel));
 }
 
 } // namespace Talvane::Nimlo

@@ -1,51 +1,47 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 
+#include "files/FileWriter.h"
 #include "platform/FileSystem.h"
 
 namespace Talvane::Nimlo {
 
-// Owns at most one open platform file and closes it exactly once: by Close or
-// on destruction, whichever comes first.
+// What the new report's name starts with after its "~", where it fits.
+inline constexpr char16_t PendingReportLabel[] = u"Results.";
+
+// The report's file owner: at most one file being written (a FileWriter that
+// replaces the report whole), closed exactly once, by Close, by Commit or on
+// destruction, whichever comes first. Its failures are SystemErrors in the
+// words the run knows them by, each with the system's code where it gave one.
 class FileHandle {
 public:
-    // `openError` is the platform's code for why no file is held, if known.
-    FileHandle(FileSystem& files, std::optional<NativeFile> file, std::uint32_t openError = 0)
-        : files_(&files)
-        , file_(file)
-        , openError_(openError)
-    {}
-    FileHandle(FileHandle&& other) noexcept : files_(other.files_), file_(other.file_), openError_(other.openError_)
-    {
-        other.file_.reset();
-    }
-    FileHandle& operator=(FileHandle&&) = delete;
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() { Close(); }
+    explicit FileHandle(FileWriter writer) : writer_(std::move(writer)) {}
 
-    bool IsOpen() const { return file_.has_value(); }
+    bool IsOpen() const { return writer_.IsOpen(); }
 
-    // Writes every byte of `bytes` in one platform write, nothing else.
-    // Throws Win32Error "Handle is null!" when no file is held (with the code
-    // of the failed creation) and "Failed to write file" when the write fails
-    // (with its code) or comes up short (without one).
+    // Writes every byte of `bytes`, nothing else. Throws "Handle is null!"
+    // when no file is held (with the code of the failed creation) and
+    // "Failed to write file" when the write fails or comes up short.
     void Write(const std::string& bytes);
 
-    // Hands what was written to the storage. Throws "Handle is null!" when
-    // no file is held and "Failed to write file" with the platform's code
-    // when the platform fails.
-    void Flush();
+    // Flushes and closes the file and gives it the report's name, trying
+    // again within `retries` while another program holds the report open.
+    // Throws "Handle is null!" as Write does, "Failed to write file" when the
+    // flush fails and "Failed to replace the report" when the name cannot be
+    // given; the new file is removed then, and the earlier report stays.
+    void Commit(BusyRetries& retries);
 
-    void Close();
+    // Closes the file, if one is held, and removes it: the earlier report stays.
+    void Close() { writer_.Abandon(); }
 
 private:
-    FileSystem* files_;
-    std::optional<NativeFile> file_;
-    std::uint32_t openError_;
+    FileWriter writer_;
 };
+
+// A new file beside `reportName`, to become the report; a FileHandle that
+// holds none when no file can be created (nothing is thrown here but
+// std::bad_alloc).
+FileHandle CreateReportFile(FileSystem& files, const std::u16string& reportName);
 
 } // namespace Talvane::Nimlo

@@ -13,7 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     Talvane::Nimlo::HardenProcess();
     try {
         Talvane::Nimlo::Win32RunServices services;
-        return Talvane::Nimlo::RunAssessment(services);
+        return Talvane::Nimlo::ExitCode(Talvane::Nimlo::RunAssessment(services));
     } catch (...) {
         // Nothing may escape into std::terminate. This handler allocates
         // nothing: memory may be what ran out.
@@ -24,6 +24,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
             Talvane::Nimlo::WriteStandardLine(STD_ERROR_HANDLE, Talvane::Nimlo::NotAssessedFixedLine);
         }
         Talvane::Nimlo::WriteStandardLine(STD_OUTPUT_HANDLE, Talvane::Nimlo::LastResortResultLine);
-        return Talvane::Nimlo::ExitNotAssessed;
+        return Talvane::Nimlo::ExitCode(Talvane::Nimlo::ExitStatus::NotAssessed);
     }
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/FileHandle.h"
-#include "files/FileReplacement.h"
+#include "files/BusyRetries.h"
 #include "platform/Deadline.h"
 #include "platform/FileSystem.h"
 
@@ -14,32 +14,25 @@ namespace Talvane::Nimlo {
 // viewer) is tried again.
 inline constexpr std::uint32_t BusyReportRetryMilliseconds = 5000;
 
-// What the new report's name starts with after its "~", where it fits.
-inline constexpr char16_t PendingReportLabel[] = u"Results.";
-
-// The program's report, written whole or not at all (see FileReplacement):
-// until Commit the earlier report stays as it was.
+// The program's report, written whole or not at all (see FileWriter): until
+// Commit the earlier report stays as it was.
 class PendingReport {
 public:
-    // Creates the new file beside `reportName`; when no name can be had,
-    // holds none, and Write throws "Handle is null!". Nothing is thrown here
-    // but std::bad_alloc.
-    PendingReport(FileSystem& files, Clock& clock, const std::u16string& reportName);
+    // Creates the new file beside `reportName` (CreateReportFile).
+    PendingReport(FileSystem& files, Clock& clock, const std::u16string& reportName)
+        : retries_(clock, BusyReportRetryMilliseconds)
+        , file_(CreateReportFile(files, reportName))
+    {}
 
     // As FileHandle::Write.
-    void Write(const std::string& bytes);
+    void Write(const std::string& bytes) { file_.Write(bytes); }
 
-    // Flushes and closes the file and gives it the report's name, trying
-    // again for BusyReportRetryMilliseconds while another program holds the
-    // report open. Throws Win32Error "Failed to write file" when the flush
-    // fails and "Failed to replace the report" when the name cannot be
-    // given, each with the platform's code; the new file is removed then.
-    void Commit();
+    // As FileHandle::Commit, trying again for BusyReportRetryMilliseconds.
+    void Commit() { file_.Commit(retries_); }
 
 private:
     BusyRetries retries_;
-    FileReplacement replacement_;
-    FileHandle file_; // closed before the replacement goes
+    FileHandle file_;
 };
 
 } // namespace Talvane::Nimlo

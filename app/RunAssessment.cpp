@@ -32,7 +32,7 @@ struct Collection {
 // not answer.
 SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& abandoned)
 {
-    Clock& clock = services.Time();
+    Clock& clock = services.TickClock();
     const Deadline deadline{clock.Ticks(), limit};
     const auto collection = std::make_shared<Collection>();
     Worker& thread = services.CollectionThread();
@@ -60,7 +60,7 @@ SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& ab
 
 void WritePage(RunServices& services, const std::string& page)
 {
-    PendingReport report(services.Files(), services.Time(), ReportFileName);
+    PendingReport report(services.Files(), services.TickClock(), ReportFileName);
     report.Write(page);
     report.Commit();
 }
@@ -101,10 +101,10 @@ void TellNotAssessed(Desktop& desktop, RunResult& result, const char* reason) no
 
 // The box's fixed text; the line on standard error and the result add the
 // system's code.
-void TellWriteFailed(Desktop& desktop, RunResult& result, std::uint32_t code) noexcept
+void TellWriteFailed(Desktop& desktop, RunResult& result, std::optional<SystemCode> code) noexcept
 {
     try {
-        result.reason = WithWin32Code(ToUtf8(WriteFailureText), code);
+        result.reason = WithCode(ToUtf8(WriteFailureText), code);
         if (desktop.MessagesCanBeSeen()) {
             desktop.ShowMessage(WriteFailureText, WriteFailureCaption);
             return;
@@ -133,28 +133,28 @@ void HandBack(Desktop& desktop, const RunResult& result) noexcept
 // The end of a run that assessed nothing: the user is told, the tool handed
 // the result, and then the run ends, at once when the collection's thread
 // may still be stuck.
-int EndNotAssessed(RunServices& services, RunResult& result, const char* reason, bool abandoned)
+ExitStatus EndNotAssessed(RunServices& services, RunResult& result, const char* reason, bool abandoned)
 {
     result.outcome = RunOutcome::AssessmentFailed;
-    TellNotAssessed(services.Shell(), result, reason);
-    HandBack(services.Shell(), result);
+    TellNotAssessed(services.UserDesktop(), result, reason);
+    HandBack(services.UserDesktop(), result);
     if (abandoned) {
-        services.EndAbandoned(ExitNotAssessed);
+        services.EndAbandoned(ExitCode(ExitStatus::NotAssessed));
     }
-    return ExitNotAssessed;
+    return ExitStatus::NotAssessed;
 }
 
-int EndWriteFailed(RunServices& services, RunResult& result, std::uint32_t code)
+ExitStatus EndWriteFailed(RunServices& services, RunResult& result, std::optional<SystemCode> code)
 {
     result.outcome = RunOutcome::ReportNotWritten;
-    TellWriteFailed(services.Shell(), result, code);
-    HandBack(services.Shell(), result);
-    return ExitWriteFailed;
+    TellWriteFailed(services.UserDesktop(), result, code);
+    HandBack(services.UserDesktop(), result);
+    return ExitStatus::WriteFailed;
 }
 
 } // namespace
 
-int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
+ExitStatus RunAssessment(RunServices& services, std::uint32_t collectionLimit)
 {
     RunResult result;
     std::string page;
@@ -173,19 +173,19 @@ int RunAssessment(RunServices& services, std::uint32_t collectionLimit)
 
     try {
         WritePage(services, page);
-    } catch (const Win32Error& error) {
+    } catch (const SystemError& error) {
         // The new file is closed and removed by now, and the earlier report is as it was.
         return EndWriteFailed(services, result, error.Code());
     } catch (...) {
-        return EndWriteFailed(services, result, 0);
+        return EndWriteFailed(services, result, std::nullopt);
     }
 
     // Where nobody can see a window, a viewer would only stay behind unseen.
-    if (services.Shell().MessagesCanBeSeen()) {
-        services.Shell().Open(ReportFileName);
+    if (services.UserDesktop().MessagesCanBeSeen()) {
+        services.UserDesktop().Open(ReportFileName);
     }
-    HandBack(services.Shell(), result);
-    return ExitReportOpened;
+    HandBack(services.UserDesktop(), result);
+    return ExitStatus::ReportOpened;
 }
 
 } // namespace Talvane::Nimlo

@@ -16,8 +16,8 @@ public:
     SystemProfile CollectSystemProfile(const Deadline& deadline, CollectionProgress& progress) override;
     std::string LoadReportTemplate() override;
     FileSystem& Files() override { return files_; }
-    Desktop& Shell() override { return desktop_; }
-    Clock& Time() override { return clock_; }
+    Desktop& UserDesktop() override { return desktop_; }
+    Clock& TickClock() override { return clock_; }
     Worker& CollectionThread() override { return worker_; }
     void EndAbandoned(int status) override;
 

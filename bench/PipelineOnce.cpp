@@ -12,12 +12,12 @@ using namespace Talvane::Nimlo;
 
 class DiscardingFiles : public FileSystem {
 public:
-    NewFile CreateNew(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
-    NewFile OpenExisting(const std::u16string&) override { return {NativeFile{1}, false, 0}; }
+    NewFile CreateNew(const std::u16string&) override { return NativeFile{1}; }
+    NewFile OpenExisting(const std::u16string&) override { return NativeFile{1}; }
     Written Write(NativeFile, std::string_view bytes) override
     {
         bytesWritten += bytes.size();
-        return {static_cast<std::uint32_t>(bytes.size()), 0};
+        return {static_cast<std::uint32_t>(bytes.size()), std::nullopt};
     }
     FileStatus Flush(NativeFile) override { return {}; }
     FileStatus Close(NativeFile) override { return {}; }
@@ -59,8 +59,8 @@ public:
     SystemProfile CollectSystemProfile(const Deadline&, CollectionProgress&) override { return profile_; }
     std::string LoadReportTemplate() override { return std::string(BenchReportTemplate); }
     FileSystem& Files() override { return files; }
-    Desktop& Shell() override { return desktop; }
-    Clock& Time() override { return clock; }
+    Desktop& UserDesktop() override { return desktop; }
+    Clock& TickClock() override { return clock; }
     Worker& CollectionThread() override { return worker; }
     void EndAbandoned(int) override {}
 
@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     }
     const bool manyDisks = mode == "26";
     InMemoryServices services(manyDisks ? Bench::ManyDisksProfile() : Bench::TypicalProfile());
-    const int status = RunAssessment(services);
+    const int status = ExitCode(RunAssessment(services));
     std::printf("status %d, %zu bytes written\n", status, services.files.bytesWritten);
     return status;
 }

@@ -385,12 +385,12 @@ void FuzzResultLine(FuzzedDataProvider& data)
         result.computer = ConsumeText(data, data.ConsumeIntegralInRange<std::size_t>(0, 8000));
     }
     if (data.ConsumeBool()) {
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             std::vector<RequirementResult> rows;
             for (const char16_t* label : RowLabels(role)) {
                 rows.emplace_back(label, data.ConsumeBool(), u"", u"", u"");
             }
-            result.roles.emplace_back(RoleTitles[role], rows);
+            result.roles.emplace_back(RoleTitle(role), rows);
         }
     }
     result.reason = data.ConsumeRandomLengthString(8000);

@@ -5,23 +5,29 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Result.h"
+#include "platform/SystemError.h"
+
 namespace Talvane::Nimlo {
 
 // An open platform file, as the platform identifies it (a HANDLE on Windows,
 // a descriptor on POSIX).
 enum class NativeFile : std::uintptr_t {};
 
-// What a file operation gave: done, or the platform's error code for why not
-// (a Win32 error code or an errno value, never 0 for a failure). `inUse`
-// says that the refusal is because another program holds the file open (a
-// scanner, an indexer, a viewer, a spreadsheet), which may pass in a moment,
-// unlike a refusal of permission.
-struct FileStatus {
-    std::uint32_t error = 0;
+// Why a file operation failed: the platform's code (a Win32 code on
+// Windows, an errno value on POSIX). `inUse` says that the refusal is because
+// another program holds the file open (a scanner, an indexer, a viewer, a
+// spreadsheet), which may pass in a moment, unlike a refusal of permission;
+// `nameTaken` that something of that name is already there (a file, a
+// folder, a link), so another name may still succeed.
+struct FileFailure {
+    SystemCode code;
     bool inUse = false;
-
-    bool Done() const noexcept { return error == 0; }
+    bool nameTaken = false;
 };
+
+// Done, or why not.
+using FileStatus = Result<void, FileFailure>;
 
 // What is under a name.
 enum class EntryKind {
@@ -32,20 +38,14 @@ enum class EntryKind {
     Other // a link, a device, a FIFO or anything else
 };
 
-// What opening or creating a file gave: the file, or why not. `nameTaken`
-// says that something of that name is already there (a file, a folder, a
-// link), so another name may still succeed; `error` is the platform's code.
-struct NewFile {
-    std::optional<NativeFile> file;
-    bool nameTaken = false;
-    std::uint32_t error = 0;
-};
+// The file opened or created, or why not.
+using NewFile = Result<NativeFile, FileFailure>;
 
 // What a write gave: the count of bytes the platform took, and when that is
-// fewer than were given, the platform's code (0 when it gave none).
+// fewer than were given, the platform's code (none when it gave none).
 struct Written {
     std::uint32_t count = 0;
-    std::uint32_t error = 0;
+    std::optional<SystemCode> error = std::nullopt;
 };
 
 // The file operations of everything the project writes. Names are the

@@ -11,6 +11,7 @@
 
 #include "platform/Deadline.h"
 #include "platform/FileSystem.h"
+#include "platform/Result.h"
 
 namespace Talvane::Nimlo {
 
@@ -32,17 +33,6 @@ struct Entry {
     bool isLink = false;    // the name itself is a symbolic link (or another name surrogate)
     FileIdentity identity;  // of what it leads to, where it leads to something
     std::uint64_t size = 0; // of a regular file
-    std::string problem;    // why it could not be examined ("a link that loops"); empty when it could
-};
-
-struct FolderListing {
-    std::vector<std::filesystem::path> names; // the entries' names, in no order
-    std::string problem;                      // why it could not be listed; empty when it could
-};
-
-struct FileContents {
-    std::optional<std::string> bytes;
-    std::string problem; // why not, when there are none
 };
 
 // The file operations the fleet summary needs: reading a tree of reports it
@@ -51,15 +41,18 @@ class FleetFiles {
 public:
     virtual ~FleetFiles() = default;
 
-    // What `path` leads to, links followed.
-    virtual Entry Examine(const std::filesystem::path& path) = 0;
+    // What `path` leads to, links followed (Missing where nothing is), or
+    // why that cannot be told ("a link that loops", "permission denied").
+    virtual Result<Entry> Examine(const std::filesystem::path& path) = 0;
 
-    virtual FolderListing List(const std::filesystem::path& folder) = 0;
+    // The names of the folder's entries, in no order, or why it cannot be listed.
+    virtual Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) = 0;
 
-    // The bytes of a regular file of at most `limit` bytes. Anything else is
-    // refused without a read that could wait (a FIFO, a device), and a file
-    // that grows past `limit` while it is read is refused too.
-    virtual FileContents Read(const std::filesystem::path& file, std::uint64_t limit) = 0;
+    // The bytes of a regular file of at most `limit` bytes, or why not.
+    // Anything else is refused without a read that could wait (a FIFO, a
+    // device), and a file that grows past `limit` while it is read is
+    // refused too.
+    virtual Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) = 0;
 
     // Where the symbolic link `path` points, as it is written in the link;
     // empty when `path` is no link or its target cannot be read.
@@ -68,7 +61,7 @@ public:
     // Where the outputs are written (created, replaced, removed), and the
     // clock the retries of a busy output wait on.
     virtual FileSystem& Writing() = 0;
-    virtual Clock& Time() = 0;
+    virtual Clock& TickClock() = 0;
 
     // Creates the folder `path` in a folder that exists; false when it cannot.
     virtual bool CreateFolder(const std::filesystem::path& path) = 0;

@@ -23,8 +23,11 @@ public:
     virtual SystemProfile CollectSystemProfile(const Deadline& deadline, CollectionProgress& progress) = 0;
     virtual std::string LoadReportTemplate() = 0;
     virtual FileSystem& Files() = 0;
-    virtual Desktop& Shell() = 0;
-    virtual Clock& Time() = 0;
+    // Where the user is told and the result handed back: the message box, the
+    // shell that opens the report, standard error and standard output.
+    virtual Desktop& UserDesktop() = 0;
+    // The tick count the collection's deadline and the busy retries go by.
+    virtual Clock& TickClock() = 0;
     virtual Worker& CollectionThread() = 0;
 
     // Ends the process at once with `status`, without the runtime's exit and

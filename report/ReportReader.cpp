@@ -63,32 +63,32 @@ void TrimBlanksAtEnd(std::string& text)
 
 // A short, printable excerpt: what does not print is escaped, so a byte
 // order mark or a CR shows as what it is.
-std::string Shown(std::string_view text)
+std::string Excerpt(std::string_view text)
 {
     constexpr std::size_t Longest = 60;
-    std::string shown;
+    std::string excerpt;
     std::size_t count = 0;
     std::size_t i = 0;
     for (; i < text.size() && count < Longest; ++count) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (text.substr(i).starts_with(ByteOrderMark)) {
-            shown += "\\uFEFF";
+            excerpt += "\\uFEFF";
             i += ByteOrderMark.size();
         } else if (byte < 0x80) {
-            AppendShown(shown, byte);
+            AppendShown(excerpt, byte);
             ++i;
         } else {
             const std::size_t length = Utf8SequenceLength(text.substr(i));
             if (length == 0) {
-                AppendHexEscape(shown, byte);
+                AppendHexEscape(excerpt, byte);
                 ++i;
             } else {
-                shown += text.substr(i, length);
+                excerpt += text.substr(i, length);
                 i += length;
             }
         }
     }
-    return i < text.size() ? shown + "..." : shown;
+    return i < text.size() ? excerpt + "..." : excerpt;
 }
 
 std::size_t CommonPrefix(std::string_view a, std::string_view b)
@@ -120,11 +120,11 @@ public:
             const std::size_t same = Matching(text);
             const std::string_view found = Rest().substr(same);
             std::string problem = "expected ";
-            problem.append(what).append(" \"").append(Shown(text.substr(same))).append("\", found ");
+            problem.append(what).append(" \"").append(Excerpt(text.substr(same))).append("\", found ");
             if (found.empty()) {
                 problem.append("the end of the page (cut short?)");
             } else {
-                problem.append("\"").append(Shown(found)).append("\"");
+                problem.append("\"").append(Excerpt(found)).append("\"");
             }
             FailAt(at_ + same, problem);
             return false;
@@ -142,8 +142,8 @@ public:
             return isFirst;
         }
         if (!Failed()) {
-            FailAt(at_, "expected " + std::string(what) + " \"" + Shown(first) + "\" or \"" + Shown(second) +
-                            "\", found \"" + Shown(Rest()) + "\"");
+            FailAt(at_, "expected " + std::string(what) + " \"" + Excerpt(first) + "\" or \"" + Excerpt(second) +
+                            "\", found \"" + Excerpt(Rest()) + "\"");
         }
         return false;
     }
@@ -156,7 +156,8 @@ public:
         }
         const std::size_t found = Rest().find(end);
         if (found == std::string_view::npos) {
-            FailAt(text_.size(), "the end of " + std::string(what) + " \"" + Shown(end) + "\" is missing (cut short?)");
+            FailAt(text_.size(),
+                   "the end of " + std::string(what) + " \"" + Excerpt(end) + "\" is missing (cut short?)");
             return {};
         }
         const std::string_view text = Rest().substr(0, found);
@@ -243,7 +244,7 @@ ReportRow ReadRow(Cursor& page, const std::string& role, std::size_t index, std:
     const std::size_t labelAt = page.Position();
     row.hardware = DecodeEntities(page.Until(Markup::CellEnd, "the hardware cell"));
     if (!page.Failed() && row.hardware != label) {
-        page.FailAt(labelAt, place + " is \"" + Shown(row.hardware) + "\", not \"" + std::string(label) + "\"");
+        page.FailAt(labelAt, place + " is \"" + Excerpt(row.hardware) + "\", not \"" + std::string(label) + "\"");
     }
     page.Expect(Markup::RequirementsCellStart, "the requirements cell");
     row.requirements = ReadItems(page.Until(Markup::CellEnd, "the requirements cell"));
@@ -260,17 +261,17 @@ ReportRow ReadRow(Cursor& page, const std::string& role, std::size_t index, std:
     return row;
 }
 
-ReportRole ReadRole(Cursor& page, std::size_t index)
+ReportRole ReadRole(Cursor& page, Role expected)
 {
     ReportRole role;
     page.Expect(Markup::SectionStart, "a role section");
     page.Expect(Markup::HeadingStart, "the role's heading");
     const std::size_t titleAt = page.Position();
     role.title = DecodeEntities(page.Until(Markup::VerdictStart, "the role's title"));
-    const std::string expectedTitle = ToUtf8(RoleTitles[index]);
+    const std::string expectedTitle = ToUtf8(RoleTitle(expected));
     if (!page.Failed() && role.title != expectedTitle) {
-        page.FailAt(titleAt, "section " + std::to_string(index + 1) + " is \"" + Shown(role.title) + "\", not \"" +
-                                 expectedTitle + "\"");
+        page.FailAt(titleAt, "section " + std::to_string(RoleIndex(expected) + 1) + " is \"" + Excerpt(role.title) +
+                                 "\", not \"" + expectedTitle + "\"");
     }
     role.meets = page.Either(Markup::PassClass, Markup::FailClass, "the verdict's class");
     page.Expect(Markup::VerdictClassEnd, "the verdict");
@@ -279,7 +280,7 @@ ReportRole ReadRole(Cursor& page, std::size_t index)
     page.Expect(Markup::TableStart, "the table");
     page.Expect(Markup::HeaderRow, "the table's header row");
 
-    const auto labels = RowLabels(index);
+    const auto labels = RowLabels(expected);
     for (std::size_t i = 0; i < labels.size() && !page.Failed(); ++i) {
         role.rows.push_back(ReadRow(page, expectedTitle, i, labels.size(), ToUtf8(labels[i])));
     }
@@ -296,14 +297,14 @@ ReportRole ReadRole(Cursor& page, std::size_t index)
 
 } // namespace
 
-ReaderMaking ReportReader::ForTemplate(std::string_view reportTemplate)
+Result<ReportReader> ReportReader::ForTemplate(std::string_view reportTemplate)
 {
     const std::u16string name(NameMark.begin(), NameMark.end());
     const std::string skeleton = FillReport(std::string(reportTemplate), std::string(BodyMark), name);
     const std::size_t namePos = skeleton.find(NameMark);
     const std::size_t bodyPos = skeleton.find(BodyMark);
     if (namePos == std::string::npos || bodyPos == std::string::npos || bodyPos < namePos) {
-        return {std::nullopt, "the report template has no place for the computer name before the body"};
+        return Failure("the report template has no place for the computer name before the body");
     }
     ReportReader reader;
     std::string_view head = std::string_view(skeleton).substr(0, namePos);
@@ -321,15 +322,15 @@ ReaderMaking ReportReader::ForTemplate(std::string_view reportTemplate)
     reader.afterName_ = WithLfLineEnds(skeleton.substr(namePos + NameMark.size(), bodyPos - namePos - NameMark.size()));
     reader.tail_ = WithLfLineEnds(skeleton.substr(bodyPos + BodyMark.size()));
     TrimBlanksAtEnd(reader.tail_);
-    return {std::move(reader), {}};
+    return reader;
 }
 
-ReportReading ReportReader::Read(std::string_view page) const
+Result<ReportContent> ReportReader::Read(std::string_view page) const
 {
     return Read(std::string(page));
 }
 
-ReportReading ReportReader::Read(std::string text) const
+Result<ReportContent> ReportReader::Read(std::string text) const
 {
     const bool hadByteOrderMark = std::string_view(text).starts_with(ByteOrderMark);
     if (hadByteOrderMark) {
@@ -348,8 +349,11 @@ ReportReading ReportReader::Read(std::string text) const
     }
     ReportContent content;
     content.computerName = DecodeEntities(cursor.Until(afterName_, "the page header"));
-    for (std::size_t i = 0; i < RoleCount && !cursor.Failed(); ++i) {
-        content.roles.push_back(ReadRole(cursor, i));
+    for (const Role role : AllRoles) {
+        if (cursor.Failed()) {
+            break;
+        }
+        content.roles.push_back(ReadRole(cursor, role));
     }
     if (cursor.LooksAt(Markup::SectionStart)) {
         cursor.FailAt(cursor.Position(), "a fourth role section");
@@ -357,12 +361,12 @@ ReportReading ReportReader::Read(std::string text) const
     cursor.Expect(tail_, "the end of the report after its third role section");
     if (!cursor.Failed() && !cursor.AtEnd()) {
         cursor.FailAt(cursor.Position(), "the page goes on after its end: \"" +
-                                             Shown(std::string_view(text).substr(cursor.Position())) + "\"");
+                                             Excerpt(std::string_view(text).substr(cursor.Position())) + "\"");
     }
     if (cursor.Failed()) {
-        return {std::nullopt, cursor.Problem()};
+        return Failure(cursor.Problem());
     }
-    return {std::move(content), {}};
+    return content;
 }
 
 } // namespace Talvane::Nimlo

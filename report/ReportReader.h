@@ -5,9 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Result.h"
+
 namespace Talvane::Nimlo {
 
-struct ReaderMaking;
+class ReportReader;
 
 // One item of a cell as the page shows it: UTF-8, entities decoded. The items
 // of the C++ runtime row's system cell begin with a check box: then
@@ -46,13 +48,6 @@ struct ReportContent {
     bool operator==(const ReportContent&) const = default;
 };
 
-// The content, or why the page is not a report: the first difference, with
-// its line and column in the page as given.
-struct ReportReading {
-    std::optional<ReportContent> content;
-    std::string problem;
-};
-
 // Reads report pages back. A page is taken exactly when the program could
 // have written it: the template's markup around the computer name and the
 // body, the three roles in their order, each with its rows under their fixed
@@ -65,12 +60,14 @@ struct ReportReading {
 // as that list; the page cannot tell them apart).
 class ReportReader {
 public:
-    // The reader for pages filled from `reportTemplate`.
-    static ReaderMaking ForTemplate(std::string_view reportTemplate);
+    // The reader for pages filled from `reportTemplate`, or why none can be made from it.
+    static Result<ReportReader> ForTemplate(std::string_view reportTemplate);
 
-    ReportReading Read(std::string_view page) const;
+    // The content, or why the page is not a report: the first difference,
+    // with its line and column in the page as given.
+    Result<ReportContent> Read(std::string_view page) const;
     // The same for a page the caller hands over: it is read in place.
-    ReportReading Read(std::string text) const;
+    Result<ReportContent> Read(std::string text) const;
 
 private:
     ReportReader() = default;
@@ -79,12 +76,6 @@ private:
     std::string headMeta_;  // the same with it
     std::string afterName_; // from the computer name to the report body
     std::string tail_;      // after the report body, without white space at its end
-};
-
-// A reader, or why none can be made from the template.
-struct ReaderMaking {
-    std::optional<ReportReader> reader;
-    std::string problem;
 };
 
 } // namespace Talvane::Nimlo

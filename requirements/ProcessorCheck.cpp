@@ -29,6 +29,8 @@ RequirementResult CheckServerProcessor(const CpuInfo& cpu)
                                         u"cores or processors~";
     const std::u16string thresholds =
         FormatFixed(ServerMinimumGHz, 1) + u" GHz " + FormatInteger(ServerMinimumCores) + u" Core.";
+    // The passing message begins with a tab on purpose: the page has always
+    // shown it so, and readers of the page and of the CSV compare it as it is.
     const std::u16string message = passed ? u"\tThis system meets the recommended " + thresholds
                                           : u"This system does not meet the minimum " + thresholds;
     return {ProcessorLabel, passed, requirements, DescribeProcessor(cpu), message};

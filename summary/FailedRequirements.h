@@ -57,22 +57,22 @@ public:
     };
 
     // The report falls short of row `row` of role `role`.
-    void Add(std::size_t role, std::size_t row) { bits_ |= Bit(FirstRequirement(role) + row); }
+    void Add(Role role, std::size_t row) { bits_ |= Bit(FirstRequirement(role) + row); }
 
     // Whether the report falls short of row `row` of role `role`.
-    bool FallsShort(std::size_t role, std::size_t row) const { return FallsShortOf(FirstRequirement(role) + row); }
+    bool FallsShort(Role role, std::size_t row) const { return FallsShortOf(FirstRequirement(role) + row); }
     // Whether the report falls short of the requirement numbered `requirement` (RoleLabels' numbering).
     bool FallsShortOf(std::size_t requirement) const { return (bits_ & Bit(requirement)) != 0; }
     // Whether the report meets the role: it falls short of none of its rows.
-    bool Meets(std::size_t role) const { return (bits_ & RoleRows(role)) == 0; }
+    bool Meets(Role role) const { return (bits_ & RoleRows(role)) == 0; }
     // The rows of the role the report falls short of.
-    Rows Of(std::size_t role) const { return Rows((bits_ & RoleRows(role)) >> FirstRequirement(role)); }
+    Rows Of(Role role) const { return Rows((bits_ & RoleRows(role)) >> FirstRequirement(role)); }
 
     bool operator==(const FailedRequirements&) const = default;
 
 private:
     static constexpr Mask Bit(std::size_t requirement) { return Mask{1} << requirement; }
-    static constexpr Mask RoleRows(std::size_t role)
+    static constexpr Mask RoleRows(Role role)
     {
         return ((Mask{1} << RowLabels(role).size()) - 1u) << FirstRequirement(role);
     }

@@ -1,4 +1,4 @@
-// SystemAssessmentSummary: the fleet's reports in one CSV and one overview page.
+// SystemAssessmentSummary: the reports and notes of a fleet in two CSVs, an overview page and list files.
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "summary/RunSummary.h"
+#include "summary/Run.h"
 
 extern const std::string_view SummaryReportTemplate;
 
@@ -19,7 +19,8 @@ int Summarize(const std::vector<std::string>& arguments) noexcept
 {
     try {
         const auto files = Talvane::Nimlo::MakePlatformFleetFiles();
-        return Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr);
+        return static_cast<int>(
+            Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr));
     } catch (const std::exception& error) {
         std::fputs("SystemAssessmentSummary: ", stderr);
         std::fputs(error.what(), stderr);
@@ -27,7 +28,7 @@ int Summarize(const std::vector<std::string>& arguments) noexcept
     } catch (...) {
         std::fputs("SystemAssessmentSummary: stopped by an unknown error\n", stderr);
     }
-    return Talvane::Nimlo::SummaryUsageError;
+    return static_cast<int>(Talvane::Nimlo::SummaryStatus::Failed);
 }
 
 } // namespace

@@ -7,10 +7,11 @@
 
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
-#include "summary/HostNote.h"
-#include "summary/ListFiles.h"
-#include "summary/ReportFiles.h"
+#include "summary/HostFiles.h"
+#include "summary/Lists.h"
+#include "summary/Paths.h"
 #include "text/HtmlText.h"
+#include "text/ShownText.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -91,12 +92,12 @@ public:
                  Text(ToUtf8(MajorVersion)) + " by " + Text(ToUtf8(OemName)) + "</h1>\n";
         Counts();
         page_ += "<div class=\"roles\">\n";
-        for (std::size_t role = 0; role < RoleCount; ++role) {
-            Role(role);
+        for (const Role role : AllRoles) {
+            RoleShortfalls(role);
         }
         page_ += "</div>\n";
         NotAssessed();
-        Machines();
+        ReportTable();
         page_ += "</body>\n</html>\n";
         out_.write(page_.data(), static_cast<std::streamsize>(page_.size()));
     }
@@ -137,16 +138,17 @@ private:
         page_ += "</div>\n";
     }
 
-    void Role(std::size_t role)
+    void RoleShortfalls(Role role)
     {
         const std::size_t read = counts_.reportsRead;
-        page_ += "<div class=\"role\"><h2>" + Text(ToUtf8(RoleTitles[role])) + ": <b>" +
-                 std::to_string(counts_.meeting[role]) + "</b> of " + std::to_string(read) + " reports meet it";
+        page_ += "<div class=\"role\"><h2>" + Text(ToUtf8(RoleTitle(role))) + ": <b>" +
+                 std::to_string(counts_.meeting[RoleIndex(role)]) + "</b> of " + std::to_string(read) +
+                 " reports meet it";
         if (fleet_.AccountsForHosts()) {
             page_ += " (" + HostsAccountedFor() + ")";
         }
         page_ += "</h2>\n<table class=\"shortfalls\">\n";
-        const std::size_t falling = read - counts_.meeting[role];
+        const std::size_t falling = read - counts_.meeting[RoleIndex(role)];
         Bar("falls short of any", falling, RoleListName(role));
 
         std::vector<std::size_t> requirements(RowLabels(role).size());
@@ -205,7 +207,7 @@ private:
                 if (Size() - start >= OverviewNotAssessedBytes) {
                     break;
                 }
-                std::string name = Text(ShownName(ValidUtf8(host.name.substr(0, ShownTextLimit))));
+                std::string name = Text(NulEscaped(ValidUtf8(host.name.substr(0, KeptTextLimit))));
                 if (host.unexpected) {
                     name += "<span class=\"unexpected\">not expected</span>";
                 }
@@ -220,7 +222,7 @@ private:
         }
     }
 
-    void Machines()
+    void ReportTable()
     {
         page_ += "<h2>Reports</h2>\n<table class=\"machines\">\n<tr><th>Computer</th>";
         for (const char16_t* title : RoleTitles) {
@@ -229,7 +231,7 @@ private:
         page_ += "<th>Report</th></tr>\n";
         const std::size_t start = Size();
         std::size_t shown = 0;
-        for (const ReportRecord& machine : fleet_.Machines()) {
+        for (const ReportRecord& machine : fleet_.Reports()) {
             std::string row = Row(machine);
             if (Size() - start + row.size() > OverviewTableBytes) {
                 break;
@@ -239,12 +241,12 @@ private:
             ++shown;
         }
         page_ += "</table>\n";
-        More(fleet_.Machines().size() - shown, "reports", "the CSVs and the lists");
+        More(fleet_.Reports().size() - shown, "reports", "the CSVs and the lists");
     }
 
     std::string Row(const ReportRecord& machine) const
     {
-        std::string row = "<tr><td>" + Text(ShownName(fleet_.ComputerName(machine)));
+        std::string row = "<tr><td>" + Text(NulEscaped(fleet_.ComputerName(machine)));
         if (machine.duplicate) {
             row += "<span class=\"duplicate\">duplicate</span>";
         }
@@ -252,7 +254,7 @@ private:
             row += "<span class=\"unexpected\">not expected</span>";
         }
         row += "</td>";
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             if (machine.failed.Meets(role)) {
                 row += "<td class=\"pass\">meets</td>";
                 continue;

@@ -33,6 +33,20 @@ void AppendShown(std::string& out, unsigned char byte)
     }
 }
 
+std::string NulEscaped(std::string_view name)
+{
+    std::string escaped;
+    escaped.reserve(name.size());
+    for (const char c : name) {
+        if (c == '\0') {
+            AppendHexEscape(escaped, 0);
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 std::string ShownText(std::string_view text)
 {
     std::string shown;

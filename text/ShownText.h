@@ -18,4 +18,9 @@ void AppendShown(std::string& out, unsigned char byte);
 // `text` with every byte as AppendShown shows it.
 std::string ShownText(std::string_view text);
 
+// A name as the summary's outputs write it: a NUL, which no real computer's
+// name holds, escaped as messages write it (\x00), so that nothing reading a
+// CSV or a page takes it for the name's end; every other byte as it is.
+std::string NulEscaped(std::string_view name);
+
 } // namespace Talvane::Nimlo

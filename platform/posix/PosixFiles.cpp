@@ -8,6 +8,8 @@
 #include <exception>
 #include <random>
 
+#include "platform/posix/Uninterrupted.h"
+
 namespace Talvane::Nimlo {
 namespace {
 
@@ -17,26 +19,23 @@ int Descriptor(NativeFile file)
 }
 
 // errno, as the code of a call that just failed (never 0 for a failure).
-std::uint32_t LastError()
+SystemCode LastError()
 {
-    return errno != 0 ? static_cast<std::uint32_t>(errno) : static_cast<std::uint32_t>(EIO);
+    return SystemCode::Errno(errno != 0 ? errno : EIO);
 }
 
 FileStatus StatusOf(int result)
 {
-    return result == 0 ? FileStatus{} : FileStatus{LastError()};
+    if (result == 0) {
+        return {};
+    }
+    return Failure(FileFailure{LastError()});
 }
 
-// `call` again for as long as a signal interrupts it.
-template <class Call> auto Uninterrupted(Call call)
+// A name the seam carries that no POSIX name gives (a unit past 0xFF).
+FileFailure NoSuchName()
 {
-    for (;;) {
-        errno = 0;
-        const auto result = call();
-        if (result >= 0 || errno != EINTR) {
-            return result;
-        }
-    }
+    return {SystemCode::Errno(EINVAL)};
 }
 
 } // namespace
@@ -55,14 +54,14 @@ NewFile PosixFileSystem::Open(const std::u16string& name, int flags)
 {
     const std::optional<std::string> path = FileNameToBytes(name);
     if (!path) {
-        return {std::nullopt, false, EINVAL};
+        return Failure(NoSuchName());
     }
     const int descriptor = Uninterrupted([&] { return calls_.open(path->c_str(), flags, 0666); });
     if (descriptor < 0) {
-        const std::uint32_t error = LastError();
-        return {std::nullopt, error == EEXIST, error};
+        const SystemCode error = LastError();
+        return Failure(FileFailure{error, false, error == SystemCode::Errno(EEXIST)});
     }
-    return {NativeFile{static_cast<std::uintptr_t>(descriptor)}, false, 0};
+    return NativeFile{static_cast<std::uintptr_t>(descriptor)};
 }
 
 NewFile PosixFileSystem::CreateNew(const std::u16string& name)
@@ -85,12 +84,12 @@ Written PosixFileSystem::Write(NativeFile file, std::string_view bytes)
             return {total, LastError()};
         }
         if (count == 0) {
-            return {total, 0}; // the platform took nothing and said nothing: no use asking again
+            return {total, std::nullopt}; // the platform took nothing and said nothing: no use asking again
         }
         total += static_cast<std::uint32_t>(count);
         bytes.remove_prefix(static_cast<std::size_t>(count));
     }
-    return {total, 0};
+    return {total, std::nullopt};
 }
 
 FileStatus PosixFileSystem::Flush(NativeFile file)
@@ -111,7 +110,7 @@ FileStatus PosixFileSystem::Rename(const std::u16string& from, const std::u16str
     const std::optional<std::string> source = FileNameToBytes(from);
     const std::optional<std::string> target = FileNameToBytes(to);
     if (!source || !target) {
-        return {EINVAL};
+        return Failure(NoSuchName());
     }
     return StatusOf(Uninterrupted([&] { return calls_.rename(source->c_str(), target->c_str()); }));
 }
@@ -120,7 +119,7 @@ FileStatus PosixFileSystem::Remove(const std::u16string& name)
 {
     const std::optional<std::string> path = FileNameToBytes(name);
     if (!path) {
-        return {EINVAL};
+        return Failure(NoSuchName());
     }
     return StatusOf(Uninterrupted([&] { return calls_.unlink(path->c_str()); }));
 }

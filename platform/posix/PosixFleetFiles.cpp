@@ -1,16 +1,15 @@
 // The fleet summary's file operations on Linux and other POSIX systems.
-#include <dirent.h>
+#include "platform/posix/PosixFleetFiles.h"
+
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "platform/FleetFiles.h"
-#include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/Uninterrupted.h"
 #include "platform/posix/UniqueDescriptor.h"
+#include "platform/posix/UniqueDirectory.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -28,127 +27,130 @@ std::string Reason(int error)
     }
 }
 
-class PosixFleetFiles final : public FleetFiles {
-public:
-    Entry Examine(const std::filesystem::path& path) override
-    {
-        Entry entry;
-        struct stat name {};
-        if (::lstat(path.c_str(), &name) != 0) {
-            if (errno != ENOENT && errno != ENOTDIR) {
-                entry.problem = Reason(errno);
-            }
-            return entry;
-        }
-        entry.isLink = S_ISLNK(name.st_mode);
-        struct stat target {};
-        if (::stat(path.c_str(), &target) != 0) {
-            if (errno != ENOENT && errno != ENOTDIR) {
-                entry.problem = Reason(errno);
-            }
-            return entry; // a link that leads nowhere: missing
-        }
-        entry.type = S_ISREG(target.st_mode)   ? EntryType::Regular
-                     : S_ISDIR(target.st_mode) ? EntryType::Folder
-                                               : EntryType::Other;
-        entry.identity = {static_cast<std::uint64_t>(target.st_dev), static_cast<std::uint64_t>(target.st_ino)};
-        entry.size = entry.type == EntryType::Regular ? static_cast<std::uint64_t>(target.st_size) : 0;
-        return entry;
-    }
-
-    FolderListing List(const std::filesystem::path& folder) override
-    {
-        FolderListing listing;
-        DIR* directory = ::opendir(folder.c_str());
-        if (directory == nullptr) {
-            listing.problem = Reason(errno);
-            return listing;
-        }
-        for (;;) {
-            errno = 0;
-            const dirent* entry = ::readdir(directory);
-            if (entry == nullptr) {
-                if (errno != 0) {
-                    listing.problem = Reason(errno);
-                }
-                break;
-            }
-            const std::string_view name = entry->d_name;
-            if (name != "." && name != "..") {
-                listing.names.emplace_back(name);
-            }
-        }
-        ::closedir(directory);
-        return listing;
-    }
-
-    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
-    {
-        // Non-blocking, so that a FIFO put in the file's place cannot make the open wait.
-        const UniqueDescriptor in(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        if (!in) {
-            return {std::nullopt, Reason(errno)};
-        }
-        struct stat status {};
-        if (::fstat(in.get(), &status) != 0) {
-            return {std::nullopt, Reason(errno)};
-        }
-        if (!S_ISREG(status.st_mode)) {
-            return {std::nullopt, "not a regular file"};
-        }
-        if (static_cast<std::uint64_t>(status.st_size) > limit) {
-            return {std::nullopt, "larger than " + std::to_string(limit) + " bytes"};
-        }
-        std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(status.st_size));
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t count = ::read(in.get(), buffer, sizeof buffer);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0) {
-                return {std::nullopt, Reason(errno)};
-            }
-            if (count == 0) {
-                return {std::move(bytes), {}};
-            }
-            if (bytes.size() + static_cast<std::size_t>(count) > limit) {
-                return {std::nullopt, "grew past " + std::to_string(limit) + " bytes while it was read"};
-            }
-            bytes.append(buffer, static_cast<std::size_t>(count));
-        }
-    }
-
-    std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& path) override
-    {
-        std::string target(256, '\0');
-        for (;;) {
-            const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-            if (length < 0) {
-                return std::nullopt;
-            }
-            if (static_cast<std::size_t>(length) < target.size()) {
-                target.resize(static_cast<std::size_t>(length));
-                return std::filesystem::path(target);
-            }
-            target.resize(target.size() * 2);
-        }
-    }
-
-    FileSystem& Writing() override { return writing_; }
-    Clock& Time() override { return clock_; }
-
-    bool CreateFolder(const std::filesystem::path& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
-
-    bool StandardErrorIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
-
-private:
-    PosixFileSystem writing_;
-    PosixClock clock_;
-};
+// Whether a failed look-up only says that nothing is there.
+bool IsMissing(int error)
+{
+    return error == ENOENT || error == ENOTDIR;
+}
 
 } // namespace
+
+PosixFleetCalls PosixFleetCalls::System()
+{
+    return {&::lstat, &::stat, &::opendir, &::readdir, [](const char* path, int flags) { return ::open(path, flags); },
+            &::fstat, &::read, &::readlink};
+}
+
+Result<Entry> PosixFleetFiles::Examine(const std::filesystem::path& path)
+{
+    Entry entry;
+    struct stat name {};
+    if (Uninterrupted([&] { return calls_.lstat(path.c_str(), &name); }) != 0) {
+        if (!IsMissing(errno)) {
+            return Failure(Reason(errno));
+        }
+        return entry;
+    }
+    entry.isLink = S_ISLNK(name.st_mode);
+    struct stat target {};
+    if (Uninterrupted([&] { return calls_.stat(path.c_str(), &target); }) != 0) {
+        if (!IsMissing(errno)) {
+            return Failure(Reason(errno));
+        }
+        return entry; // a link that leads nowhere: missing
+    }
+    entry.type = S_ISREG(target.st_mode)   ? EntryType::Regular
+                 : S_ISDIR(target.st_mode) ? EntryType::Folder
+                                           : EntryType::Other;
+    entry.identity = {static_cast<std::uint64_t>(target.st_dev), static_cast<std::uint64_t>(target.st_ino)};
+    entry.size = entry.type == EntryType::Regular ? static_cast<std::uint64_t>(target.st_size) : 0;
+    return entry;
+}
+
+Result<std::vector<std::filesystem::path>> PosixFleetFiles::List(const std::filesystem::path& folder)
+{
+    const UniqueDirectory directory(calls_.opendir(folder.c_str()));
+    if (!directory) {
+        return Failure(Reason(errno));
+    }
+    std::vector<std::filesystem::path> names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = calls_.readdir(directory.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                return Failure(Reason(errno)); // a listing that breaks off is no listing
+            }
+            return names;
+        }
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+}
+
+Result<std::string> PosixFleetFiles::Read(const std::filesystem::path& file, std::uint64_t limit)
+{
+    // Non-blocking, so that a FIFO put in the file's place cannot make the open wait.
+    const UniqueDescriptor in(
+        Uninterrupted([&] { return calls_.open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
+    if (!in) {
+        return Failure(Reason(errno));
+    }
+    struct stat status {};
+    if (calls_.fstat(in.get(), &status) != 0) {
+        return Failure(Reason(errno));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Failure("not a regular file");
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > limit) {
+        return Failure("larger than " + std::to_string(limit) + " bytes");
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t count = Uninterrupted([&] { return calls_.read(in.get(), buffer, sizeof buffer); });
+        if (count < 0) {
+            return Failure(Reason(errno));
+        }
+        if (count == 0) {
+            return bytes;
+        }
+        if (bytes.size() + static_cast<std::size_t>(count) > limit) {
+            return Failure("grew past " + std::to_string(limit) + " bytes while it was read");
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+std::optional<std::filesystem::path> PosixFleetFiles::LinkTarget(const std::filesystem::path& path)
+{
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t length = calls_.readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            return std::nullopt;
+        }
+        if (static_cast<std::size_t>(length) < target.size()) {
+            target.resize(static_cast<std::size_t>(length));
+            return std::filesystem::path(target);
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+bool PosixFleetFiles::CreateFolder(const std::filesystem::path& path)
+{
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool PosixFleetFiles::StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 std::unique_ptr<FleetFiles> MakePlatformFleetFiles()
 {

@@ -25,24 +25,28 @@ NativeFile ToNative(HANDLE handle)
 }
 
 // The calling thread's last error, as the code of a call that just failed.
-std::uint32_t LastError()
+SystemCode LastError()
 {
     const DWORD error = GetLastError();
-    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE; // a failure is never "success"
+    return SystemCode::Win32(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE); // a failure is never "success"
 }
 
 FileStatus StatusOf(BOOL succeeded)
 {
-    return succeeded ? FileStatus{} : FileStatus{LastError()};
+    if (succeeded) {
+        return {};
+    }
+    return Failure(FileFailure{LastError()});
 }
 
 NewFile Opened(HANDLE handle)
 {
     if (handle == INVALID_HANDLE_VALUE) {
-        const std::uint32_t error = LastError();
-        return {std::nullopt, error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS, error};
+        const SystemCode error = LastError();
+        return Failure(
+            FileFailure{error, false, error.value == ERROR_FILE_EXISTS || error.value == ERROR_ALREADY_EXISTS});
     }
-    return {ToNative(handle), false, 0};
+    return ToNative(handle);
 }
 
 } // namespace
@@ -85,11 +89,11 @@ Written Win32FileSystem::Write(NativeFile file, std::string_view bytes)
         }
         total += count;
         if (count < chunk) {
-            return {total, 0};
+            return {total, std::nullopt};
         }
         bytes.remove_prefix(count);
     }
-    return {total, 0};
+    return {total, std::nullopt};
 }
 
 FileStatus Win32FileSystem::Flush(NativeFile file)
@@ -109,10 +113,10 @@ FileStatus Win32FileSystem::Rename(const std::u16string& from, const std::u16str
     if (calls_.moveFileEx(AsWide(from), AsWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return {};
     }
-    const std::uint32_t error = LastError();
-    const bool inUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                       (error == ERROR_ACCESS_DENIED && HeldOpenElsewhere(to));
-    return {error, inUse};
+    const SystemCode error = LastError();
+    const bool inUse = error.value == ERROR_SHARING_VIOLATION || error.value == ERROR_LOCK_VIOLATION ||
+                       (error.value == ERROR_ACCESS_DENIED && HeldOpenElsewhere(to));
+    return Failure(FileFailure{error, inUse});
 }
 
 FileStatus Win32FileSystem::Remove(const std::u16string& name)

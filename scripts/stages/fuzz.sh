@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Short fuzzing runs: builds the libFuzzer targets with clang-14,
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs every target for a
-# bounded time on a fresh copy of its seed corpus, two at a time (five targets
+# bounded time on a fresh copy of its seed corpus, two at a time (six targets
 # at 40 s each take about two minutes after the build). A crash, a sanitizer
 # report or a violated property fails the stage. Longer runs:
 # scripts/run-fuzzers.sh.

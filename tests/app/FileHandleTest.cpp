@@ -12,43 +12,29 @@ namespace {
 
 using Testing::FakeFileSystem;
 
-FileHandle Open(FakeFileSystem& files, const std::u16string& name)
-{
-    return FileHandle(files, files.CreateNew(name).file);
-}
-
-std::string ErrorOf(FileHandle& file, const std::string& bytes)
-{
-    try {
-        file.Write(bytes);
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "no error";
-}
-
 TEST(FileHandleTest, WritesExactlyTheBytes)
 {
     FakeFileSystem files;
-    {
-        FileHandle file = Open(files, u"out.html");
-        file.Write(std::string("a\0b\r\n", 5));
-    }
-    EXPECT_EQ(files.files.at(u"out.html"), std::string("a\0b\r\n", 5));
-    EXPECT_EQ(files.log, (std::vector<std::string>{"create", "write", "close"}));
+    Testing::FakeClock clock;
+    BusyRetries retries(clock, 0);
+    FileHandle file = CreateReportFile(files, u"out.html");
+    file.Write(std::string("a\0b\r\n", 5));
+    file.Commit(retries);
+    EXPECT_EQ(files.files, (std::map<std::u16string, std::string>{{u"out.html", std::string("a\0b\r\n", 5)}}));
+    EXPECT_EQ(files.log, (std::vector<std::string>{"number", "create", "write", "flush", "close", "rename"}));
 }
 
 TEST(FileHandleTest, ClosedOnceWhetherClosedOrDestroyed)
 {
     FakeFileSystem files;
     {
-        FileHandle file = Open(files, u"a");
+        FileHandle file = CreateReportFile(files, u"a");
         file.Close();
         file.Close();
         EXPECT_FALSE(file.IsOpen());
     }
     {
-        FileHandle file = Open(files, u"b");
+        const FileHandle file = CreateReportFile(files, u"b");
     }
     EXPECT_EQ(files.closes.at(NativeFile{100}), 1);
     EXPECT_EQ(files.closes.at(NativeFile{101}), 1);
@@ -58,8 +44,8 @@ TEST(FileHandleTest, MovedFromHandleDoesNotClose)
 {
     FakeFileSystem files;
     {
-        FileHandle first = Open(files, u"a");
-        FileHandle second(std::move(first));
+        FileHandle first = CreateReportFile(files, u"a");
+        const FileHandle second(std::move(first));
         EXPECT_FALSE(first.IsOpen()); // NOLINT(bugprone-use-after-move): the moved-from owner must be empty
         EXPECT_TRUE(second.IsOpen());
     }
@@ -70,63 +56,51 @@ TEST(FileHandleTest, NoFileMeansNullHandleAndNoPlatformCall)
 {
     FakeFileSystem files;
     files.refuseCreate = true;
-    FileHandle file = Open(files, u"a");
+    FileHandle file = CreateReportFile(files, u"a");
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(ErrorOf(file, "x"), "Handle is null!");
-    EXPECT_THROW(file.Flush(), std::runtime_error);
-    EXPECT_EQ(files.log, (std::vector<std::string>{"create"}));
+    const std::vector<std::string> calls = files.log;
+    EXPECT_THROW(file.Write("x"), SystemError);
+    EXPECT_EQ(files.log, calls);
 }
 
-// Each failure of the platform keeps its code in the error; a short write,
-// for which the platform gives none, says only what failed.
-struct WriteFailure {
-    const char* name;
-    bool FakeFileSystem::*failure;
-    bool flush; // the failure shows in Flush rather than Write
-    std::uint32_t code;
-    const char* message;
-};
-
-class FileHandleFailureTest : public testing::TestWithParam<WriteFailure> {};
-
-TEST_P(FileHandleFailureTest, RaisesWin32ErrorWithThePlatformsCode)
+// Each failure of each step in the words the run knows it by, with the
+// system's code where it gave one (a write that comes up short gives none).
+TEST(FileHandleTest, EachFailureSaysItsStepAndTheSystemsCode)
 {
-    FakeFileSystem files;
-    files.*GetParam().failure = true;
-    const std::uint32_t openError = 1234;
-    FileHandle file(files, files.CreateNew(u"a").file, openError);
-    try {
-        file.Write("page");
-        if (GetParam().flush) {
-            file.Flush();
+    struct Case {
+        bool FakeFileSystem::*failure;
+        const char* action;
+        std::optional<SystemCode> code;
+        const char* message;
+    };
+    const Case cases[] = {
+        {&FakeFileSystem::refuseCreate, "Handle is null!", FakeFileSystem::AccessDenied,
+         "Handle is null! (Win32 error 5)"},
+        {&FakeFileSystem::noNumbers, "Handle is null!", std::nullopt, "Handle is null!"},
+        {&FakeFileSystem::failWrite, "Failed to write file", FakeFileSystem::DiskFull,
+         "Failed to write file (Win32 error 112)"},
+        {&FakeFileSystem::shortWrite, "Failed to write file", std::nullopt, "Failed to write file"},
+        {&FakeFileSystem::failFlush, "Failed to write file", FakeFileSystem::DiskFull,
+         "Failed to write file (Win32 error 112)"},
+        {&FakeFileSystem::failRename, "Failed to replace the report", FakeFileSystem::AccessDenied,
+         "Failed to replace the report (Win32 error 5)"},
+    };
+    for (const Case& c : cases) {
+        FakeFileSystem files;
+        Testing::FakeClock clock;
+        BusyRetries retries(clock, 0);
+        files.*c.failure = true;
+        FileHandle file = CreateReportFile(files, u"report.html");
+        try {
+            file.Write("page");
+            file.Commit(retries);
+            ADD_FAILURE() << c.message << ": the failure went unnoticed";
+        } catch (const SystemError& error) {
+            EXPECT_EQ(error.Action(), c.action);
+            EXPECT_EQ(error.Code(), c.code) << c.message;
+            EXPECT_STREQ(error.what(), c.message);
         }
-        ADD_FAILURE() << "the failure went unnoticed";
-    } catch (const Win32Error& error) {
-        EXPECT_EQ(error.Action(), "Failed to write file");
-        EXPECT_EQ(error.Code(), GetParam().code);
-        EXPECT_STREQ(error.what(), GetParam().message);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, FileHandleFailureTest,
-    testing::Values(WriteFailure{"WriteFails", &FakeFileSystem::failWrite, false, FakeFileSystem::DiskFull,
-                                 "Failed to write file (Win32 error 112)"},
-                    WriteFailure{"ShortWrite", &FakeFileSystem::shortWrite, false, 0, "Failed to write file"},
-                    WriteFailure{"FlushFails", &FakeFileSystem::failFlush, true, FakeFileSystem::DiskFull,
-                                 "Failed to write file (Win32 error 112)"}),
-    [](const testing::TestParamInfo<WriteFailure>& each) { return each.param.name; });
-
-TEST(FileHandleTest, NullHandleCarriesTheCodeOfTheFailedCreation)
-{
-    FakeFileSystem files;
-    FileHandle file(files, std::nullopt, FakeFileSystem::AccessDenied);
-    try {
-        file.Write("page");
-        ADD_FAILURE() << "a write without a file went unnoticed";
-    } catch (const Win32Error& error) {
-        EXPECT_EQ(error.Action(), "Handle is null!");
-        EXPECT_EQ(error.Code(), FakeFileSystem::AccessDenied);
+        EXPECT_TRUE(files.files.empty()) << c.message << ": the new file is removed";
     }
 }
 

@@ -18,7 +18,7 @@ class GoldenPageTest : public testing::TestWithParam<GoldenCase> {};
 TEST_P(GoldenPageTest, PageMatchesByteForByte)
 {
     Testing::FakeRunServices services(GetParam().profile());
-    ASSERT_EQ(RunAssessment(services), 0);
+    ASSERT_EQ(RunAssessment(services), ExitStatus::ReportOpened);
     const std::string& page = services.files.files.at(u"System Assessment Results.html");
     EXPECT_EQ(page, GetParam().expected);
 }

@@ -22,7 +22,7 @@ std::size_t Find(const std::string& text, const std::string& piece)
 TEST(RunAssessmentTest, WritesThePageClosesItThenOpensIt)
 {
     FakeRunServices services(Testing::AllPassProfile());
-    EXPECT_EQ(RunAssessment(services), 0);
+    EXPECT_EQ(RunAssessment(services), ExitStatus::ReportOpened);
 
     EXPECT_EQ(services.files.log, (std::vector<std::string>{"number", "create", "write", "flush", "close", "rename"}));
     ASSERT_EQ(services.files.files.size(), 1u);
@@ -40,7 +40,7 @@ TEST(RunAssessmentTest, WritesThePageClosesItThenOpensIt)
 TEST(RunAssessmentTest, SectionsInRoleOrder)
 {
     FakeRunServices services(Testing::EmptyProfile());
-    ASSERT_EQ(RunAssessment(services), 0);
+    ASSERT_EQ(RunAssessment(services), ExitStatus::ReportOpened);
     const std::string& page = services.files.files.at(u"System Assessment Results.html");
     const std::size_t client = Find(page, ">Client: <span");
     const std::size_t web = Find(page, ">Web Server or 32-bit Application Server: <span");
@@ -67,7 +67,7 @@ TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxEarlierReportKeptNothingLeft)
     services.files.files = before;
     services.files.*GetParam().failure = true;
 
-    EXPECT_EQ(RunAssessment(services), -1);
+    EXPECT_EQ(RunAssessment(services), ExitStatus::WriteFailed);
 
     ASSERT_EQ(services.desktop.messages.size(), 1u);
     EXPECT_EQ(services.desktop.messages[0].text,
@@ -107,7 +107,7 @@ TEST(RunAssessmentTest, ErrorBeforeWritingIsReportedAndNothingWritten)
     for (const Case& c : cases) {
         FakeRunServices services(Testing::AllPassProfile());
         services.collectError = c.raise;
-        EXPECT_EQ(RunAssessment(services), 1);
+        EXPECT_EQ(RunAssessment(services), ExitStatus::NotAssessed);
         ASSERT_EQ(services.desktop.messages.size(), 1u);
         EXPECT_EQ(services.desktop.messages[0].text, u"The system assessment could not be completed: " + c.reason);
         EXPECT_EQ(services.desktop.messages[0].caption, u"System Assessment");
@@ -145,7 +145,7 @@ TEST(RunAssessmentTest, WhereNobodyCanSeeNoBoxNoViewerAndTheReasonOnStandardErro
             if (c.failCollect) {
                 services.collectError = [] { throw std::runtime_error("WMI could not be reached"); };
             }
-            EXPECT_EQ(RunAssessment(services), c.status) << c.name;
+            EXPECT_EQ(ExitCode(RunAssessment(services)), c.status) << c.name;
             const bool failed = c.line != nullptr;
             EXPECT_EQ(services.desktop.messages.size(), visible && failed ? 1u : 0u)
                 << c.name << ", visible " << visible;
@@ -206,7 +206,7 @@ TEST(RunAssessmentTest, ACollectionThatNeverEndsIsAbandonedAtTheDeadline)
         services.hangIn = "Win32_LogicalDisk";
         services.hangPhase = CollectionProgress::Phase::AwaitingResult;
 
-        EXPECT_EQ(RunAssessment(services, 300), 1);
+        EXPECT_EQ(RunAssessment(services, 300), ExitStatus::NotAssessed);
 
         EXPECT_EQ(services.worker.waits, std::vector<std::uint32_t>{300});
         EXPECT_EQ(services.endedAbandoned, std::vector<int>{1});
@@ -230,7 +230,7 @@ TEST(RunAssessmentTest, ACollectionThatNeverEndsIsAbandonedAtTheDeadline)
 TEST(RunAssessmentTest, TheCollectionHasTwoMinutesFromItsStart)
 {
     FakeRunServices services(Testing::AllPassProfile());
-    ASSERT_EQ(RunAssessment(services), 0);
+    ASSERT_EQ(RunAssessment(services), ExitStatus::ReportOpened);
     ASSERT_TRUE(services.collectDeadline.has_value());
     EXPECT_EQ(services.collectDeadline->start, services.clock.now);
     EXPECT_EQ(services.collectDeadline->limit, 120000u);
@@ -244,7 +244,7 @@ TEST(RunAssessmentTest, AWaitGivenUpAtTheDeadlineNamesItsStep)
     FakeRunServices services(Testing::AllPassProfile());
     services.desktop.visible = false;
     services.collectError = [] { throw DeadlinePassed(); };
-    EXPECT_EQ(RunAssessment(services), 1);
+    EXPECT_EQ(RunAssessment(services), ExitStatus::NotAssessed);
     EXPECT_EQ(services.desktop.errorLines,
               std::vector<std::string>{"System Assessment: The system assessment could not be completed: Starting the "
                                        "collection did not answer within 120 s\r\n"});
@@ -258,7 +258,7 @@ TEST(RunAssessmentTest, AReportHeldOpenThroughoutFailsAfterTheRetriesAndKeepsThe
     services.files.files[ReportFileName] = "earlier";
     services.files.busyRenames = -1;
     const std::uint32_t start = services.clock.now;
-    EXPECT_EQ(RunAssessment(services), -1);
+    EXPECT_EQ(RunAssessment(services), ExitStatus::WriteFailed);
     EXPECT_EQ(services.clock.now - start, 5000u);
     EXPECT_EQ(services.files.files, (std::map<std::u16string, std::string>{{ReportFileName, "earlier"}}));
     EXPECT_EQ(services.desktop.messages.size(), 1u);
@@ -271,7 +271,7 @@ TEST(RunAssessmentTest, ReasonThatCannotBePutIntoWordsGivesTheFixedText)
     FakeRunServices services(Testing::AllPassProfile());
     services.collectError = [] { throw std::bad_alloc(); };
     services.desktop.failNextMessage = true;
-    EXPECT_EQ(RunAssessment(services), 1);
+    EXPECT_EQ(RunAssessment(services), ExitStatus::NotAssessed);
     ASSERT_EQ(services.desktop.messages.size(), 1u);
     EXPECT_EQ(services.desktop.messages[0].text, u"The system assessment could not be completed.");
     EXPECT_EQ(services.desktop.messages[0].caption, u"System Assessment");
@@ -282,7 +282,7 @@ TEST(RunAssessmentTest, WriteFailureBoxThatFailsStillEndsWithItsStatus)
     FakeRunServices services(Testing::AllPassProfile());
     services.files.refuseCreate = true;
     services.desktop.failNextMessage = true;
-    EXPECT_EQ(RunAssessment(services), -1);
+    EXPECT_EQ(RunAssessment(services), ExitStatus::WriteFailed);
     EXPECT_TRUE(services.desktop.opened.empty());
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -20,6 +21,9 @@ public:
     NewFile CreateNew(const std::u16string& name) override
     {
         created.push_back(name);
+        if (refuseCreate) {
+            return Failure(FileFailure{AccessDenied});
+        }
         return real_.CreateNew(name);
     }
     NewFile OpenExisting(const std::u16string& name) override { return real_.OpenExisting(name); }
@@ -27,23 +31,40 @@ public:
     {
         return failWrite ? Written{0, DiskFull} : real_.Write(file, bytes);
     }
-    FileStatus Flush(NativeFile file) override { return failFlush ? FileStatus{DiskFull} : real_.Flush(file); }
+    FileStatus Flush(NativeFile file) override
+    {
+        if (failFlush) {
+            return Failure(FileFailure{DiskFull});
+        }
+        return real_.Flush(file);
+    }
     FileStatus Close(NativeFile file) override { return real_.Close(file); }
     FileStatus Rename(const std::u16string& from, const std::u16string& to) override
     {
         if (busyRenames != 0) {
             busyRenames -= busyRenames > 0 ? 1 : 0;
-            return {SharingViolation, true};
+            return Failure(FileFailure{SharingViolation, true});
         }
-        return failRename ? FileStatus{AccessDenied} : real_.Rename(from, to);
+        if (failRename) {
+            return Failure(FileFailure{AccessDenied});
+        }
+        return real_.Rename(from, to);
     }
     FileStatus Remove(const std::u16string& name) override { return real_.Remove(name); }
     EntryKind Kind(const std::u16string& name) override { return real_.Kind(name); }
     std::optional<std::uint64_t> UnforeseeableNumber() override { return real_.UnforeseeableNumber(); }
 
-    static constexpr std::uint32_t AccessDenied = 5;
-    static constexpr std::uint32_t SharingViolation = 32;
-    static constexpr std::uint32_t DiskFull = 112;
+    // The codes of this platform's refusals.
+#ifdef _WIN32
+    static constexpr SystemCode AccessDenied = SystemCode::Win32(5);
+    static constexpr SystemCode SharingViolation = SystemCode::Win32(32);
+    static constexpr SystemCode DiskFull = SystemCode::Win32(112);
+#else
+    static constexpr SystemCode AccessDenied = SystemCode::Errno(EACCES);
+    static constexpr SystemCode SharingViolation = SystemCode::Errno(EBUSY);
+    static constexpr SystemCode DiskFull = SystemCode::Errno(ENOSPC);
+#endif
+    bool refuseCreate = false;
     bool failWrite = false;
     bool failFlush = false;
     bool failRename = false;
@@ -59,18 +80,18 @@ private:
 // fails. Everything else goes to the real file system.
 class FailingFleetFiles : public FleetFiles {
 public:
-    Entry Examine(const std::filesystem::path& path) override { return real_->Examine(path); }
-    FolderListing List(const std::filesystem::path& folder) override
+    Result<Entry> Examine(const std::filesystem::path& path) override { return real_->Examine(path); }
+    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override
     {
         if (unlistable.count(folder.lexically_normal()) != 0) {
-            return {{}, "permission denied"};
+            return Failure("permission denied");
         }
         return real_->List(folder);
     }
-    FileContents Read(const std::filesystem::path& file, std::uint64_t limit) override
+    Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) override
     {
         if (unreadable.count(file.lexically_normal()) != 0) {
-            return {std::nullopt, "permission denied"};
+            return Failure("permission denied");
         }
         return real_->Read(file, limit);
     }
@@ -79,7 +100,7 @@ public:
         return real_->LinkTarget(path);
     }
     FileSystem& Writing() override { return writes; }
-    Clock& Time() override { return clock; }
+    Clock& TickClock() override { return clock; }
     bool CreateFolder(const std::filesystem::path& path) override { return real_->CreateFolder(path); }
     bool StandardErrorIsTerminal() override { return terminal; }
 

@@ -24,31 +24,31 @@ namespace Talvane::Nimlo::Testing {
 class FakeFileSystem : public FileSystem {
 public:
     // The Win32 codes it fails with.
-    static constexpr std::uint32_t FileNotFound = 2; // ERROR_FILE_NOT_FOUND
-    static constexpr std::uint32_t AccessDenied = 5; // ERROR_ACCESS_DENIED
-    static constexpr std::uint32_t DiskFull = 112;   // ERROR_DISK_FULL
-    static constexpr std::uint32_t FileExists = 80;  // ERROR_FILE_EXISTS
+    static constexpr SystemCode FileNotFound = SystemCode::Win32(2); // ERROR_FILE_NOT_FOUND
+    static constexpr SystemCode AccessDenied = SystemCode::Win32(5); // ERROR_ACCESS_DENIED
+    static constexpr SystemCode DiskFull = SystemCode::Win32(112);   // ERROR_DISK_FULL
+    static constexpr SystemCode FileExists = SystemCode::Win32(80);  // ERROR_FILE_EXISTS
 
     NewFile CreateNew(const std::u16string& name) override
     {
         log.push_back("create");
         if (refuseCreate) {
-            return {std::nullopt, false, AccessDenied};
+            return Failure(FileFailure{AccessDenied});
         }
         if (files.count(name) != 0 || takeEveryName) {
-            return {std::nullopt, true, FileExists};
+            return Failure(FileFailure{FileExists, false, true});
         }
         const NativeFile file{nextFile++};
         names[file] = name;
         files[name].clear();
         open.push_back(file);
-        return {file, false, 0};
+        return file;
     }
 
     NewFile OpenExisting(const std::u16string&) override
     {
         log.push_back("open");
-        return {std::nullopt, false, FileNotFound};
+        return Failure(FileFailure{FileNotFound});
     }
 
     Written Write(NativeFile file, std::string_view bytes) override
@@ -59,13 +59,16 @@ public:
         }
         const std::size_t count = shortWrite ? bytes.size() / 2 : bytes.size();
         files[names.at(file)].append(bytes.substr(0, count));
-        return {static_cast<std::uint32_t>(count), 0};
+        return {static_cast<std::uint32_t>(count), std::nullopt};
     }
 
     FileStatus Flush(NativeFile) override
     {
         log.push_back("flush");
-        return failFlush ? FileStatus{DiskFull} : FileStatus{};
+        if (failFlush) {
+            return Failure(FileFailure{DiskFull});
+        }
+        return {};
     }
 
     FileStatus Close(NativeFile file) override
@@ -80,14 +83,14 @@ public:
     {
         log.push_back("rename");
         if (failRename) {
-            return {AccessDenied};
+            return Failure(FileFailure{AccessDenied});
         }
         if (busyRenames != 0) {
             busyRenames -= busyRenames > 0 ? 1 : 0;
-            return {AccessDenied, true};
+            return Failure(FileFailure{AccessDenied, true});
         }
         if (files.count(from) == 0) {
-            return {FileNotFound};
+            return Failure(FileFailure{FileNotFound});
         }
         files[to] = std::move(files.at(from));
         files.erase(from);
@@ -98,7 +101,10 @@ public:
     {
         log.push_back("remove");
         removed.push_back(name);
-        return files.erase(name) != 0 ? FileStatus{} : FileStatus{FileNotFound};
+        if (files.erase(name) == 0) {
+            return Failure(FileFailure{FileNotFound});
+        }
+        return {};
     }
 
     EntryKind Kind(const std::u16string& name) override
@@ -267,8 +273,8 @@ public:
     }
     std::string LoadReportTemplate() override { return reportTemplate; }
     FileSystem& Files() override { return files; }
-    Desktop& Shell() override { return desktop; }
-    Clock& Time() override { return clock; }
+    Desktop& UserDesktop() override { return desktop; }
+    Clock& TickClock() override { return clock; }
     Worker& CollectionThread() override { return worker; }
     void EndAbandoned(int status) override
     {

@@ -11,8 +11,8 @@
 
 #include "fakes/FailingFleetFiles.h"
 #include "fakes/Profiles.h"
-#include "summary/ReportFiles.h"
-#include "summary/RunSummary.h"
+#include "summary/Paths.h"
+#include "summary/Run.h"
 
 namespace Talvane::Nimlo::Testing {
 
@@ -45,11 +45,12 @@ protected:
     // As the summary names it: with the platform's separators.
     std::string Path(const fs::path& relative) const { return PathToUtf8((root_ / relative).make_preferred()); }
 
+    // The exit status, as a script sees it.
     int Run(const std::vector<std::string>& arguments)
     {
         out_.str("");
         err_.str("");
-        return RunSummary(arguments, EmbeddedReportTemplate, files_, out_, err_);
+        return static_cast<int>(RunSummary(arguments, EmbeddedReportTemplate, files_, out_, err_));
     }
 
     // The names of the entries of a folder, sorted.

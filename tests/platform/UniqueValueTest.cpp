@@ -14,11 +14,13 @@
 #include "platform/win32/Bstr.h"
 #include "platform/win32/ComPtr.h"
 #include "platform/win32/UniqueFileHandle.h"
+#include "platform/win32/UniqueFindHandle.h"
 #include "platform/win32/Win32Registry.h"
 #else
 #include <unistd.h>
 
 #include "platform/posix/UniqueDescriptor.h"
+#include "platform/posix/UniqueDirectory.h"
 #endif
 
 namespace Talvane::Nimlo {
@@ -74,7 +76,17 @@ template <> HANDLE MakeValue<UniqueFileHandle>()
     return file;
 }
 
-using Owners = testing::Types<UniqueKey, Bstr, ComPtr<IStream>, UniqueFileHandle>;
+template <> HANDLE MakeValue<UniqueFindHandle>()
+{
+    wchar_t self[MAX_PATH] = {};
+    EXPECT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(self, &found);
+    EXPECT_NE(search, INVALID_HANDLE_VALUE);
+    return search;
+}
+
+using Owners = testing::Types<UniqueKey, Bstr, ComPtr<IStream>, UniqueFileHandle, UniqueFindHandle>;
 #else
 template <> int MakeValue<UniqueDescriptor>()
 {
@@ -84,7 +96,14 @@ template <> int MakeValue<UniqueDescriptor>()
     return ends[0];
 }
 
-using Owners = testing::Types<UniqueDescriptor>;
+template <> DIR* MakeValue<UniqueDirectory>()
+{
+    DIR* const directory = ::opendir(".");
+    EXPECT_NE(directory, nullptr);
+    return directory;
+}
+
+using Owners = testing::Types<UniqueDescriptor, UniqueDirectory>;
 #endif
 
 template <typename Owner> class UniqueValueTest : public testing::Test {

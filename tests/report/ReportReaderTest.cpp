@@ -20,16 +20,16 @@ const std::string Template(EmbeddedReportTemplate);
 
 ReportReader MakeReader()
 {
-    ReaderMaking made = ReportReader::ForTemplate(Template);
-    EXPECT_TRUE(made.reader.has_value()) << made.problem;
-    return std::move(made.reader).value();
+    Result<ReportReader> made = ReportReader::ForTemplate(Template);
+    EXPECT_TRUE(made) << made.error();
+    return *std::move(made);
 }
 
 ReportContent ReadOrFail(const ReportReader& reader, std::string_view page)
 {
-    ReportReading reading = reader.Read(page);
-    EXPECT_TRUE(reading.content.has_value()) << reading.problem;
-    return reading.content.value_or(ReportContent{});
+    const Result<ReportContent> reading = reader.Read(page);
+    EXPECT_TRUE(reading) << reading.error();
+    return reading ? *reading : ReportContent{};
 }
 
 std::string PageOf(const SystemProfile& profile)
@@ -167,9 +167,9 @@ TEST(ReportReaderTest, WhatIsNotAReportIsRejectedWithTheFirstMismatch)
          "expected the end of the report after its third role section"},
     };
     for (const Case& c : cases) {
-        const ReportReading reading = reader.Read(c.page);
-        EXPECT_FALSE(reading.content.has_value()) << c.name;
-        EXPECT_NE(reading.problem.find(c.problem), std::string::npos) << c.name << ": " << reading.problem;
+        const Result<ReportContent> reading = reader.Read(c.page);
+        ASSERT_FALSE(reading) << c.name;
+        EXPECT_NE(reading.error().find(c.problem), std::string::npos) << c.name << ": " << reading.error();
     }
 }
 
@@ -193,9 +193,9 @@ TEST(ReportReaderTest, EveryPageCutShortIsRejected)
     const ReportReader reader = MakeReader();
     const std::string good(EmbeddedGoldenAllPass);
     for (std::size_t length = 0; length < good.size(); ++length) {
-        ASSERT_FALSE(reader.Read(std::string_view(good).substr(0, length)).content.has_value()) << length;
+        ASSERT_FALSE(reader.Read(std::string_view(good).substr(0, length))) << length;
     }
-    EXPECT_TRUE(reader.Read(good).content.has_value());
+    EXPECT_TRUE(reader.Read(good));
 }
 
 // Ways a page the program wrote can reach the summary without a change of
@@ -311,9 +311,9 @@ TEST(ReportReaderTest, RowsAreExactlyTheRolesRows)
          R"(the end of the class of row 8 of 8 of "Client")"},
     };
     for (const Case& c : cases) {
-        const ReportReading reading = reader.Read(c.page);
-        EXPECT_FALSE(reading.content.has_value()) << c.name;
-        EXPECT_NE(reading.problem.find(c.problem), std::string::npos) << c.name << ": " << reading.problem;
+        const Result<ReportContent> reading = reader.Read(c.page);
+        ASSERT_FALSE(reading) << c.name;
+        EXPECT_NE(reading.error().find(c.problem), std::string::npos) << c.name << ": " << reading.error();
     }
 }
 
@@ -341,18 +341,19 @@ TEST(ReportReaderTest, TheFirstDifferenceIsNamedWhereItIs)
         {"a stray byte", Replaced(good, "<html>", "\xFF<html>"), R"(found "\xFF<html>)"},
     };
     for (const Case& c : cases) {
-        const ReportReading reading = reader.Read(c.page);
-        EXPECT_FALSE(reading.content.has_value()) << c.name;
-        EXPECT_NE(reading.problem.find(c.problem), std::string::npos) << c.name << ": " << reading.problem;
+        const Result<ReportContent> reading = reader.Read(c.page);
+        ASSERT_FALSE(reading) << c.name;
+        EXPECT_NE(reading.error().find(c.problem), std::string::npos) << c.name << ": " << reading.error();
     }
 }
 
 TEST(ReportReaderTest, NoReaderFromATemplateWithoutItsPlaces)
 {
-    const ReaderMaking made = ReportReader::ForTemplate("<html>{{REPORT_BODY}} before {{COMPUTER_NAME}}</html>");
-    EXPECT_FALSE(made.reader.has_value());
-    EXPECT_NE(made.problem.find("no place for the computer name"), std::string::npos);
-    EXPECT_FALSE(ReportReader::ForTemplate("").reader.has_value());
+    const Result<ReportReader> made =
+        ReportReader::ForTemplate("<html>{{REPORT_BODY}} before {{COMPUTER_NAME}}</html>");
+    ASSERT_FALSE(made);
+    EXPECT_NE(made.error().find("no place for the computer name"), std::string::npos);
+    EXPECT_FALSE(ReportReader::ForTemplate(""));
 }
 
 } // namespace

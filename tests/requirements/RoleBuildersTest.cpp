@@ -40,9 +40,10 @@ TEST(RoleBuildersTest, RowsInOrderForEveryProfile)
 
         // The table the renderer, the reader and the summary go by.
         const RoleAssessment roles[] = {client, web, app};
-        for (std::size_t i = 0; i < RoleCount; ++i) {
-            EXPECT_EQ(roles[i].Title(), RoleTitles[i]);
-            EXPECT_EQ(Labels(roles[i]), std::vector<std::u16string>(RowLabels(i).begin(), RowLabels(i).end()));
+        for (const Role role : AllRoles) {
+            const RoleAssessment& built = roles[RoleIndex(role)];
+            EXPECT_EQ(built.Title(), RoleTitle(role));
+            EXPECT_EQ(Labels(built), std::vector<std::u16string>(RowLabels(role).begin(), RowLabels(role).end()));
         }
     }
 }

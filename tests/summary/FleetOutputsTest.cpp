@@ -14,7 +14,8 @@
 #include "report/ReportTemplate.h"
 #include "requirements/RoleLabels.h"
 #include "summary/Fleet.h"
-#include "summary/ListFiles.h"
+#include "summary/HostFiles.h"
+#include "summary/Lists.h"
 #include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
@@ -98,10 +99,8 @@ protected:
         for (std::size_t i = 1; i < records.size(); ++i) {
             const std::vector<std::string>& r = records[i];
             const std::string name(ReportName(r.at(1)));
-            std::size_t role = 0;
-            while (ToUtf8(RoleTitles[role]) != r.at(2)) {
-                ++role;
-            }
+            const Role role =
+                *std::ranges::find_if(AllRoles, [&](Role each) { return ToUtf8(RoleTitle(each)) == r.at(2); });
             const auto labels = RowLabels(role);
             std::size_t row = 0;
             while (ToUtf8(labels[row]) != r.at(4)) {
@@ -137,10 +136,10 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
                 << name << " has no count linked to its list";
         }
     }
-    for (std::size_t role = 0; role < RoleCount; ++role) {
+    for (const Role role : AllRoles) {
         const std::size_t meeting = 63 - (lists.contains(RoleListName(role)) ? lists.at(RoleListName(role)).size() : 0);
         EXPECT_NE(overview.find(": <b>" + std::to_string(meeting) + "</b> of 63 reports meet it"), std::string::npos)
-            << ToUtf8(RoleTitles[role]);
+            << ToUtf8(RoleTitle(role));
         EXPECT_GE(meeting, 3u) << "the ready machines meet every role";
     }
 
@@ -150,9 +149,9 @@ TEST_F(FleetOutputsTest, CountsBarsAndListsAgreeWithEveryRowOfTheLongCsv)
     EXPECT_EQ(machines[0].back(), "reason not assessed");
     for (std::size_t i = 1; i < machines.size(); ++i) {
         const std::string name(ReportName(machines[i][1]));
-        for (std::size_t role = 0; role < RoleCount; ++role) {
+        for (const Role role : AllRoles) {
             const bool short_ = lists.contains(RoleListName(role)) && lists.at(RoleListName(role)).contains(name);
-            EXPECT_EQ(machines[i][2 + 2 * role], short_ ? "does not meet" : "meets") << name;
+            EXPECT_EQ(machines[i][2 + 2 * RoleIndex(role)], short_ ? "does not meet" : "meets") << name;
         }
         EXPECT_EQ(machines[i].back(), "") << name << " was assessed";
     }
@@ -380,21 +379,6 @@ TEST_F(FleetOutputsTest, ANulInANameIsShownEscapedAndKeptOutOfTheLists)
         << err_.str();
     EXPECT_EQ(Read("lists/not-assessed.txt"), "");
     EXPECT_EQ(Read("lists/client.txt"), "ws-x\n");
-}
-
-TEST_F(FleetOutputsTest, ProgressOnlyWhereSomebodyWatches)
-{
-    WriteFleet(3);
-    EXPECT_EQ(Run({"--machines", Path("machines.csv"), Path("reports")}), 0);
-    EXPECT_EQ(err_.str().find('\r'), std::string::npos);
-
-    files_.terminal = true;
-    EXPECT_EQ(Run({"--machines", Path("machines.csv"), Path("reports")}), 0);
-    const std::string shown = err_.str();
-    EXPECT_EQ(shown.rfind("\r1 reports read", 0), 0u) << shown;
-    const std::size_t closing = shown.find("6 reports read, 0 rejected");
-    ASSERT_NE(closing, std::string::npos) << shown;
-    EXPECT_EQ(shown.substr(closing - 16, 16), "\r" + std::string(14, ' ') + "\r") << "the line is cleared first";
 }
 
 } // namespace

@@ -5,29 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/ReportContents.h"
+
 namespace Talvane::Nimlo {
 namespace {
 
-// A report whose Client falls short of the CPU and memory rows (when
-// `clientMeets` is false) and whose 64-bit role always falls short of its
-// disk row.
-ReportContent Machine(const std::string& name, bool clientMeets)
-{
-    ReportRole client{"Client", clientMeets, {}};
-    for (std::size_t i = 0; i < RowLabels(0).size(); ++i) {
-        client.rows.push_back({"", clientMeets || (i != 1 && i != 2), {}, {}, {}});
-    }
-    ReportRole web{"Web", true, std::vector<ReportRow>(RowLabels(1).size(), ReportRow{"", true, {}, {}, {}})};
-    ReportRole app{"App", false, std::vector<ReportRow>(RowLabels(2).size(), ReportRow{"", true, {}, {}, {}})};
-    app.rows[3].passed = false;
-    return {name, {client, web, app}};
-}
+using Testing::Machine;
 
 // The computer names in the fleet's order, the duplicates marked.
 std::vector<std::string> Order(const FinishedFleet& fleet)
 {
     std::vector<std::string> order;
-    for (const ReportRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Reports()) {
         order.push_back(std::string(fleet.ComputerName(machine)) + (machine.duplicate ? " (duplicate)" : ""));
     }
     return order;
@@ -38,50 +27,17 @@ TEST(FleetTest, ABitPerRequirementAndTheVerdictsFromThem)
     Fleet reading;
     reading.Add(Machine("WS-1", false), "reports/WS-1.html");
     const FinishedFleet fleet = std::move(reading).Finish();
-    const ReportRecord& machine = fleet.Machines().at(0);
+    const ReportRecord& machine = fleet.Reports().at(0);
     FailedRequirements failed;
-    failed.Add(0, 1);
-    failed.Add(0, 2);
-    failed.Add(2, 3);
+    failed.Add(Role::Client, 1);
+    failed.Add(Role::Client, 2);
+    failed.Add(Role::AppServer64, 3);
     EXPECT_EQ(machine.failed, failed);
-    EXPECT_FALSE(machine.failed.Meets(0));
-    EXPECT_TRUE(machine.failed.Meets(1));
-    EXPECT_FALSE(machine.failed.Meets(2));
+    EXPECT_FALSE(machine.failed.Meets(Role::Client));
+    EXPECT_TRUE(machine.failed.Meets(Role::WebServer));
+    EXPECT_FALSE(machine.failed.Meets(Role::AppServer64));
     EXPECT_EQ(fleet.ComputerName(machine), "WS-1");
     EXPECT_EQ(fleet.ReportFile(machine), "reports/WS-1.html");
-}
-
-// Each role's rows are told apart from its neighbours': the last row of one
-// role and the first of the next are one bit apart.
-TEST(FleetTest, ARoleIsMetUnlessOneOfItsOwnRowsFails)
-{
-    struct Case {
-        std::vector<std::pair<std::size_t, std::size_t>> failed; // role, row
-        std::array<std::vector<std::size_t>, RoleCount> rows;    // the rows each role falls short of
-    };
-    const std::size_t lastServerRow = RowLabels(1).size() - 1;
-    const Case cases[] = {
-        {{}, {}},
-        {{{0, RowLabels(0).size() - 1}}, {{{RowLabels(0).size() - 1}, {}, {}}}},
-        {{{1, lastServerRow}, {2, 0}}, {{{}, {lastServerRow}, {0}}}},
-        {{{2, 4}, {2, 0}, {1, 0}}, {{{}, {0}, {0, 4}}}},
-    };
-    for (const Case& c : cases) {
-        FailedRequirements failed;
-        for (const auto& [role, row] : c.failed) {
-            failed.Add(role, row);
-        }
-        for (std::size_t role = 0; role < RoleCount; ++role) {
-            const FailedRequirements::Rows of = failed.Of(role);
-            EXPECT_EQ(std::vector<std::size_t>(of.begin(), of.end()), c.rows[role]) << role;
-            EXPECT_EQ(failed.Meets(role), c.rows[role].empty()) << role;
-            for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
-                const bool expected = std::ranges::find(c.rows[role], row) != c.rows[role].end();
-                EXPECT_EQ(failed.FallsShort(role, row), expected) << role << " " << row;
-                EXPECT_EQ(failed.FallsShortOf(FirstRequirement(role) + row), expected) << role << " " << row;
-            }
-        }
-    }
 }
 
 TEST(FleetTest, WhatIsKeptDoesNotGrowWithThePage)
@@ -93,7 +49,7 @@ TEST(FleetTest, WhatIsKeptDoesNotGrowWithThePage)
     reading.Add(Machine(std::string(128, 'a') + std::string(200, '\xC3'), true), "3");
     const FinishedFleet fleet = std::move(reading).Finish();
     std::map<std::string, const ReportRecord*> byFile;
-    for (const ReportRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Reports()) {
         byFile[std::string(fleet.ReportFile(machine))] = &machine;
     }
     EXPECT_EQ(fleet.ComputerName(*byFile.at("1")).size(), 256u);
@@ -119,8 +75,6 @@ TEST(FleetTest, ANulInANameIsOneCharacterLikeAnyOther)
               (std::vector<std::string>{"WS", "ws\0a"s, "WS\0B (duplicate)"s, "WS\0B (duplicate)"s, "WS-1"}));
     ASSERT_EQ(fleet.NotAssessed().size(), 2u);
     EXPECT_EQ(fleet.NotAssessed()[1].name, "ghost\0one"s);
-    EXPECT_EQ(ShownName("ws\0a\0"s), "ws\\x00a\\x00");
-    EXPECT_EQ(ShownName("WS-\xC3\x85SA\t\\x00"), "WS-\xC3\x85SA\t\\x00") << "only a NUL is written otherwise";
 }
 
 TEST(FleetTest, SortedByNameWithoutCaseAndDuplicatesMarked)
@@ -138,27 +92,6 @@ TEST(FleetTest, SortedByNameWithoutCaseAndDuplicatesMarked)
                                                       "web-02 (duplicate)"}));
 }
 
-TEST(FleetTest, CountsAndClosingLine)
-{
-    Fleet reading;
-    reading.Add(Machine("A", true), "1.html");
-    reading.Add(Machine("B", false), "2.html");
-    reading.Add(Machine("a", true), "3.html");
-    reading.AddRejected();
-    reading.AddRejected();
-    const FinishedFleet fleet = std::move(reading).Finish();
-    const FleetCounts& counts = fleet.Counts();
-    EXPECT_EQ(counts.reportsRead, 3u);
-    EXPECT_EQ(counts.machines, 2u);
-    EXPECT_EQ(counts.meeting, (std::array<std::size_t, 3>{2, 3, 0}));
-    EXPECT_EQ(counts.fallingShort[1], 1u);
-    EXPECT_EQ(counts.fallingShort[FirstRequirement(2) + 3], 3u);
-    EXPECT_EQ(counts.fallingShort[0], 0u);
-    EXPECT_EQ(ClosingLine(counts), "3 reports read, 2 rejected, 2 machines; Client: 2 of 3 meet it, "
-                                   "Web Server or 32-bit Application Server: 3 of 3 meet it, "
-                                   "64-bit Application Server: 0 of 3 meet it");
-}
-
 TEST(FleetTest, HostsExpectedAreMatchedWithoutCase)
 {
     Fleet reading;
@@ -173,7 +106,7 @@ TEST(FleetTest, HostsExpectedAreMatchedWithoutCase)
     }
     EXPECT_EQ(notAssessed, (std::vector<std::string>{"app-01", "lost-01", "LOST-02"}));
     std::vector<std::string> unexpected;
-    for (const ReportRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Reports()) {
         if (machine.unexpected) {
             unexpected.emplace_back(fleet.ReportNameOf(machine));
         }
@@ -196,20 +129,12 @@ TEST(FleetTest, ReportFilesComeBackAsTheyWereFound)
     reading.AddNote({NoteKind::TimedOut, "after 300 s"}, "reports/sub/g.not-assessed.txt");
     const FinishedFleet fleet = std::move(reading).Finish();
     std::vector<std::string> kept;
-    for (const ReportRecord& machine : fleet.Machines()) {
+    for (const ReportRecord& machine : fleet.Reports()) {
         kept.push_back(fleet.ReportFile(machine));
         EXPECT_EQ(fleet.ReportNameOf(machine), ReportName(kept.back()));
     }
     EXPECT_EQ(kept, files) << "in computer-name order, which is the files' order here";
     EXPECT_EQ(fleet.NoteFile(fleet.Notes().at(0)), "reports/sub/g.not-assessed.txt");
-}
-
-TEST(FleetTest, AReportsNameIsItsFileNameWithoutTheExtension)
-{
-    EXPECT_EQ(ReportName("reports/web-01.html"), "web-01");
-    EXPECT_EQ(ReportName("C:\\reports\\db.01.htm"), "db.01");
-    EXPECT_EQ(ReportName("plain"), "plain");
-    EXPECT_EQ(ReportName("dir.d/.html"), ".html");
 }
 
 } // namespace

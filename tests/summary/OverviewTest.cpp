@@ -8,7 +8,7 @@ namespace {
 ReportContent Content(const std::string& name, bool passes)
 {
     ReportContent content{name, {}};
-    for (std::size_t role = 0; role < RoleCount; ++role) {
+    for (const Role role : AllRoles) {
         ReportRole read{"", passes, {}};
         for (std::size_t row = 0; row < RowLabels(role).size(); ++row) {
             read.rows.push_back({"", passes || row == 0, {}, {}, {}});

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/SummaryFolder.h"
-#include "summary/ReportFiles.h"
+#include "summary/HostFiles.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -143,32 +143,6 @@ TEST_F(SummaryOnPosixTest, AListNameTakenByAnythingButARegularFileIsNotWrittenIn
     EXPECT_EQ(Read("elsewhere.txt"), "not a list");
     EXPECT_EQ(Read("lists/client--cpu.txt"), "b\n") << "the other lists are written";
     EXPECT_NE(messages.find("2 reports read, 0 rejected"), std::string::npos) << messages;
-}
-
-TEST_F(SummaryOnPosixTest, LinkedFoldersAreFollowedEachOnce)
-{
-    fs::create_directories(root_ / "elsewhere");
-    Write("reports/a.html", EmbeddedGoldenAllPass);
-    Write("elsewhere/b.html", EmbeddedGoldenAllFail);
-    fs::create_directory_symlink(root_ / "elsewhere", root_ / "reports/linked");
-    fs::create_directory_symlink(root_ / "elsewhere", root_ / "reports/sub/again");
-    fs::create_directory_symlink("..", root_ / "reports/sub/up"); // a loop
-
-    EXPECT_EQ(RunBounded({Path("reports")}), 0) << err_.str();
-    EXPECT_NE(err_.str().find("2 reports read, 0 rejected, 2 machines"), std::string::npos) << err_.str();
-    EXPECT_NE(out_.str().find(Path("reports/linked/b.html")), std::string::npos) << "the first way there";
-}
-
-TEST_F(SummaryOnPosixTest, AReportMetTwiceIsReadOnce)
-{
-    Write("reports/a.html", EmbeddedGoldenAllPass);
-    fs::create_hard_link(root_ / "reports/a.html", root_ / "reports/sub/same.html");
-    fs::create_symlink(root_ / "reports/a.html", root_ / "reports/sub/link.html");
-    for (int i = 0; i < 300; ++i) { // enough files for the set of those met to grow a few times
-        Write("reports/sub/other-" + std::to_string(i) + ".htm", "no report");
-    }
-    EXPECT_EQ(RunBounded({Path("reports"), Path("reports/a.html"), Path("reports/sub")}), 2);
-    EXPECT_NE(err_.str().find("1 reports read, 300 rejected, 1 machines"), std::string::npos) << err_.str();
 }
 
 TEST_F(SummaryOnPosixTest, NamesThatAreNoUtf8OrBreakLinesStayInTheirPlace)

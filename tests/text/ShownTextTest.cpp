@@ -27,5 +27,12 @@ TEST(ShownTextTest, WhatDoesNotPrintIsEscapedEverythingElseKept)
     EXPECT_EQ(escaped, "\\xAB");
 }
 
+TEST(ShownTextTest, AnOutputsNameEscapesOnlyANul)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(NulEscaped("ws\0a\0"s), "ws\\x00a\\x00");
+    EXPECT_EQ(NulEscaped("WS-\xC3\x85SA\t\\x00"), "WS-\xC3\x85SA\t\\x00") << "only a NUL is written otherwise";
+}
+
 } // namespace
 } // namespace Talvane::Nimlo

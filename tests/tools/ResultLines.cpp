@@ -42,7 +42,7 @@ void Run(const std::string& name, const SystemProfile& profile, const std::funct
     if (setUp) {
         setUp(services);
     }
-    const int status = RunAssessment(services, limit);
+    const int status = ExitCode(RunAssessment(services, limit));
     std::string line;
     for (const std::string& written : services.desktop.outputLines) {
         line += written;

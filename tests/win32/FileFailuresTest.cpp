@@ -157,8 +157,8 @@ protected:
             report.Write(page);
             report.Commit();
             return 0;
-        } catch (const Win32Error& error) {
-            return error.Code() != 0 ? error.Code() : 0xFFFF;
+        } catch (const SystemError& error) {
+            return error.Code() ? error.Code()->value : 0xFFFF;
         }
     }
 

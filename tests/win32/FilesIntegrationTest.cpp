@@ -76,8 +76,8 @@ TEST(FilesIntegrationTest, ANameThatIsTakenIsNeitherOpenedNorTouched)
 
     Win32FileSystem files;
     const NewFile created = files.CreateNew(existing.Path());
-    EXPECT_FALSE(created.file.has_value());
-    EXPECT_TRUE(created.nameTaken);
+    ASSERT_FALSE(created);
+    EXPECT_TRUE(created.error().nameTaken);
     EXPECT_EQ(existing.Content(), "earlier bytes");
 }
 
@@ -90,13 +90,13 @@ TEST(FilesIntegrationTest, ALongerExistingFileIsReplacedByExactlyTheNewBytes)
 
     Win32FileSystem files;
     const NewFile created = files.CreateNew(pending.Path());
-    ASSERT_TRUE(created.file.has_value());
-    const Written written = files.Write(*created.file, "<!DOCTYPE html>");
+    ASSERT_TRUE(created);
+    const Written written = files.Write(*created, "<!DOCTYPE html>");
     EXPECT_EQ(written.count, 15u);
-    EXPECT_EQ(written.error, 0u);
-    EXPECT_TRUE(files.Flush(*created.file).Done());
-    files.Close(*created.file);
-    EXPECT_TRUE(files.Rename(pending.Path(), report.Path()).Done());
+    EXPECT_FALSE(written.error);
+    EXPECT_TRUE(files.Flush(*created));
+    files.Close(*created);
+    EXPECT_TRUE(files.Rename(pending.Path(), report.Path()));
 
     EXPECT_EQ(report.Content(), "<!DOCTYPE html>");
     EXPECT_EQ(GetFileAttributesW(AsWide(pending.Path())), INVALID_FILE_ATTRIBUTES);
@@ -108,12 +108,12 @@ TEST(FilesIntegrationTest, OthersMayReadButNotWriteWhileItIsOpen)
     DeleteFileW(AsWide(report.Path()));
     Win32FileSystem files;
     const NewFile created = files.CreateNew(report.Path());
-    ASSERT_TRUE(created.file.has_value());
+    ASSERT_TRUE(created);
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_READ));
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_WRITE));
-    files.Close(*created.file);
+    files.Close(*created);
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_WRITE));
-    EXPECT_TRUE(files.Remove(report.Path()).Done());
+    EXPECT_TRUE(files.Remove(report.Path()));
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_READ));
 }
 
@@ -121,8 +121,8 @@ TEST(FilesIntegrationTest, AFileThatCannotBeCreatedGivesNoHandle)
 {
     Win32FileSystem files;
     const NewFile created = files.CreateNew(u"Z:\\no such directory here\\report.html");
-    EXPECT_FALSE(created.file.has_value());
-    EXPECT_FALSE(created.nameTaken);
+    ASSERT_FALSE(created);
+    EXPECT_FALSE(created.error().nameTaken);
 }
 
 TEST(FilesIntegrationTest, UnforeseeableNumbersDiffer)
@@ -138,12 +138,13 @@ TEST(FilesIntegrationTest, FailuresKeepTheSystemsCode)
 {
     Win32FileSystem files;
     const NewFile impossible = files.CreateNew(u"no such folder\\report.tmp");
-    EXPECT_FALSE(impossible.file);
-    EXPECT_EQ(impossible.error, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
+    ASSERT_FALSE(impossible);
+    EXPECT_EQ(impossible.error().code, SystemCode::Win32(ERROR_PATH_NOT_FOUND));
 
     const FileStatus renamed = files.Rename(u"no such file.tmp", u"report.html");
-    EXPECT_EQ(renamed.error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(files.Remove(u"no such file.tmp").error, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    ASSERT_FALSE(renamed);
+    EXPECT_EQ(renamed.error().code, SystemCode::Win32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(files.Remove(u"no such file.tmp").error().code, SystemCode::Win32(ERROR_FILE_NOT_FOUND));
 }
 
 // This test program has no report template among its resources.
@@ -153,10 +154,10 @@ TEST(ResourcesIntegrationTest, AMissingTemplateSaysSoWithTheSystemsCode)
         LoadReportTemplate();
         ADD_FAILURE() << "a missing template went unnoticed";
     } catch (const Win32Error& error) {
-        EXPECT_NE(error.Code(), 0u);
+        ASSERT_TRUE(error.Code());
         EXPECT_EQ(error.Action(), "the report template is missing from the program");
-        EXPECT_EQ(std::string(error.what()),
-                  "the report template is missing from the program (Win32 error " + std::to_string(error.Code()) + ")");
+        EXPECT_EQ(std::string(error.what()), "the report template is missing from the program (Win32 error " +
+                                                 std::to_string(error.Code()->value) + ")");
     }
 }
 

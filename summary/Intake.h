@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "platform/FleetFiles.h"
+#include "platform/Result.h"
+#include "report/ReportReader.h"
+#include "summary/HostFiles.h"
+#include "summary/Search.h"
+
+namespace Talvane::Nimlo {
+
+// A report read from its page.
+struct TakenReport {
+    ReportContent content;
+    std::string file; // the page's path, UTF-8, as the outputs name it
+};
+
+// A host's note: what it says, or that it could not be read (then it is
+// `Other`, "note not read: " and why, and a message names it). Either way its
+// host is not assessed.
+struct TakenNote {
+    HostNote note;
+    std::string file;                   // the note's path, UTF-8
+    std::optional<std::string> message; // where it could not be read: what standard error says of it
+};
+
+// A file that might have held a report and gave none, or a path passed over:
+// named on standard error ("path: why") and counted as rejected.
+struct Rejection {
+    std::string message;
+};
+
+// What one file the search found holds.
+using Taken = std::variant<TakenReport, TakenNote, Rejection>;
+
+// The report in a page file, or why there is none: it cannot be read, or it
+// is no report of the program's ("not a System Assessment report: " and where
+// it differs).
+Result<ReportContent> ReadPage(FleetFiles& files, const ReportReader& reader, const std::filesystem::path& page);
+
+// One file the search found, to what it holds: its bytes are read (a page at
+// most MaxReportBytes, a note MaxNoteBytes) and parsed.
+Taken TakeIn(FleetFiles& files, const ReportReader& reader, const Found& found);
+
+} // namespace Talvane::Nimlo

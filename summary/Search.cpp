@@ -1,0 +1,289 @@
+#include "summary/Search.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <string_view>
+#include <utility>
+
+#include "summary/HostFiles.h"
+#include "summary/Paths.h"
+
+namespace Talvane::Nimlo {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* NotRegular = "not a regular file (a device, FIFO, socket or terminal)";
+
+// The files met so far, a 64-bit key each: an open-addressing table that
+// costs 8 to 16 bytes a file. The key is a bijection of the file index mixed
+// with the volume, so two files of one volume never share a key.
+class IdentitySet {
+public:
+    // True when the identity was not in the set.
+    bool Insert(FileIdentity identity)
+    {
+        if (2 * (count_ + 1) > slots_.size()) {
+            Grow();
+        }
+        const std::uint64_t key = Key(identity);
+        for (std::size_t slot = Slot(key);; slot = (slot + 1) & (slots_.size() - 1)) {
+            if (slots_[slot] == key) {
+                return false;
+            }
+            if (slots_[slot] == 0) {
+                slots_[slot] = key;
+                ++count_;
+                return true;
+            }
+        }
+    }
+
+private:
+    static std::uint64_t Mix(std::uint64_t x)
+    {
+        x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+        x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+        return x ^ (x >> 31);
+    }
+    static std::uint64_t Key(FileIdentity identity)
+    {
+        const std::uint64_t key = Mix(identity.index) ^ Mix(identity.volume + 0x9e3779b97f4a7c15ull);
+        return key == 0 ? 1 : key;
+    }
+    std::size_t Slot(std::uint64_t key) const { return static_cast<std::size_t>(key & (slots_.size() - 1)); }
+
+    void Grow()
+    {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(16, slots_.size() * 2), 0);
+        old.swap(slots_);
+        for (const std::uint64_t key : old) {
+            if (key != 0) {
+                std::size_t slot = Slot(key);
+                while (slots_[slot] != 0) {
+                    slot = (slot + 1) & (slots_.size() - 1);
+                }
+                slots_[slot] = key;
+            }
+        }
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t count_ = 0;
+};
+
+// A folder's entries' names, in name order, in one buffer: a folder of 100,000
+// reports costs their names' bytes and 8 more each while it is searched, not
+// a path and an allocation apiece.
+class SortedNames {
+public:
+    explicit SortedNames(const std::vector<fs::path>& names)
+    {
+        std::size_t bytes = 0;
+        for (const fs::path& name : names) {
+            bytes += name.native().size();
+        }
+        text_.reserve(bytes);
+        spans_.reserve(names.size());
+        for (const fs::path& name : names) {
+            spans_.push_back(
+                {static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.native().size())});
+            text_ += name.native();
+        }
+        std::sort(spans_.begin(), spans_.end(), [this](Span a, Span b) { return View(a) < View(b); });
+    }
+
+    std::size_t Size() const { return spans_.size(); }
+    fs::path Name(std::size_t i) const { return fs::path(View(spans_[i])); }
+
+private:
+    struct Span {
+        std::uint32_t offset;
+        std::uint32_t size;
+    };
+    std::basic_string_view<fs::path::value_type> View(Span span) const
+    {
+        return std::basic_string_view<fs::path::value_type>(text_).substr(span.offset, span.size);
+    }
+
+    fs::path::string_type text_;
+    std::vector<Span> spans_;
+};
+
+struct Folder {
+    fs::path path;
+    FileIdentity identity;
+};
+
+// The folder being searched: its names, how far it is searched, and its
+// subfolders, searched once its own entries are.
+struct Listing {
+    fs::path folder;
+    SortedNames names;
+    std::size_t next = 0;
+    std::vector<Folder> subfolders;
+};
+
+NoteFile Note(const fs::path& path, const Result<Entry>& examined)
+{
+    if (!examined) {
+        return {path, Failure(examined.error())};
+    }
+    switch (examined->type) {
+    case EntryType::Regular:
+        if (examined->size > MaxNoteBytes) {
+            return {path, Failure(std::to_string(examined->size) + " bytes, larger than any note (" +
+                                  std::to_string(MaxNoteBytes) + " bytes at most)")};
+        }
+        return {path, {}};
+    case EntryType::Other:
+        return {path, Failure(NotRegular)};
+    default:
+        return {path, Failure("a link that leads nowhere")};
+    }
+}
+
+bool IsNote(const fs::path& path, const Result<Entry>& examined)
+{
+    return (!examined || examined->type != EntryType::Folder) && IsNoteName(path);
+}
+
+} // namespace
+
+// Which folders and files were already met (by identity, so links and loops
+// lead nowhere twice), the folders still to search, the one being searched.
+class Search::Walk {
+public:
+    Walk(FleetFiles& files, std::vector<std::string> paths) : files_(files), paths_(std::move(paths)) {}
+
+    std::optional<Found> Next()
+    {
+        for (;;) {
+            if (listing_ && listing_->next < listing_->names.Size()) {
+                const fs::path name = listing_->names.Name(listing_->next++);
+                if (std::optional<Found> found = InFolder(listing_->folder / name, name)) {
+                    return found;
+                }
+            } else if (listing_) {
+                // Depth first: the first subfolder is searched next.
+                pending_.insert(pending_.end(), std::make_move_iterator(listing_->subfolders.rbegin()),
+                                std::make_move_iterator(listing_->subfolders.rend()));
+                listing_.reset();
+            } else if (!pending_.empty()) {
+                Folder folder = std::move(pending_.back());
+                pending_.pop_back();
+                if (std::optional<Found> found = Open(std::move(folder))) {
+                    return found;
+                }
+            } else if (nextPath_ < paths_.size()) {
+                if (std::optional<Found> found = Path(PathFromUtf8(paths_[nextPath_++]))) {
+                    return found;
+                }
+            } else {
+                return std::nullopt;
+            }
+        }
+    }
+
+private:
+    // A PATH of the command line: whatever it is, it is named if it is no
+    // page, note or folder.
+    std::optional<Found> Path(const fs::path& path)
+    {
+        const Result<Entry> examined = files_.Examine(path);
+        const bool nothing = examined && examined->type == EntryType::Missing && !examined->isLink;
+        if (IsNote(path, examined) && !nothing) {
+            return Note(path, examined);
+        }
+        if (!examined) {
+            return PassedOver{path, examined.error()};
+        }
+        switch (examined->type) {
+        case EntryType::Folder:
+            pending_.push_back({path, examined->identity});
+            return std::nullopt;
+        case EntryType::Regular:
+            return File(path, *examined);
+        case EntryType::Other:
+            return PassedOver{path, std::string(NotRegular) + "; not read"};
+        case EntryType::Missing:
+            break;
+        }
+        return PassedOver{path, examined->isLink ? "a link that leads nowhere" : "no such file or folder"};
+    }
+
+    // An entry of a folder: only a page, a note or a folder is its concern.
+    std::optional<Found> InFolder(const fs::path& path, const fs::path& name)
+    {
+        const Result<Entry> examined = files_.Examine(path);
+        if (IsNote(path, examined)) {
+            return Note(path, examined);
+        }
+        if (!examined) {
+            return PassedOver{path, examined.error()};
+        }
+        if (examined->type == EntryType::Folder) {
+            listing_->subfolders.push_back({path, examined->identity});
+            return std::nullopt;
+        }
+        if (!IsPageName(name)) {
+            return std::nullopt;
+        }
+        switch (examined->type) {
+        case EntryType::Regular:
+            return File(path, *examined);
+        case EntryType::Other:
+            return PassedOver{path, std::string(NotRegular) + "; not read"};
+        default:
+            return PassedOver{path, "a link that leads nowhere"};
+        }
+    }
+
+    std::optional<Found> File(const fs::path& path, const Entry& entry)
+    {
+        if (entry.size > MaxReportBytes) {
+            return PassedOver{path, std::to_string(entry.size) + " bytes, larger than any report (" +
+                                        std::to_string(MaxReportBytes) + " bytes at most); not read"};
+        }
+        if (!filesSeen_.Insert(entry.identity)) {
+            return std::nullopt;
+        }
+        return PageFile{path, entry.identity};
+    }
+
+    // Lists a folder not met before.
+    std::optional<Found> Open(Folder folder)
+    {
+        if (!folders_.insert(folder.identity).second) {
+            return std::nullopt; // met before, through a link
+        }
+        const Result<std::vector<fs::path>> names = files_.List(folder.path);
+        if (!names) {
+            return PassedOver{folder.path, "cannot be searched (" + names.error() + ")"};
+        }
+        listing_.emplace(Listing{std::move(folder.path), SortedNames(*names), 0, {}});
+        return std::nullopt;
+    }
+
+    FleetFiles& files_;
+    std::vector<std::string> paths_;
+    std::size_t nextPath_ = 0;
+    std::vector<Folder> pending_; // the next last
+    std::optional<Listing> listing_;
+    std::set<FileIdentity> folders_;
+    IdentitySet filesSeen_;
+};
+
+Search::Search(FleetFiles& files, std::vector<std::string> paths)
+    : walk_(std::make_unique<Walk>(files, std::move(paths)))
+{}
+
+Search::~Search() = default;
+
+std::optional<Found> Search::Next()
+{
+    return walk_->Next();
+}
+
+} // namespace Talvane::Nimlo
