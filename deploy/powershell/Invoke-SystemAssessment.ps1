@@ -294,6 +294,8 @@ begin {
     # What the program's exit status says, with the line it wrote on standard
     # error. -1 reaches us as -1 from Windows, 255 from Wine and some tools,
     # 4294967295 from others, and is named -1 whichever it was.
+    # Publish-SystemAssessment.ps1 has the same mapping (each script is
+    # shipped and run alone); both are tested against tests/data/outcomes.tsv.
     function Get-ExitStatusOutcome {
         param([long] $ExitCode, [string] $StandardError)
         $line = Get-FirstLine $StandardError

@@ -194,6 +194,8 @@ function New-Outcome {
 # What the program's exit status says, with the first line it wrote on
 # standard error. -1 reaches a caller as -1 from Windows, 255 from Wine and
 # some tools, 4294967295 from others: all are shown as -1.
+# Invoke-SystemAssessment.ps1 has the same mapping (each script is shipped
+# and run alone); both are tested against tests/data/outcomes.tsv.
 function Get-ExitOutcome {
     param([long] $ExitCode, [string] $StandardError)
     $line = Get-FirstLine $StandardError
