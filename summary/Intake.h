@@ -37,13 +37,18 @@ struct Rejection {
 // What one file the search found holds.
 using Taken = std::variant<TakenReport, TakenNote, Rejection>;
 
-// The report in a page file, or why there is none: it cannot be read, or it
-// is no report of the program's ("not a System Assessment report: " and where
-// it differs).
-Result<ReportContent> ReadPage(FleetFiles& files, const ReportReader& reader, const std::filesystem::path& page);
+// The bytes of a file found where there are any to read, a page's or a
+// note's that can be read (at most MaxReportBytes, MaxNoteBytes), or why
+// they cannot be read; none for a path passed over or a note that cannot be.
+// Memory running out is a file that cannot be read.
+std::optional<Result<std::string>> ReadFound(FleetFiles& files, const Found& found);
 
-// One file the search found, to what it holds: its bytes are read (a page at
-// most MaxReportBytes, a note MaxNoteBytes) and parsed.
+// What one file found holds, from the bytes ReadFound gave of it: a page's
+// report ("not a System Assessment report: " and where it differs where it
+// holds none), a note's word and detail, a path passed over's rejection.
+Taken Take(const ReportReader& reader, const Found& found, std::optional<Result<std::string>> bytes);
+
+// One file the search found, to what it holds: read, then taken.
 Taken TakeIn(FleetFiles& files, const ReportReader& reader, const Found& found);
 
 } // namespace Talvane::Nimlo

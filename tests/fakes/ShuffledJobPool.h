@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace Talvane::Nimlo::Testing {
 class ShuffledJobPool : public JobPool {
 public:
     explicit ShuffledJobPool(std::uint32_t seed) : random_(seed) {}
+    // Each job in the order it was submitted: a test that scripts the
+    // system's calls one after another gets them in its order.
+    ShuffledJobPool() = default;
 
     void Submit(std::size_t, std::uint64_t ticket, std::function<void()> job) override
     {
@@ -23,7 +27,7 @@ public:
 
     std::uint64_t Finished() override
     {
-        const std::size_t chosen = random_() % queued_.size();
+        const std::size_t chosen = random_ ? (*random_)() % queued_.size() : 0;
         QueuedJob next = std::move(queued_[chosen]);
         queued_.erase(queued_.begin() + static_cast<std::ptrdiff_t>(chosen));
         RunJob(next);
@@ -31,7 +35,7 @@ public:
     }
 
 private:
-    std::mt19937 random_;
+    std::optional<std::mt19937> random_;
     std::vector<QueuedJob> queued_;
 };
 
