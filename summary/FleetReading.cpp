@@ -5,7 +5,6 @@
 #include <variant>
 #include <vector>
 
-#include "summary/Csv.h"
 #include "summary/Intake.h"
 #include "summary/Paths.h"
 #include "summary/PooledIntake.h"
@@ -22,7 +21,7 @@ bool ReadFleet(const SummaryOptions& options, FleetFiles& files, const ReportRea
     PoolJobs jobs(files.Pool(threads), threads);
     Search search(files, jobs, options.paths, options.jobs * MostFilesAJob);
     // Room for the reads in flight, the pages being parsed and those done behind a slow one.
-    PooledIntake intake(files, reader, jobs, search, 2 * options.jobs * MostFilesAJob);
+    PooledIntake intake(files, reader, longCsv != nullptr, jobs, search, 2 * options.jobs * MostFilesAJob);
 
     Progress progress(err, files.StandardErrorIsTerminal());
     std::size_t read = 0;
@@ -40,9 +39,9 @@ bool ReadFleet(const SummaryOptions& options, FleetFiles& files, const ReportRea
         }
         if (const auto* report = std::get_if<TakenReport>(&taken)) {
             if (longCsv != nullptr) {
-                WriteCsvLines(*longCsv, report->content, report->file);
+                WriteCsvLines(*longCsv, *report);
             }
-            fleet.Add(report->content, report->file);
+            fleet.Add(report->digest, report->file);
             progress.Read(++read);
         } else if (const auto* note = std::get_if<TakenNote>(&taken)) {
             if (note->message) {

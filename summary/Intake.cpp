@@ -1,8 +1,10 @@
 #include "summary/Intake.h"
 
 #include <new>
+#include <sstream>
 #include <utility>
 
+#include "summary/Csv.h"
 #include "summary/Paths.h"
 
 namespace Talvane::Nimlo {
@@ -27,18 +29,28 @@ TakenNote TakeNote(const NoteFile& found, std::optional<Result<std::string>> byt
     return {ParseNote(**bytes), PathToUtf8(found.path), std::nullopt};
 }
 
-Taken TakePage(const ReportReader& reader, const PageFile& found, std::optional<Result<std::string>> bytes)
+Taken TakePage(const ReportReader& reader, const PageFile& found, std::optional<Result<std::string>> bytes,
+               bool csvLines)
 {
     try {
         if (!bytes || !*bytes) {
             return Rejection{ShownPath(found.path) + ": cannot be read (" +
                              (bytes ? bytes->error() : std::string("not read")) + ")"};
         }
+        const bool large = (*bytes)->size() > LargePageBytes;
         Result<ReportContent> content = reader.Read(*std::move(*bytes));
         if (!content) {
             return Rejection{ShownPath(found.path) + ": not a System Assessment report: " + content.error()};
         }
-        return TakenReport{*std::move(content), PathToUtf8(found.path)};
+        TakenReport report{DigestReport(*content), {}, std::nullopt, PathToUtf8(found.path)};
+        if (csvLines && large) {
+            report.content = *std::move(content);
+        } else if (csvLines) {
+            std::ostringstream lines;
+            WriteCsvLines(lines, *content, report.file);
+            report.csvLines = std::move(lines).str();
+        }
+        return report;
     } catch (const std::bad_alloc&) {
         return Rejection{ShownPath(found.path) + ": cannot be read (not enough memory)"};
     }
@@ -60,21 +72,25 @@ std::optional<Result<std::string>> ReadFound(FleetFiles& files, const Found& fou
     }
 }
 
-Taken Take(const ReportReader& reader, const Found& found, std::optional<Result<std::string>> bytes)
+void WriteCsvLines(std::ostream& out, const TakenReport& report)
+{
+    if (report.content) {
+        WriteCsvLines(out, *report.content, report.file);
+    } else {
+        out << report.csvLines;
+    }
+}
+
+Taken Take(const ReportReader& reader, const Found& found, std::optional<Result<std::string>> bytes, bool csvLines)
 {
     if (const auto* page = std::get_if<PageFile>(&found)) {
-        return TakePage(reader, *page, std::move(bytes));
+        return TakePage(reader, *page, std::move(bytes), csvLines);
     }
     if (const auto* note = std::get_if<NoteFile>(&found)) {
         return TakeNote(*note, std::move(bytes));
     }
     const auto& passedOver = std::get<PassedOver>(found);
     return Rejection{ShownPath(passedOver.path) + ": " + passedOver.why};
-}
-
-Taken TakeIn(FleetFiles& files, const ReportReader& reader, const Found& found)
-{
-    return Take(reader, found, ReadFound(files, found));
 }
 
 } // namespace Talvane::Nimlo

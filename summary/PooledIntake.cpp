@@ -21,10 +21,11 @@ std::uint64_t Reservation(const Found& found)
 
 } // namespace
 
-PooledIntake::PooledIntake(FleetFiles& files, const ReportReader& reader, PoolJobs& jobs, Search& search,
-                           std::size_t window)
+PooledIntake::PooledIntake(FleetFiles& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs,
+                           Search& search, std::size_t window)
     : files_(files)
     , reader_(reader)
+    , csvLines_(csvLines)
     , jobs_(jobs)
     , search_(search)
     , window_(std::max<std::size_t>(window, 1))
@@ -56,7 +57,7 @@ void PooledIntake::Meet(Found found)
     const std::uint64_t number = merge_.Add();
     if (std::holds_alternative<PassedOver>(found) ||
         (std::holds_alternative<NoteFile>(found) && !std::get<NoteFile>(found).readable)) {
-        Taken taken = Take(reader_, found, std::nullopt);
+        Taken taken = Take(reader_, found, std::nullopt, false);
         merge_.Put(number, Pending{std::move(found), std::move(taken), 0});
     } else {
         reads_.emplace_back(number, std::move(found));
@@ -98,7 +99,7 @@ void PooledIntake::Read(std::vector<std::pair<Numbered, std::optional<Result<std
         if (std::holds_alternative<PageFile>(numbered.second)) {
             pages.emplace_back(std::move(numbered), std::move(bytes));
         } else {
-            Taken taken = Take(reader_, numbered.second, std::move(bytes));
+            Taken taken = Take(reader_, numbered.second, std::move(bytes), false);
             const std::uint64_t reserved = Reservation(numbered.second);
             merge_.Put(numbered.first, Pending{std::move(numbered.second), std::move(taken), reserved});
         }
@@ -108,11 +109,11 @@ void PooledIntake::Read(std::vector<std::pair<Numbered, std::optional<Result<std
     }
     jobs_.Run(
         Lane::Parsing,
-        [&reader = reader_, pages = std::move(pages)]() mutable {
+        [&reader = reader_, csvLines = csvLines_, pages = std::move(pages)]() mutable {
             std::vector<std::pair<std::uint64_t, Pending>> taken;
             taken.reserve(pages.size());
             for (auto& [numbered, bytes] : pages) {
-                Taken page = Take(reader, numbered.second, std::move(bytes));
+                Taken page = Take(reader, numbered.second, std::move(bytes), csvLines);
                 const std::uint64_t reserved = Reservation(numbered.second);
                 taken.emplace_back(numbered.first, Pending{std::move(numbered.second), std::move(page), reserved});
             }

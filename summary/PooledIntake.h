@@ -21,10 +21,6 @@ namespace Talvane::Nimlo {
 // waits until nothing else is and is read alone.
 inline constexpr std::uint64_t ReadBudgetBytes = 32ull << 20;
 
-// A page larger than this (a real one has about 16 KB) holds several times its
-// size once parsed: it is read, parsed and handed out alone.
-inline constexpr std::uint64_t LargePageBytes = 1u << 20;
-
 // A file the search found, and what it holds.
 struct Intaken {
     Found found;
@@ -34,10 +30,13 @@ struct Intaken {
 // What the search finds, read many at once on the pool's files lane (their
 // bytes within ReadBudgetBytes), each page then parsed on the parsing lane
 // (Intake.h), and handed out in the search's order whichever read or parse
-// ends first. At most `window` files are between the search and the hand-out.
+// ends first, with their long CSV lines where `csvLines` asks for them. At
+// most `window` files are between the search and the hand-out; a page over
+// LargePageBytes is read, parsed and handed out alone.
 class PooledIntake {
 public:
-    PooledIntake(FleetFiles& files, const ReportReader& reader, PoolJobs& jobs, Search& search, std::size_t window);
+    PooledIntake(FleetFiles& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs, Search& search,
+                 std::size_t window);
 
     // The next file found and what it holds; none once the search has found
     // nothing more and everything is handed out.
@@ -59,6 +58,7 @@ private:
 
     FleetFiles& files_;
     const ReportReader& reader_;
+    bool csvLines_;
     PoolJobs& jobs_;
     Search& search_;
     std::size_t window_;

@@ -38,9 +38,10 @@ protected:
     // What the intake of reports/a.html gives: its computer name, or why it is rejected.
     std::string Take(FleetFiles& files) const
     {
-        const Taken taken = TakeIn(files, reader_, PageFile{Report(), {}});
+        const PageFile page{Report(), {}};
+        const Taken taken = Talvane::Nimlo::Take(reader_, page, ReadFound(files, page), false);
         if (const auto* report = std::get_if<TakenReport>(&taken)) {
-            return report->content.computerName;
+            return report->digest.computer;
         }
         const std::string& message = std::get<Rejection>(taken).message;
         return message.substr(ShownPath(Report()).size() + 2);
