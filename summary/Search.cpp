@@ -131,7 +131,7 @@ struct Folder {
 struct Frame {
     fs::path folder; // empty for the PATHs
     NameList names;
-    std::size_t next = 0;                            // the next name to meet
+    std::size_t next = 0;                           // the next name to meet
     std::deque<std::optional<Result<Entry>>> looks; // of `next` and those after it, as far as asked
     std::vector<Folder> subfolders;
 };

@@ -83,7 +83,8 @@ TEST_F(SearchTest, OnlyNamesThatCanBeAPageANoteOrAFolderAreLookedUp)
         }
         std::set<std::string> examined;
     } files;
-    for (const char* name : {"reports/a.html", "reports/readme.txt", "reports/data.bin", "reports/x.not-assessed.txt"}) {
+    for (const char* name :
+         {"reports/a.html", "reports/readme.txt", "reports/data.bin", "reports/x.not-assessed.txt"}) {
         Write(name, "");
     }
     Testing::SearchAll(files, {Path("reports")});
