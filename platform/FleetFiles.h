@@ -11,6 +11,7 @@
 
 #include "platform/Deadline.h"
 #include "platform/FileSystem.h"
+#include "platform/JobPool.h"
 #include "platform/Result.h"
 
 namespace Talvane::Nimlo {
@@ -35,6 +36,12 @@ struct Entry {
     std::uint64_t size = 0; // of a regular file
 };
 
+// A folder's entry as its listing names it.
+struct ListedName {
+    std::filesystem::path name;
+    bool mayLeadToFolder = true; // false where the listing tells it is neither a folder nor a link
+};
+
 // The file operations the fleet summary needs: reading a tree of reports it
 // cannot trust, and the seam its outputs are written through.
 class FleetFiles {
@@ -45,8 +52,8 @@ public:
     // why that cannot be told ("a link that loops", "permission denied").
     virtual Result<Entry> Examine(const std::filesystem::path& path) = 0;
 
-    // The names of the folder's entries, in no order, or why it cannot be listed.
-    virtual Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) = 0;
+    // The folder's entries, in no order, or why it cannot be listed.
+    virtual Result<std::vector<ListedName>> List(const std::filesystem::path& folder) = 0;
 
     // The bytes of a regular file of at most `limit` bytes, or why not.
     // Anything else is refused without a read that could wait (a FIFO, a
@@ -69,6 +76,10 @@ public:
     // Whether standard error goes to a terminal that a person watches, where
     // a line can be updated in place.
     virtual bool StandardErrorIsTerminal() = 0;
+
+    // Threads for the look-ups, reads and parsing of a run (JobPool.h): lane
+    // i with up to `threads[i]`. Examine and Read may be called on them, at once.
+    virtual std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads) = 0;
 };
 
 // A path as the file seam names it.

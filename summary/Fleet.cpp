@@ -36,12 +36,9 @@ std::pair<TextHandle, TextHandle> Fleet::KeepPath(std::string_view path)
     return {*lastFolder_, parts_.texts.Keep(path.substr(folder.size()))};
 }
 
-void Fleet::Add(const ReportContent& content, std::string_view reportFile)
+ReportDigest DigestReport(const ReportContent& content)
 {
-    ReportRecord report;
-    report.computer = parts_.texts.Keep(CutToLimit(content.computerName));
-    std::tie(report.folder, report.file) = KeepPath(reportFile);
-    report.computerKey = NameKey(content.computerName);
+    ReportDigest digest{CutToLimit(content.computerName), NameKey(content.computerName), {}};
     for (const Role role : AllRoles) {
         if (RoleIndex(role) >= content.roles.size()) {
             break;
@@ -49,10 +46,20 @@ void Fleet::Add(const ReportContent& content, std::string_view reportFile)
         const std::vector<ReportRow>& rows = content.roles[RoleIndex(role)].rows;
         for (std::size_t row = 0; row < rows.size() && row < RowLabels(role).size(); ++row) {
             if (!rows[row].passed) {
-                report.failed.Add(role, row);
+                digest.failed.Add(role, row);
             }
         }
     }
+    return digest;
+}
+
+void Fleet::Add(const ReportDigest& digest, std::string_view reportFile)
+{
+    ReportRecord report;
+    report.computer = parts_.texts.Keep(digest.computer);
+    std::tie(report.folder, report.file) = KeepPath(reportFile);
+    report.computerKey = digest.computerKey;
+    report.failed = digest.failed;
     parts_.reports.push_back(report);
 }
 

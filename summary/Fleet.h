@@ -56,6 +56,18 @@ struct FleetParts {
     std::vector<TextHandle> expected; // sorted without case, each name once
 };
 
+// What the fleet keeps of a report's content, made where the page was parsed,
+// so that the page's many texts are freed there: the computer name as kept
+// (cut to KeptTextLimit), the whole name's key, and the requirements the
+// report falls short of.
+struct ReportDigest {
+    std::string computer;
+    std::uint64_t computerKey = 0;
+    FailedRequirements failed;
+};
+
+ReportDigest DigestReport(const ReportContent& content);
+
 class FinishedFleet;
 
 // The reports of a fleet, kept compactly: every text in one store, so what a
@@ -63,7 +75,8 @@ class FinishedFleet;
 // the outputs show comes from the FinishedFleet that Finish makes of it.
 class Fleet {
 public:
-    void Add(const ReportContent& content, std::string_view reportFile);
+    void Add(const ReportContent& content, std::string_view reportFile) { Add(DigestReport(content), reportFile); }
+    void Add(const ReportDigest& digest, std::string_view reportFile);
     // A file that might have held a report and gave none: counted as rejected.
     void AddRejected() { ++parts_.rejected; }
     // The note `noteFile` (UTF-8) for its host; of two notes for one host, the first counts.

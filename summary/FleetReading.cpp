@@ -3,24 +3,33 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
-#include "summary/Csv.h"
 #include "summary/Intake.h"
-#include "summary/Options.h"
 #include "summary/Paths.h"
+#include "summary/PooledIntake.h"
 #include "summary/Progress.h"
+#include "summary/Search.h"
 
 namespace Talvane::Nimlo {
 
-bool ReadFleet(Search& search, FleetFiles& files, const ReportReader& reader, const Outputs& outputs, Fleet& fleet,
-               std::ostream* longCsv, std::ostream& err)
+bool ReadFleet(const SummaryOptions& options, FleetFiles& files, const ReportReader& reader, const Outputs& outputs,
+               Fleet& fleet, std::ostream* longCsv, std::ostream& err)
 {
+    // The files lane has a thread for each request in flight, the parsing lane one a core.
+    const std::vector<std::size_t> threads{options.jobs, ProcessorCount()};
+    PoolJobs jobs(files.Pool(threads), threads);
+    Search search(files, jobs, options.paths, options.jobs * MostFilesAJob);
+    // Room for the reads in flight, the pages being parsed and those done behind a slow one.
+    PooledIntake intake(files, reader, longCsv != nullptr, jobs, search, 2 * options.jobs * MostFilesAJob);
+
     Progress progress(err, files.StandardErrorIsTerminal());
     std::size_t read = 0;
-    while (const std::optional<Found> found = search.Next()) {
-        if (const auto* page = std::get_if<PageFile>(&*found)) {
+    while (const std::optional<Intaken> next = intake.Next()) {
+        const Taken& taken = next->taken;
+        if (const auto* page = std::get_if<PageFile>(&next->found)) {
             if (const std::optional<std::string> output = outputs.NameOf(page->identity)) {
-                if (!ReadPage(files, reader, page->path)) {
+                if (!std::holds_alternative<TakenReport>(taken)) {
                     continue;
                 }
                 progress.Clear();
@@ -28,12 +37,11 @@ bool ReadFleet(Search& search, FleetFiles& files, const ReportReader& reader, co
                 return false;
             }
         }
-        const Taken taken = TakeIn(files, reader, *found);
         if (const auto* report = std::get_if<TakenReport>(&taken)) {
             if (longCsv != nullptr) {
-                WriteCsvLines(*longCsv, report->content, report->file);
+                WriteCsvLines(*longCsv, *report);
             }
-            fleet.Add(report->content, report->file);
+            fleet.Add(report->digest, report->file);
             progress.Read(++read);
         } else if (const auto* note = std::get_if<TakenNote>(&taken)) {
             if (note->message) {

@@ -1,7 +1,10 @@
 #include "summary/Intake.h"
 
 #include <new>
+#include <sstream>
+#include <utility>
 
+#include "summary/Csv.h"
 #include "summary/Paths.h"
 
 namespace Talvane::Nimlo {
@@ -9,55 +12,82 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TakenNote TakeNote(FleetFiles& files, const NoteFile& found)
+TakenNote NoteNotRead(const fs::path& path, const std::string& why)
 {
-    std::string why;
-    if (!found.readable) {
-        why = found.readable.error();
-    } else if (const Result<std::string> bytes = files.Read(found.path, MaxNoteBytes); bytes) {
-        return {ParseNote(*bytes), PathToUtf8(found.path), std::nullopt};
-    } else {
-        why = "cannot be read (" + bytes.error() + ")";
-    }
-    return {HostNote{NoteKind::Other, "note not read: " + why}, PathToUtf8(found.path),
-            ShownPath(found.path) + ": a note not read: " + why + "; its host is counted as not assessed"};
+    return {HostNote{NoteKind::Other, "note not read: " + why}, PathToUtf8(path),
+            ShownPath(path) + ": a note not read: " + why + "; its host is counted as not assessed"};
 }
 
-Taken TakePage(FleetFiles& files, const ReportReader& reader, const PageFile& found)
+TakenNote TakeNote(const NoteFile& found, std::optional<Result<std::string>> bytes)
 {
-    Result<ReportContent> content = ReadPage(files, reader, found.path);
-    if (!content) {
-        return Rejection{ShownPath(found.path) + ": " + content.error()};
+    if (!found.readable) {
+        return NoteNotRead(found.path, found.readable.error());
     }
-    return TakenReport{*std::move(content), PathToUtf8(found.path)};
+    if (!bytes || !*bytes) {
+        return NoteNotRead(found.path, "cannot be read (" + (bytes ? bytes->error() : std::string("not read")) + ")");
+    }
+    return {ParseNote(**bytes), PathToUtf8(found.path), std::nullopt};
+}
+
+Taken TakePage(const ReportReader& reader, const PageFile& found, std::optional<Result<std::string>> bytes,
+               bool csvLines)
+{
+    try {
+        if (!bytes || !*bytes) {
+            return Rejection{ShownPath(found.path) + ": cannot be read (" +
+                             (bytes ? bytes->error() : std::string("not read")) + ")"};
+        }
+        const bool large = (*bytes)->size() > LargePageBytes;
+        Result<ReportContent> content = reader.Read(*std::move(*bytes));
+        if (!content) {
+            return Rejection{ShownPath(found.path) + ": not a System Assessment report: " + content.error()};
+        }
+        TakenReport report{DigestReport(*content), {}, std::nullopt, PathToUtf8(found.path)};
+        if (csvLines && large) {
+            report.content = *std::move(content);
+        } else if (csvLines) {
+            std::ostringstream lines;
+            WriteCsvLines(lines, *content, report.file);
+            report.csvLines = std::move(lines).str();
+        }
+        return report;
+    } catch (const std::bad_alloc&) {
+        return Rejection{ShownPath(found.path) + ": cannot be read (not enough memory)"};
+    }
 }
 
 } // namespace
 
-Result<ReportContent> ReadPage(FleetFiles& files, const ReportReader& reader, const fs::path& page)
+std::optional<Result<std::string>> ReadFound(FleetFiles& files, const Found& found)
 {
+    const auto* page = std::get_if<PageFile>(&found);
+    const auto* note = std::get_if<NoteFile>(&found);
+    if (page == nullptr && (note == nullptr || !note->readable)) {
+        return std::nullopt;
+    }
     try {
-        Result<std::string> bytes = files.Read(page, MaxReportBytes);
-        if (!bytes) {
-            return Failure("cannot be read (" + bytes.error() + ")");
-        }
-        Result<ReportContent> content = reader.Read(*std::move(bytes));
-        if (!content) {
-            return Failure("not a System Assessment report: " + content.error());
-        }
-        return content;
+        return page != nullptr ? files.Read(page->path, MaxReportBytes) : files.Read(note->path, MaxNoteBytes);
     } catch (const std::bad_alloc&) {
-        return Failure("cannot be read (not enough memory)");
+        return Failure("not enough memory");
     }
 }
 
-Taken TakeIn(FleetFiles& files, const ReportReader& reader, const Found& found)
+void WriteCsvLines(std::ostream& out, const TakenReport& report)
+{
+    if (report.content) {
+        WriteCsvLines(out, *report.content, report.file);
+    } else {
+        out << report.csvLines;
+    }
+}
+
+Taken Take(const ReportReader& reader, const Found& found, std::optional<Result<std::string>> bytes, bool csvLines)
 {
     if (const auto* page = std::get_if<PageFile>(&found)) {
-        return TakePage(files, reader, *page);
+        return TakePage(reader, *page, std::move(bytes), csvLines);
     }
     if (const auto* note = std::get_if<NoteFile>(&found)) {
-        return TakeNote(files, *note);
+        return TakeNote(*note, std::move(bytes));
     }
     const auto& passedOver = std::get<PassedOver>(found);
     return Rejection{ShownPath(passedOver.path) + ": " + passedOver.why};

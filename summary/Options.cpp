@@ -1,11 +1,28 @@
 #include "summary/Options.h"
 
 namespace Talvane::Nimlo {
+namespace {
+
+// A number of jobs written in decimal digits, from 1 to MostJobs.
+std::optional<std::size_t> Jobs(const std::string& text)
+{
+    std::size_t jobs = 0;
+    for (const char digit : text) {
+        if (digit < '0' || digit > '9' || jobs > MostJobs) {
+            return std::nullopt;
+        }
+        jobs = jobs * 10 + static_cast<std::size_t>(digit - '0');
+    }
+    return jobs >= 1 && jobs <= MostJobs ? std::optional(jobs) : std::nullopt;
+}
+
+} // namespace
 
 Result<SummaryOptions> ParseOptions(const std::vector<std::string>& arguments)
 {
     SummaryOptions options;
     bool onlyPaths = false;
+    bool jobsGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (onlyPaths || argument.empty() || argument[0] != '-') {
@@ -14,6 +31,18 @@ Result<SummaryOptions> ParseOptions(const std::vector<std::string>& arguments)
         }
         if (argument == "--") {
             onlyPaths = true;
+            continue;
+        }
+        if (argument == "--jobs") {
+            if (jobsGiven) {
+                return Failure("--jobs is given twice");
+            }
+            const std::optional<std::size_t> jobs = i + 1 < arguments.size() ? Jobs(arguments[++i]) : std::nullopt;
+            if (!jobs) {
+                return Failure("--jobs needs a number from 1 to " + std::to_string(MostJobs));
+            }
+            options.jobs = *jobs;
+            jobsGiven = true;
             continue;
         }
         std::optional<std::string>* target = nullptr;

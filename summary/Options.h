@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace Talvane::Nimlo {
 // What the summary's messages of a failure begin with.
 inline constexpr std::string_view ProgramName = "SystemAssessmentSummary: ";
 
+// How many files are looked up and read at once unless --jobs says otherwise, and the most.
+inline constexpr std::size_t DefaultJobs = 32;
+inline constexpr std::size_t MostJobs = 256;
+
 // The command line.
 struct SummaryOptions {
     std::optional<std::string> csvFile; // UTF-8 paths
@@ -20,6 +25,7 @@ struct SummaryOptions {
     std::optional<std::string> listsFolder;
     std::optional<std::string> expectFile;
     std::vector<std::string> paths; // report files and folders
+    std::size_t jobs = DefaultJobs; // files looked up and read at once
 
     // Whether anything is written to a file; without, the CSV goes to standard output.
     bool WritesFiles() const { return csvFile || htmlFile || machinesFile || listsFolder; }
@@ -27,7 +33,8 @@ struct SummaryOptions {
 
 inline constexpr const char* SummaryUsage =
     "usage: SystemAssessmentSummary [--csv FILE] [--html FILE] [--machines FILE]\n"
-    "                               [--lists FOLDER] [--expect FILE] [--] PATH...\n"
+    "                               [--lists FOLDER] [--expect FILE] [--jobs N]\n"
+    "                               [--] PATH...\n"
     "\n"
     "Reads the \"System Assessment Results.html\" pages of many machines and\n"
     "summarizes them. Each PATH is a report file or a folder, searched with its\n"
@@ -46,6 +53,8 @@ inline constexpr const char* SummaryUsage =
     "                   fall short of it, one a line (for ansible-playbook --limit @FILE)\n"
     "  --expect FILE    the hosts that should have a report, one a line; those without\n"
     "                   one are counted and listed as not assessed\n"
+    "  --jobs N         files looked up and read at once, 1 to 256 (32): many for a\n"
+    "                   share across a network; the pages are parsed on every core\n"
     "  --               what follows is a PATH, even when it begins with -\n"
     "\n"
     "With no output option, the long CSV goes to standard output. A FILE is replaced\n"

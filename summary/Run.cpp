@@ -15,7 +15,6 @@
 #include "summary/Outputs.h"
 #include "summary/Overview.h"
 #include "summary/Paths.h"
-#include "summary/Search.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -114,11 +113,7 @@ private:
         return true;
     }
 
-    bool ReadReports()
-    {
-        Search search(files_, options_.paths);
-        return ReadFleet(search, files_, reader_, outputs_, fleet_, longCsv_, err_);
-    }
+    bool ReadReports() { return ReadFleet(options_, files_, reader_, outputs_, fleet_, longCsv_, err_); }
 
     // A host with a report and a note is counted from its report; the note is named, as the round left it behind.
     void NameNotesBesideReports(const FinishedFleet& fleet)

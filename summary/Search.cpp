@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <iterator>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -73,23 +75,24 @@ private:
     std::size_t count_ = 0;
 };
 
-// A folder's entries' names, in name order, in one buffer: a folder of 100,000
-// reports costs their names' bytes and 8 more each while it is searched, not
-// a path and an allocation apiece.
-class SortedNames {
+// The PATHs, or a folder's names that can be a page, a note or a folder in
+// name order, in one buffer: a folder of 100,000 reports costs their names'
+// bytes and 8 more each while it is searched, not a path and an allocation apiece.
+class NameList {
 public:
-    explicit SortedNames(const std::vector<fs::path>& names)
+    explicit NameList(const std::vector<std::string>& paths)
     {
-        std::size_t bytes = 0;
-        for (const fs::path& name : names) {
-            bytes += name.native().size();
+        for (const std::string& path : paths) {
+            Append(PathFromUtf8(path).native());
         }
-        text_.reserve(bytes);
-        spans_.reserve(names.size());
-        for (const fs::path& name : names) {
-            spans_.push_back(
-                {static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.native().size())});
-            text_ += name.native();
+    }
+
+    explicit NameList(const std::vector<ListedName>& listed)
+    {
+        for (const ListedName& entry : listed) {
+            if (entry.mayLeadToFolder || IsPageName(entry.name) || IsNoteName(entry.name)) {
+                Append(entry.name.native());
+            }
         }
         std::sort(spans_.begin(), spans_.end(), [this](Span a, Span b) { return View(a) < View(b); });
     }
@@ -102,6 +105,12 @@ private:
         std::uint32_t offset;
         std::uint32_t size;
     };
+
+    void Append(const fs::path::string_type& name)
+    {
+        spans_.push_back({static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(name.size())});
+        text_ += name;
+    }
     std::basic_string_view<fs::path::value_type> View(Span span) const
     {
         return std::basic_string_view<fs::path::value_type>(text_).substr(span.offset, span.size);
@@ -116,12 +125,14 @@ struct Folder {
     FileIdentity identity;
 };
 
-// The folder being searched: its names, how far it is searched, and its
-// subfolders, searched once its own entries are.
-struct Listing {
-    fs::path folder;
-    SortedNames names;
-    std::size_t next = 0;
+// The PATHs, or the folder being searched: its names, how far they are met,
+// the look-ups of the next ones as they come back, and its subfolders,
+// searched once its own names are met.
+struct Frame {
+    fs::path folder; // empty for the PATHs
+    NameList names;
+    std::size_t next = 0;                           // the next name to meet
+    std::deque<std::optional<Result<Entry>>> looks; // of `next` and those after it, as far as asked
     std::vector<Folder> subfolders;
 };
 
@@ -136,7 +147,7 @@ NoteFile Note(const fs::path& path, const Result<Entry>& examined)
             return {path, Failure(std::to_string(examined->size) + " bytes, larger than any note (" +
                                   std::to_string(MaxNoteBytes) + " bytes at most)")};
         }
-        return {path, {}};
+        return {path, {}, examined->size};
     case EntryType::Other:
         return {path, Failure(NotRegular)};
     default:
@@ -155,29 +166,35 @@ bool IsNote(const fs::path& path, const Result<Entry>& examined)
 // lead nowhere twice), the folders still to search, the one being searched.
 class Search::Walk {
 public:
-    Walk(FleetFiles& files, std::vector<std::string> paths) : files_(files), paths_(std::move(paths)) {}
+    Walk(FleetFiles& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead)
+        : files_(files)
+        , jobs_(jobs)
+        , lookAhead_(std::max<std::size_t>(lookAhead, 1))
+        , roots_{{}, NameList(paths), 0, {}, {}}
+    {}
 
     std::optional<Found> Next()
     {
         for (;;) {
-            if (listing_ && listing_->next < listing_->names.Size()) {
-                const fs::path name = listing_->names.Name(listing_->next++);
-                if (std::optional<Found> found = InFolder(listing_->folder / name, name)) {
+            if (folder_ && folder_->next < folder_->names.Size()) {
+                const fs::path name = folder_->names.Name(folder_->next);
+                if (std::optional<Found> found = InFolder(folder_->folder / name, name, Looked(*folder_))) {
                     return found;
                 }
-            } else if (listing_) {
+            } else if (folder_) {
                 // Depth first: the first subfolder is searched next.
-                pending_.insert(pending_.end(), std::make_move_iterator(listing_->subfolders.rbegin()),
-                                std::make_move_iterator(listing_->subfolders.rend()));
-                listing_.reset();
+                pending_.insert(pending_.end(), std::make_move_iterator(folder_->subfolders.rbegin()),
+                                std::make_move_iterator(folder_->subfolders.rend()));
+                folder_.reset();
             } else if (!pending_.empty()) {
                 Folder folder = std::move(pending_.back());
                 pending_.pop_back();
                 if (std::optional<Found> found = Open(std::move(folder))) {
                     return found;
                 }
-            } else if (nextPath_ < paths_.size()) {
-                if (std::optional<Found> found = Path(PathFromUtf8(paths_[nextPath_++]))) {
+            } else if (roots_.next < roots_.names.Size()) {
+                const fs::path path = roots_.names.Name(roots_.next);
+                if (std::optional<Found> found = Path(path, Looked(roots_))) {
                     return found;
                 }
             } else {
@@ -187,11 +204,59 @@ public:
     }
 
 private:
+    // What the look-up of the frame's next name found, once it is back; the
+    // frame then goes on to the name after it.
+    Result<Entry> Looked(Frame& frame)
+    {
+        LookAhead(frame);
+        while (!frame.looks.front()) {
+            jobs_.FinishOne();
+        }
+        Result<Entry> examined = std::move(*frame.looks.front());
+        frame.looks.pop_front();
+        ++frame.next;
+        LookAhead(frame);
+        return examined;
+    }
+
+    // Starts the look-ups of the frame's next names, up to the look-ahead,
+    // a few to a job.
+    void LookAhead(Frame& frame)
+    {
+        for (;;) {
+            const std::size_t first = frame.next + frame.looks.size();
+            const std::size_t rest = frame.names.Size() - first;
+            const std::size_t count = std::min(jobs_.Batch(Lane::Files, std::min(rest, lookAhead_)), rest);
+            if (count == 0 || (!frame.looks.empty() && frame.looks.size() + count > lookAhead_)) {
+                return;
+            }
+            std::vector<fs::path> paths(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                paths[i] = frame.folder / frame.names.Name(first + i);
+            }
+            frame.looks.resize(frame.looks.size() + count);
+            jobs_.Run(
+                Lane::Files,
+                [&files = files_, paths = std::move(paths)] {
+                    std::vector<Result<Entry>> entries;
+                    entries.reserve(paths.size());
+                    for (const fs::path& path : paths) {
+                        entries.push_back(files.Examine(path));
+                    }
+                    return entries;
+                },
+                [&frame, first](std::vector<Result<Entry>> entries) {
+                    for (std::size_t i = 0; i < entries.size(); ++i) {
+                        frame.looks[first + i - frame.next] = std::move(entries[i]);
+                    }
+                });
+        }
+    }
+
     // A PATH of the command line: whatever it is, it is named if it is no
     // page, note or folder.
-    std::optional<Found> Path(const fs::path& path)
+    std::optional<Found> Path(const fs::path& path, const Result<Entry>& examined)
     {
-        const Result<Entry> examined = files_.Examine(path);
         const bool nothing = examined && examined->type == EntryType::Missing && !examined->isLink;
         if (IsNote(path, examined) && !nothing) {
             return Note(path, examined);
@@ -214,9 +279,8 @@ private:
     }
 
     // An entry of a folder: only a page, a note or a folder is its concern.
-    std::optional<Found> InFolder(const fs::path& path, const fs::path& name)
+    std::optional<Found> InFolder(const fs::path& path, const fs::path& name, const Result<Entry>& examined)
     {
-        const Result<Entry> examined = files_.Examine(path);
         if (IsNote(path, examined)) {
             return Note(path, examined);
         }
@@ -224,7 +288,7 @@ private:
             return PassedOver{path, examined.error()};
         }
         if (examined->type == EntryType::Folder) {
-            listing_->subfolders.push_back({path, examined->identity});
+            folder_->subfolders.push_back({path, examined->identity});
             return std::nullopt;
         }
         if (!IsPageName(name)) {
@@ -249,7 +313,7 @@ private:
         if (!filesSeen_.Insert(entry.identity)) {
             return std::nullopt;
         }
-        return PageFile{path, entry.identity};
+        return PageFile{path, entry.identity, entry.size};
     }
 
     // Lists a folder not met before.
@@ -258,25 +322,26 @@ private:
         if (!folders_.insert(folder.identity).second) {
             return std::nullopt; // met before, through a link
         }
-        const Result<std::vector<fs::path>> names = files_.List(folder.path);
+        const Result<std::vector<ListedName>> names = files_.List(folder.path);
         if (!names) {
             return PassedOver{folder.path, "cannot be searched (" + names.error() + ")"};
         }
-        listing_.emplace(Listing{std::move(folder.path), SortedNames(*names), 0, {}});
+        folder_ = std::make_unique<Frame>(Frame{std::move(folder.path), NameList(*names), 0, {}, {}});
         return std::nullopt;
     }
 
     FleetFiles& files_;
-    std::vector<std::string> paths_;
-    std::size_t nextPath_ = 0;
-    std::vector<Folder> pending_; // the next last
-    std::optional<Listing> listing_;
+    PoolJobs& jobs_;
+    std::size_t lookAhead_;
+    Frame roots_;
+    std::unique_ptr<Frame> folder_; // the folder being searched; it stays put while its look-ups are out
+    std::vector<Folder> pending_;   // the next last
     std::set<FileIdentity> folders_;
     IdentitySet filesSeen_;
 };
 
-Search::Search(FleetFiles& files, std::vector<std::string> paths)
-    : walk_(std::make_unique<Walk>(files, std::move(paths)))
+Search::Search(FleetFiles& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead)
+    : walk_(std::make_unique<Walk>(files, jobs, paths, lookAhead))
 {}
 
 Search::~Search() = default;

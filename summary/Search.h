@@ -10,6 +10,7 @@
 
 #include "platform/FleetFiles.h"
 #include "platform/Result.h"
+#include "summary/PoolJobs.h"
 
 namespace Talvane::Nimlo {
 
@@ -18,6 +19,7 @@ namespace Talvane::Nimlo {
 struct PageFile {
     std::filesystem::path path;
     FileIdentity identity;
+    std::uint64_t size = 0; // as it was looked up
 };
 
 // A host's note (NAME.not-assessed.txt), met under each of its names: a note
@@ -25,7 +27,8 @@ struct PageFile {
 // with why.
 struct NoteFile {
     std::filesystem::path path;
-    Result<void> readable; // why not: not a regular file, larger than a note can be, ...
+    Result<void> readable;  // why not: not a regular file, larger than a note can be, ...
+    std::uint64_t size = 0; // as it was looked up
 };
 
 // A path passed over that might have held a report, and why: it could not be
@@ -43,18 +46,22 @@ using Found = std::variant<PageFile, NoteFile, PassedOver>;
 // folder once, so links that loop end), depth first, each folder's entries in
 // name order, for *.htm and *.html in any case and for notes. The same file
 // met again (through a link, a second PATH) is passed over in silence; what
-// is neither a page, a note nor a folder is no concern of the summary's.
-// Nothing is kept of a file once it is handed out but a few bytes that tell
-// whether it is met again.
+// is neither a page, a note nor a folder is no concern of the summary's, and
+// only the names that can be one are looked up (a folder's listing tells
+// which can lead to a folder). The look-ups run on the pool's files lane, up
+// to `lookAhead` at once, and what they find is met in the search's order
+// whichever comes back first. Nothing is kept of a file once it is handed
+// out but a few bytes that tell whether it is met again.
 class Search {
 public:
-    Search(FleetFiles& files, std::vector<std::string> paths);
+    Search(FleetFiles& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead);
     Search(const Search&) = delete;
     Search& operator=(const Search&) = delete;
     ~Search();
 
     // The next page, note or path passed over, in the search's order; none
-    // once everything is searched.
+    // once everything is searched. Waits for the look-ups it needs, doing
+    // what follows the pool's other jobs as they come back meanwhile.
     std::optional<Found> Next();
 
 private:

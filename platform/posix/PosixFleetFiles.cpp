@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <system_error>
 
 #include "platform/posix/Uninterrupted.h"
 #include "platform/posix/UniqueDescriptor.h"
@@ -23,7 +23,7 @@ std::string Reason(int error)
     case EPERM:
         return "permission denied";
     default:
-        return std::strerror(error);
+        return std::generic_category().message(error); // strerror's words, safe on any thread
     }
 }
 
@@ -67,13 +67,13 @@ Result<Entry> PosixFleetFiles::Examine(const std::filesystem::path& path)
     return entry;
 }
 
-Result<std::vector<std::filesystem::path>> PosixFleetFiles::List(const std::filesystem::path& folder)
+Result<std::vector<ListedName>> PosixFleetFiles::List(const std::filesystem::path& folder)
 {
     const UniqueDirectory directory(calls_.opendir(folder.c_str()));
     if (!directory) {
         return Failure(Reason(errno));
     }
-    std::vector<std::filesystem::path> names;
+    std::vector<ListedName> names;
     for (;;) {
         errno = 0;
         const dirent* entry = calls_.readdir(directory.get());
@@ -85,7 +85,9 @@ Result<std::vector<std::filesystem::path>> PosixFleetFiles::List(const std::file
         }
         const std::string_view name = entry->d_name;
         if (name != "." && name != "..") {
-            names.emplace_back(name);
+            // A type the file system does not give (DT_UNKNOWN) may be anything.
+            const bool file = entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
+            names.push_back({name, !file});
         }
     }
 }

@@ -35,13 +35,17 @@ public:
     explicit PosixFleetFiles(const PosixFleetCalls& calls = PosixFleetCalls::System()) : calls_(calls) {}
 
     Result<Entry> Examine(const std::filesystem::path& path) override;
-    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override;
+    Result<std::vector<ListedName>> List(const std::filesystem::path& folder) override;
     Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) override;
     std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path& path) override;
     FileSystem& Writing() override { return writing_; }
     Clock& TickClock() override { return clock_; }
     bool CreateFolder(const std::filesystem::path& path) override;
     bool StandardErrorIsTerminal() override;
+    std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads) override
+    {
+        return MakePlatformJobPool(threads);
+    }
 
 private:
     PosixFleetCalls calls_;

@@ -83,9 +83,9 @@ Result<Entry> Win32FleetFiles::Examine(const std::filesystem::path& path)
     return entry;
 }
 
-Result<std::vector<std::filesystem::path>> Win32FleetFiles::List(const std::filesystem::path& folder)
+Result<std::vector<ListedName>> Win32FleetFiles::List(const std::filesystem::path& folder)
 {
-    std::vector<std::filesystem::path> names;
+    std::vector<ListedName> names;
     WIN32_FIND_DATAW found{};
     const UniqueFindHandle search(calls_.findFirstFile((folder / L"*").c_str(), &found));
     if (!search) {
@@ -98,7 +98,9 @@ Result<std::vector<std::filesystem::path>> Win32FleetFiles::List(const std::file
     do {
         const std::wstring_view name = found.cFileName;
         if (name != L"." && name != L"..") {
-            names.emplace_back(name);
+            // A folder, or a link or junction that may lead to one.
+            const DWORD folderOrLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+            names.push_back({std::filesystem::path(name), (found.dwFileAttributes & folderOrLink) != 0});
         }
     } while (calls_.findNextFile(search.get(), &found));
     if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) {

@@ -30,7 +30,7 @@ public:
     explicit Win32FleetFiles(const Win32FleetCalls& calls = {}) : calls_(calls) {}
 
     Result<Entry> Examine(const std::filesystem::path& path) override;
-    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override;
+    Result<std::vector<ListedName>> List(const std::filesystem::path& folder) override;
     Result<std::string> Read(const std::filesystem::path& file, std::uint64_t limit) override;
     // Links are not followed by name here: an output that is a link is refused instead.
     std::optional<std::filesystem::path> LinkTarget(const std::filesystem::path&) override { return std::nullopt; }
@@ -38,6 +38,10 @@ public:
     Clock& TickClock() override { return clock_; }
     bool CreateFolder(const std::filesystem::path& path) override;
     bool StandardErrorIsTerminal() override;
+    std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads) override
+    {
+        return MakePlatformJobPool(threads);
+    }
 
 private:
     Win32FleetCalls calls_;

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "fakes/FakeClock.h"
+#include "fakes/ShuffledJobPool.h"
 #include "platform/FleetFiles.h"
 
 namespace Talvane::Nimlo::Testing {
@@ -81,7 +84,7 @@ private:
 class FailingFleetFiles : public FleetFiles {
 public:
     Result<Entry> Examine(const std::filesystem::path& path) override { return real_->Examine(path); }
-    Result<std::vector<std::filesystem::path>> List(const std::filesystem::path& folder) override
+    Result<std::vector<ListedName>> List(const std::filesystem::path& folder) override
     {
         if (unlistable.count(folder.lexically_normal()) != 0) {
             return Failure("permission denied");
@@ -103,10 +106,20 @@ public:
     Clock& TickClock() override { return clock; }
     bool CreateFolder(const std::filesystem::path& path) override { return real_->CreateFolder(path); }
     bool StandardErrorIsTerminal() override { return terminal; }
+    std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads) override
+    {
+        poolThreads = threads;
+        if (shuffleSeed) {
+            return std::make_unique<ShuffledJobPool>(*shuffleSeed);
+        }
+        return real_->Pool(threads);
+    }
 
     std::set<std::filesystem::path> unlistable; // lexically normal paths
     std::set<std::filesystem::path> unreadable;
     bool terminal = false;
+    std::optional<std::uint32_t> shuffleSeed; // the jobs run on the run's own thread, in an order drawn from it
+    std::vector<std::size_t> poolThreads;     // as the last pool was asked for, by lane
 
     FakeClock clock; // the pauses of busy outputs
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/Profiles.h"
+#include "fakes/SearchAll.h"
 #include "summary/Intake.h"
 #include "summary/Paths.h"
 #include "summary/Search.h"
@@ -37,23 +38,25 @@ protected:
     // What the intake of reports/a.html gives: its computer name, or why it is rejected.
     std::string Take(FleetFiles& files) const
     {
-        const Taken taken = TakeIn(files, reader_, PageFile{Report(), {}});
+        const PageFile page{Report(), {}};
+        const Taken taken = Talvane::Nimlo::Take(reader_, page, ReadFound(files, page), false);
         if (const auto* report = std::get_if<TakenReport>(&taken)) {
-            return report->content.computerName;
+            return report->digest.computer;
         }
         const std::string& message = std::get<Rejection>(taken).message;
         return message.substr(ShownPath(Report()).size() + 2);
     }
 
-    // What the search of "reports" meets: the pages' names, or the path passed over and why.
+    // What the search of "reports" meets: the pages' names, or the path passed
+    // over and why; its look-ups are made one after another, as a script of
+    // failing calls expects them.
     std::vector<std::string> Search(FleetFiles& files) const
     {
-        Talvane::Nimlo::Search search(files, {PathToUtf8(folder_ / "reports")});
         std::vector<std::string> met;
-        while (const std::optional<Found> found = search.Next()) {
-            if (const auto* page = std::get_if<PageFile>(&*found)) {
+        for (const Found& found : SearchAll(files, {PathToUtf8(folder_ / "reports")}, std::nullopt)) {
+            if (const auto* page = std::get_if<PageFile>(&found)) {
                 met.push_back(PathToUtf8(page->path.filename()));
-            } else if (const auto* passedOver = std::get_if<PassedOver>(&*found)) {
+            } else if (const auto* passedOver = std::get_if<PassedOver>(&found)) {
                 met.push_back(PathToUtf8(passedOver->path.filename()) + ": " + passedOver->why);
             }
         }

@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 class IntakeTest : public Testing::SummaryFolderTest {
 protected:
-    Taken Take(const Found& found) { return TakeIn(files_, reader_, found); }
+    Taken TakeIn(const Found& found) { return Take(reader_, found, ReadFound(files_, found), false); }
     // As the search names it: with the platform's separators.
     fs::path At(const fs::path& relative) const { return (root_ / relative).make_preferred(); }
 
@@ -25,9 +25,9 @@ TEST_F(IntakeTest, APageIsItsReportOrARejectionThatSaysWhy)
     Write("reports/locked.html", EmbeddedGoldenAllPass);
     files_.unreadable.insert(At("reports/locked.html").lexically_normal());
 
-    const Taken report = Take(PageFile{At("reports/a.html"), {}});
+    const Taken report = TakeIn(PageFile{At("reports/a.html"), {}});
     ASSERT_TRUE(std::holds_alternative<TakenReport>(report));
-    EXPECT_EQ(std::get<TakenReport>(report).content.computerName, "SRV-Z\xC3\x9CRICH");
+    EXPECT_EQ(std::get<TakenReport>(report).digest.computer, "SRV-Z\xC3\x9CRICH");
     EXPECT_EQ(std::get<TakenReport>(report).file, Path("reports/a.html"));
 
     struct Case {
@@ -41,7 +41,7 @@ TEST_F(IntakeTest, APageIsItsReportOrARejectionThatSaysWhy)
         {PassedOver{At("reports/fifo.html"), "not a regular file"}, Path("reports/fifo.html") + ": not a regular file"},
     };
     for (const Case& c : cases) {
-        const Taken taken = Take(c.found);
+        const Taken taken = TakeIn(c.found);
         ASSERT_TRUE(std::holds_alternative<Rejection>(taken)) << c.message;
         EXPECT_EQ(std::get<Rejection>(taken).message.substr(0, c.message.size()), c.message);
     }
@@ -72,7 +72,7 @@ TEST_F(IntakeTest, ANoteIsItsHostsEvenWhenItCannotBeRead)
          true},
     };
     for (const Case& c : cases) {
-        const Taken taken = Take(c.found);
+        const Taken taken = TakeIn(c.found);
         ASSERT_TRUE(std::holds_alternative<TakenNote>(taken)) << c.detail;
         const auto& note = std::get<TakenNote>(taken);
         EXPECT_EQ(note.note.kind, c.kind) << c.detail;

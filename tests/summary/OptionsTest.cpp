@@ -23,6 +23,13 @@ TEST(OptionsTest, OptionsAndPaths)
     EXPECT_TRUE(all->WritesFiles());
     EXPECT_FALSE(ParseOptions({"--expect", "hosts.txt", "r"})->WritesFiles());
 
+    EXPECT_EQ(parsed->jobs, DefaultJobs);
+    for (const auto& [given, jobs] : {std::pair{"1", 1u}, {"64", 64u}, {"256", 256u}, {"007", 7u}}) {
+        const Result<SummaryOptions> withJobs = ParseOptions({"--jobs", given, "r"});
+        ASSERT_TRUE(withJobs) << given << ": " << withJobs.error();
+        EXPECT_EQ(withJobs->jobs, jobs) << given;
+    }
+
     const Result<SummaryOptions> dashes = ParseOptions({"--", "--csv"});
     ASSERT_TRUE(dashes);
     EXPECT_EQ(dashes->paths, (std::vector<std::string>{"--csv"}));
@@ -43,6 +50,13 @@ TEST(OptionsTest, UsageErrors)
         {{"reports", "--lists"}, "--lists needs a folder"},
         {{"--expect", "a", "--expect", "b", "r"}, "--expect is given twice"},
         {{"--csv", "a", "--csv", "b", "r"}, "--csv is given twice"},
+        {{"--jobs", "0", "r"}, "--jobs needs a number from 1 to 256"},
+        {{"--jobs", "257", "r"}, "--jobs needs a number from 1 to 256"},
+        {{"--jobs", "99999999999999999999999", "r"}, "--jobs needs a number from 1 to 256"},
+        {{"--jobs", "-4", "r"}, "--jobs needs a number from 1 to 256"},
+        {{"--jobs", "", "r"}, "--jobs needs a number from 1 to 256"},
+        {{"r", "--jobs"}, "--jobs needs a number from 1 to 256"},
+        {{"--jobs", "2", "--jobs", "3", "r"}, "--jobs is given twice"},
         {{"-x", "reports"}, "unknown option -x"},
         {{"--help"}, "unknown option --help"},
     };

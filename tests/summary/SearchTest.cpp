@@ -1,7 +1,10 @@
 #include "summary/Search.h"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
+#include "fakes/SearchAll.h"
 #include "fakes/SummaryFolder.h"
 #include "summary/HostFiles.h"
 
@@ -16,15 +19,14 @@ protected:
     // "page|note|passed over PATH[: why]" with PATH relative to the test's folder.
     std::vector<std::string> Met(const std::vector<std::string>& paths)
     {
-        Search search(files_, paths);
         std::vector<std::string> met;
-        while (const std::optional<Found> found = search.Next()) {
-            if (const auto* page = std::get_if<PageFile>(&*found)) {
+        for (const Found& found : Testing::SearchAll(files_, paths)) {
+            if (const auto* page = std::get_if<PageFile>(&found)) {
                 met.push_back("page " + Relative(page->path));
-            } else if (const auto* note = std::get_if<NoteFile>(&*found)) {
+            } else if (const auto* note = std::get_if<NoteFile>(&found)) {
                 met.push_back("note " + Relative(note->path) + (note->readable ? "" : ": " + note->readable.error()));
             } else {
-                const auto& passedOver = std::get<PassedOver>(*found);
+                const auto& passedOver = std::get<PassedOver>(found);
                 met.push_back("passed over " + Relative(passedOver.path) + ": " + passedOver.why);
             }
         }
@@ -65,6 +67,28 @@ TEST_F(SearchTest, FoldersDepthFirstInNameOrder)
                   "passed over missing: no such file or folder",
                   "note reports/sub/web.not-assessed.txt", // a note is met under each name, a page once
               }));
+}
+
+// Only a name that can be a page, a note or a folder is looked up (the
+// listing tells which can lead to a folder): a share's other files cost no
+// request.
+TEST_F(SearchTest, OnlyNamesThatCanBeAPageANoteOrAFolderAreLookedUp)
+{
+    class Recording : public Testing::FailingFleetFiles {
+    public:
+        Result<Entry> Examine(const fs::path& path) override
+        {
+            examined.insert(PathToUtf8(path.filename()));
+            return FailingFleetFiles::Examine(path);
+        }
+        std::set<std::string> examined;
+    } files;
+    for (const char* name :
+         {"reports/a.html", "reports/readme.txt", "reports/data.bin", "reports/x.not-assessed.txt"}) {
+        Write(name, "");
+    }
+    Testing::SearchAll(files, {Path("reports")});
+    EXPECT_EQ(files.examined, (std::set<std::string>{"reports", "a.html", "sub", "x.not-assessed.txt"}));
 }
 
 #ifndef _WIN32

@@ -1,0 +1,129 @@
+#include "summary/PooledIntake.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace Talvane::Nimlo {
+namespace {
+
+// What a file holds of the budget from its read until it is handed out: its
+// size, and for a large page the whole budget besides, so that it is read alone.
+std::uint64_t Reservation(const Found& found)
+{
+    if (const auto* page = std::get_if<PageFile>(&found)) {
+        return page->size > LargePageBytes ? page->size + ReadBudgetBytes : page->size;
+    }
+    if (const auto* note = std::get_if<NoteFile>(&found)) {
+        return note->size;
+    }
+    return 0;
+}
+
+} // namespace
+
+PooledIntake::PooledIntake(FleetFiles& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs, Search& search,
+                           std::size_t window)
+    : files_(files)
+    , reader_(reader)
+    , csvLines_(csvLines)
+    , jobs_(jobs)
+    , search_(search)
+    , window_(std::max<std::size_t>(window, 1))
+{}
+
+std::optional<Intaken> PooledIntake::Next()
+{
+    for (;;) {
+        if (std::optional<Pending> next = merge_.Take()) {
+            budget_.Give(next->reserved);
+            StartReads();
+            return Intaken{std::move(next->found), std::move(next->taken)};
+        }
+        if (!searched_ && merge_.Waiting() < window_) {
+            if (std::optional<Found> found = search_.Next()) {
+                Meet(*std::move(found));
+            } else {
+                searched_ = true;
+            }
+            StartReads();
+        } else if (!jobs_.FinishOne()) {
+            return std::nullopt; // nothing out, nothing waiting: everything is handed out
+        }
+    }
+}
+
+void PooledIntake::Meet(Found found)
+{
+    const std::uint64_t number = merge_.Add();
+    if (std::holds_alternative<PassedOver>(found) ||
+        (std::holds_alternative<NoteFile>(found) && !std::get<NoteFile>(found).readable)) {
+        Taken taken = Take(reader_, found, std::nullopt, false);
+        merge_.Put(number, Pending{std::move(found), std::move(taken), 0});
+    } else {
+        reads_.emplace_back(number, std::move(found));
+    }
+}
+
+void PooledIntake::StartReads()
+{
+    while (!reads_.empty()) {
+        std::vector<Numbered> batch;
+        while (batch.size() < MostFilesAJob && !reads_.empty() && budget_.Take(Reservation(reads_.front().second))) {
+            batch.push_back(std::move(reads_.front()));
+            reads_.pop_front();
+        }
+        if (batch.empty()) {
+            return;
+        }
+        jobs_.Run(
+            Lane::Files,
+            [&files = files_, batch = std::move(batch)]() mutable {
+                std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read;
+                read.reserve(batch.size());
+                for (Numbered& numbered : batch) {
+                    std::optional<Result<std::string>> bytes = ReadFound(files, numbered.second);
+                    read.emplace_back(std::move(numbered), std::move(bytes));
+                }
+                return read;
+            },
+            [this](std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read) {
+                Read(std::move(read));
+            });
+    }
+}
+
+void PooledIntake::Read(std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read)
+{
+    std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> pages;
+    for (auto& [numbered, bytes] : read) {
+        if (std::holds_alternative<PageFile>(numbered.second)) {
+            pages.emplace_back(std::move(numbered), std::move(bytes));
+        } else {
+            Taken taken = Take(reader_, numbered.second, std::move(bytes), false);
+            const std::uint64_t reserved = Reservation(numbered.second);
+            merge_.Put(numbered.first, Pending{std::move(numbered.second), std::move(taken), reserved});
+        }
+    }
+    if (pages.empty()) {
+        return;
+    }
+    jobs_.Run(
+        Lane::Parsing,
+        [&reader = reader_, csvLines = csvLines_, pages = std::move(pages)]() mutable {
+            std::vector<std::pair<std::uint64_t, Pending>> taken;
+            taken.reserve(pages.size());
+            for (auto& [numbered, bytes] : pages) {
+                Taken page = Take(reader, numbered.second, std::move(bytes), csvLines);
+                const std::uint64_t reserved = Reservation(numbered.second);
+                taken.emplace_back(numbered.first, Pending{std::move(numbered.second), std::move(page), reserved});
+            }
+            return taken;
+        },
+        [this](std::vector<std::pair<std::uint64_t, Pending>> taken) {
+            for (auto& [number, pending] : taken) {
+                merge_.Put(number, std::move(pending));
+            }
+        });
+}
+
+} // namespace Talvane::Nimlo
