@@ -78,7 +78,7 @@ void PooledIntake::StartReads()
         jobs_.Run(
             Lane::Files,
             [&files = files_, batch = std::move(batch)]() mutable {
-                std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read;
+                ReadFiles read;
                 read.reserve(batch.size());
                 for (Numbered& numbered : batch) {
                     std::optional<Result<std::string>> bytes = ReadFound(files, numbered.second);
@@ -86,15 +86,13 @@ void PooledIntake::StartReads()
                 }
                 return read;
             },
-            [this](std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read) {
-                Read(std::move(read));
-            });
+            [this](ReadFiles&& read) { Read(std::move(read)); });
     }
 }
 
-void PooledIntake::Read(std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read)
+void PooledIntake::Read(ReadFiles&& read)
 {
-    std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> pages;
+    ReadFiles pages;
     for (auto& [numbered, bytes] : read) {
         if (std::holds_alternative<PageFile>(numbered.second)) {
             pages.emplace_back(std::move(numbered), std::move(bytes));
@@ -119,7 +117,7 @@ void PooledIntake::Read(std::vector<std::pair<Numbered, std::optional<Result<std
             }
             return taken;
         },
-        [this](std::vector<std::pair<std::uint64_t, Pending>> taken) {
+        [this](std::vector<std::pair<std::uint64_t, Pending>>&& taken) {
             for (auto& [number, pending] : taken) {
                 merge_.Put(number, std::move(pending));
             }

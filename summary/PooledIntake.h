@@ -49,12 +49,13 @@ private:
         std::uint64_t reserved = 0; // of the read budget, until it is handed out
     };
     using Numbered = std::pair<std::uint64_t, Found>; // its place in the search's order
+    using ReadFiles = std::vector<std::pair<Numbered, std::optional<Result<std::string>>>>; // and their bytes
 
     void Meet(Found found);
     // Starts the reads waiting, in their order, as far as the budget allows.
     void StartReads();
     // A batch read: the notes are taken as they are; the pages go to be parsed, together.
-    void Read(std::vector<std::pair<Numbered, std::optional<Result<std::string>>>> read);
+    void Read(ReadFiles&& read);
 
     FleetFiles& files_;
     const ReportReader& reader_;
