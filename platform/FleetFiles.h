@@ -78,8 +78,12 @@ public:
     virtual bool StandardErrorIsTerminal() = 0;
 
     // Threads for the look-ups, reads and parsing of a run (JobPool.h): lane
-    // i with up to `threads[i]`. Examine and Read may be called on them, at once.
-    virtual std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads) = 0;
+    // i with up to `threads[i]`. Examine and Read may be called on them, at
+    // once. The platform's threads, unless a test hands out its own.
+    virtual std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads)
+    {
+        return MakePlatformJobPool(threads);
+    }
 };
 
 // A path as the file seam names it.

@@ -38,10 +38,6 @@ public:
     Clock& TickClock() override { return clock_; }
     bool CreateFolder(const std::filesystem::path& path) override;
     bool StandardErrorIsTerminal() override;
-    std::unique_ptr<JobPool> Pool(const std::vector<std::size_t>& threads) override
-    {
-        return MakePlatformJobPool(threads);
-    }
 
 private:
     Win32FleetCalls calls_;
