@@ -58,15 +58,22 @@ Taken TakePage(const ReportReader& reader, const PageFile& found, std::optional<
 
 } // namespace
 
+bool HasBytesToRead(const Found& found)
+{
+    const auto* note = std::get_if<NoteFile>(&found);
+    return std::holds_alternative<PageFile>(found) || (note != nullptr && note->readable);
+}
+
 std::optional<Result<std::string>> ReadFound(FleetFiles& files, const Found& found)
 {
-    const auto* page = std::get_if<PageFile>(&found);
-    const auto* note = std::get_if<NoteFile>(&found);
-    if (page == nullptr && (note == nullptr || !note->readable)) {
+    if (!HasBytesToRead(found)) {
         return std::nullopt;
     }
     try {
-        return page != nullptr ? files.Read(page->path, MaxReportBytes) : files.Read(note->path, MaxNoteBytes);
+        if (const auto* page = std::get_if<PageFile>(&found)) {
+            return files.Read(page->path, MaxReportBytes);
+        }
+        return files.Read(std::get<NoteFile>(found).path, MaxNoteBytes);
     } catch (const std::bad_alloc&) {
         return Failure("not enough memory");
     }

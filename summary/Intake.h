@@ -51,6 +51,9 @@ struct Rejection {
 // What one file the search found holds.
 using Taken = std::variant<TakenReport, TakenNote, Rejection>;
 
+// Whether a file found has bytes to read: a page, or a note that can be read.
+bool HasBytesToRead(const Found& found);
+
 // The bytes of a file found where there are any to read, a page's or a
 // note's that can be read (at most MaxReportBytes, MaxNoteBytes), or why
 // they cannot be read; none for a path passed over or a note that cannot be.

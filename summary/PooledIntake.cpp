@@ -7,16 +7,17 @@ namespace Talvane::Nimlo {
 namespace {
 
 // What a file holds of the budget from its read until it is handed out: its
-// size, and for a large page the whole budget besides, so that it is read alone.
+// size, and for a large page the whole budget besides, so that it is read
+// alone; nothing for what is not read.
 std::uint64_t Reservation(const Found& found)
 {
+    if (!HasBytesToRead(found)) {
+        return 0;
+    }
     if (const auto* page = std::get_if<PageFile>(&found)) {
         return page->size > LargePageBytes ? page->size + ReadBudgetBytes : page->size;
     }
-    if (const auto* note = std::get_if<NoteFile>(&found)) {
-        return note->size;
-    }
-    return 0;
+    return std::get<NoteFile>(found).size;
 }
 
 } // namespace
@@ -35,7 +36,7 @@ std::optional<Intaken> PooledIntake::Next()
 {
     for (;;) {
         if (std::optional<Pending> next = merge_.Take()) {
-            budget_.Give(next->reserved);
+            budget_.Give(Reservation(next->found));
             StartReads();
             return Intaken{std::move(next->found), std::move(next->taken)};
         }
@@ -55,12 +56,11 @@ std::optional<Intaken> PooledIntake::Next()
 void PooledIntake::Meet(Found found)
 {
     const std::uint64_t number = merge_.Add();
-    if (std::holds_alternative<PassedOver>(found) ||
-        (std::holds_alternative<NoteFile>(found) && !std::get<NoteFile>(found).readable)) {
-        Taken taken = Take(reader_, found, std::nullopt, false);
-        merge_.Put(number, Pending{std::move(found), std::move(taken), 0});
-    } else {
+    if (HasBytesToRead(found)) {
         reads_.emplace_back(number, std::move(found));
+    } else {
+        Taken taken = Take(reader_, found, std::nullopt, false);
+        merge_.Put(number, Pending{std::move(found), std::move(taken)});
     }
 }
 
@@ -98,8 +98,7 @@ void PooledIntake::Read(ReadFiles&& read)
             pages.emplace_back(std::move(numbered), std::move(bytes));
         } else {
             Taken taken = Take(reader_, numbered.second, std::move(bytes), false);
-            const std::uint64_t reserved = Reservation(numbered.second);
-            merge_.Put(numbered.first, Pending{std::move(numbered.second), std::move(taken), reserved});
+            merge_.Put(numbered.first, Pending{std::move(numbered.second), std::move(taken)});
         }
     }
     if (pages.empty()) {
@@ -112,8 +111,7 @@ void PooledIntake::Read(ReadFiles&& read)
             taken.reserve(pages.size());
             for (auto& [numbered, bytes] : pages) {
                 Taken page = Take(reader, numbered.second, std::move(bytes), csvLines);
-                const std::uint64_t reserved = Reservation(numbered.second);
-                taken.emplace_back(numbered.first, Pending{std::move(numbered.second), std::move(page), reserved});
+                taken.emplace_back(numbered.first, Pending{std::move(numbered.second), std::move(page)});
             }
             return taken;
         },

@@ -46,7 +46,6 @@ private:
     struct Pending {
         Found found;
         Taken taken;
-        std::uint64_t reserved = 0; // of the read budget, until it is handed out
     };
     using Numbered = std::pair<std::uint64_t, Found>; // its place in the search's order
     using ReadFiles = std::vector<std::pair<Numbered, std::optional<Result<std::string>>>>; // and their bytes
