@@ -33,6 +33,20 @@ public:
     }
 };
 
+// The services of a platform, from its files, its clock and its answer to
+// whether a person watches standard error.
+template <class PlatformFiles, class PlatformClock, bool (*Watched)()>
+class PlatformSummaryServices final : public SummaryServices {
+public:
+    FileSystem& Files() override { return files_; }
+    Clock& TickClock() override { return clock_; }
+    bool StandardErrorIsTerminal() override { return Watched(); }
+
+private:
+    PlatformFiles files_;
+    PlatformClock clock_;
+};
+
 // The services of the platform the summary runs on.
 std::unique_ptr<SummaryServices> MakePlatformSummaryServices();
 

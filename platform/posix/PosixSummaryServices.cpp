@@ -8,22 +8,16 @@
 namespace Talvane::Nimlo {
 namespace {
 
-class PosixSummaryServices final : public SummaryServices {
-public:
-    FileSystem& Files() override { return files_; }
-    Clock& TickClock() override { return clock_; }
-    bool StandardErrorIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
-
-private:
-    PosixFileSystem files_;
-    PosixClock clock_;
-};
+bool StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 } // namespace
 
 std::unique_ptr<SummaryServices> MakePlatformSummaryServices()
 {
-    return std::make_unique<PosixSummaryServices>();
+    return std::make_unique<PlatformSummaryServices<PosixFileSystem, PosixClock, &StandardErrorIsTerminal>>();
 }
 
 } // namespace Talvane::Nimlo

@@ -8,29 +8,19 @@
 namespace Talvane::Nimlo {
 namespace {
 
-class Win32SummaryServices final : public SummaryServices {
-public:
-    FileSystem& Files() override { return files_; }
-    Clock& TickClock() override { return clock_; }
-
-    bool StandardErrorIsTerminal() override
-    {
-        // A console; a pipe or a file is no place for a line updated in place.
-        const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-        DWORD mode = 0;
-        return error != nullptr && error != INVALID_HANDLE_VALUE && GetConsoleMode(error, &mode) != FALSE;
-    }
-
-private:
-    Win32FileSystem files_;
-    Win32Clock clock_;
-};
+// A console; a pipe or a file is no place for a line updated in place.
+bool StandardErrorIsConsole()
+{
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return error != nullptr && error != INVALID_HANDLE_VALUE && GetConsoleMode(error, &mode) != FALSE;
+}
 
 } // namespace
 
 std::unique_ptr<SummaryServices> MakePlatformSummaryServices()
 {
-    return std::make_unique<Win32SummaryServices>();
+    return std::make_unique<PlatformSummaryServices<Win32FileSystem, Win32Clock, &StandardErrorIsConsole>>();
 }
 
 } // namespace Talvane::Nimlo

@@ -179,7 +179,7 @@ protected:
     std::uint32_t WriteReport(const std::string& page) { return WriteReport(page, files_); }
     std::uint32_t WriteReport(const std::string& page, FileSystem& files)
     {
-        const std::wstring& target = Target().native();
+        const std::wstring target = Target().native();
         try {
             FileHandle report = CreateReportFile(files, std::u16string(target.begin(), target.end()));
             report.Write(page);
