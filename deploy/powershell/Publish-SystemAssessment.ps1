@@ -143,14 +143,18 @@ $ScriptFile = $MyInvocation.MyCommand.Path
 
 # The line's bound: what an Intune Remediation shows of the last line.
 $LineLimit = 2048
-# The program's own line is at most 1,536 bytes with its CR LF.
-$ProgramLineLimit = 1534
 $ReportName = 'System Assessment Results.html'
 $RoleTitles = @{
     'Client'      = 'Client'
     'WebServer'   = 'Web Server or 32-bit Application Server'
     'AppServer64' = '64-bit Application Server'
 }
+
+# ===== SHARED HELPERS ======================================================
+# The same text in Invoke-SystemAssessment.ps1 and Publish-SystemAssessment.ps1:
+# each script is shipped and run alone (an Intune script is one file), so each
+# carries its copy, and a test fails when the two differ. Written for Windows
+# PowerShell 2.0 and later: hashtables, no [pscustomobject] or [NullString].
 
 # The innermost exception's message: a .NET call reached through a
 # method invocation or reflection wraps the exception that says what failed.
@@ -176,6 +180,117 @@ function Get-FirstLine {
     return ''
 }
 
+# The note's line, "KIND: DETAIL", and its bytes: that line and a line end,
+# UTF-8 without a byte order mark (Set-Content and Out-File in 5.1 would
+# write one, or UTF-16).
+function Get-NoteLine {
+    param([string] $Kind, [string] $Detail)
+    return "$($Kind): $(ConvertTo-OneLine $Detail)"
+}
+
+function Get-NoteBytes {
+    param([string] $Kind, [string] $Detail)
+    return (New-Object Text.UTF8Encoding($false)).GetBytes("$(Get-NoteLine $Kind $Detail)`n")
+}
+
+# Writes the bytes under the name whole: into a new file beside it first
+# (created only where nothing of its name is, written through to the disk),
+# which then takes the name in one step, replacing an earlier file.
+function Write-WholeFile {
+    param([string] $Path, [byte[]] $Bytes)
+    $partial = "$Path.$([guid]::NewGuid().ToString('N')).partial"
+    try {
+        $stream = New-Object IO.FileStream($partial, [IO.FileMode]::CreateNew, [IO.FileAccess]::Write,
+            [IO.FileShare]::None, 4096, [IO.FileOptions]::WriteThrough)
+        try { $stream.Write($Bytes, 0, $Bytes.Length) } finally { $stream.Close() }
+        if ([IO.File]::Exists($Path)) {
+            # No backup: through reflection, as PowerShell would pass $null
+            # to a string parameter as ''.
+            $replace = [IO.File].GetMethod('Replace', [Type[]] @([string], [string], [string]))
+            [void]$replace.Invoke($null, [object[]] @($partial, $Path, $null))
+        } else {
+            [IO.File]::Move($partial, $Path)
+        }
+    } finally {
+        if ([IO.File]::Exists($partial)) { try { [IO.File]::Delete($partial) } catch { } }
+    }
+}
+
+# The program's result line: the last line it printed, when that is the
+# JSON object it prints (ASCII, within its 1,534 characters, an outcome it
+# knows); else ''.
+function Get-ProgramLine {
+    param([string] $Output)
+    $lines = [regex]::Split("$Output", '\r\n|\r|\n')
+    for ($i = $lines.Length - 1; $i -ge 0; $i--) {
+        $line = $lines[$i].Trim()
+        if ($line.Length -eq 0) { continue }
+        $shape = '^\{("computer":"([\x20\x21\x23-\x5B\x5D-\x7E]|\\[\x21-\x7E])*",)?"outcome":"(assessed|assessment failed|report not written)"[\x20-\x7E]*\}$'
+        if ($line.Length -le 1534 -and $line -cmatch $shape) { return $line }
+        return ''
+    }
+    return ''
+}
+
+# The text of the inside of a JSON string, its escapes read.
+function ConvertFrom-JsonText {
+    param([string] $Text)
+    $decoded = New-Object Text.StringBuilder
+    for ($i = 0; $i -lt $Text.Length; $i++) {
+        $c = $Text.Substring($i, 1)
+        if ($c -ne '\' -or $i + 1 -ge $Text.Length) {
+            [void]$decoded.Append($c)
+            continue
+        }
+        $i++
+        $c = $Text.Substring($i, 1)
+        if ($c -ceq 'n') { [void]$decoded.Append("`n") }
+        elseif ($c -ceq 'r') { [void]$decoded.Append("`r") }
+        elseif ($c -ceq 't') { [void]$decoded.Append("`t") }
+        elseif ($c -ceq 'b') { [void]$decoded.Append([char]8) }
+        elseif ($c -ceq 'f') { [void]$decoded.Append([char]12) }
+        elseif ($c -ceq 'u' -and $Text.Length -ge $i + 5 -and $Text.Substring($i + 1, 4) -match '^[0-9a-fA-F]{4}$') {
+            [void]$decoded.Append([char][Convert]::ToInt32($Text.Substring($i + 1, 4), 16))
+            $i += 4
+        } else {
+            [void]$decoded.Append($c)
+        }
+    }
+    return $decoded.ToString()
+}
+
+# The note's KIND and DETAIL for a run of the program that ended (Kind ''
+# for a computer assessed), as tests/data/outcomes.tsv gives them. The KIND
+# is the outcome of the program's result line ($Line, from Get-ProgramLine)
+# where it printed one, else what its exit status says (a program that
+# crashed, or one older than the line). DETAIL is the exit status and the
+# first line the program wrote on standard error, or where it wrote none
+# the reason its result line gives ("no reason given" for an assessment
+# that failed without either). -1 reaches a caller as -1 from Windows, 255
+# from Wine and some tools, 4294967295 from others: all are shown as -1.
+function Get-ProgramOutcome {
+    param([long] $ExitCode, [string] $StandardError, [string] $Line)
+    $kind = ''
+    if ($Line -cmatch '^\{("computer":"([^"\\]|\\.)*",)?"outcome":"(assessed|assessment failed|report not written)"') { $kind = $Matches[3] }
+    $reason = Get-FirstLine $StandardError
+    if (-not $reason -and $Line -cmatch ',"reason":"(([^"\\]|\\.)*)"\}$') {
+        $reason = ConvertTo-OneLine (ConvertFrom-JsonText $Matches[1])
+    }
+    if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) { $ExitCode = -1 }
+    if (-not $kind) {
+        $kind = 'failed'
+        if ($ExitCode -eq 0) { $kind = 'assessed' }
+        if ($ExitCode -eq 1) { $kind = 'assessment failed' }
+        if ($ExitCode -eq -1) { $kind = 'report not written' }
+    }
+    if ($kind -eq 'assessed') { return @{ Kind = ''; Detail = '' } }
+    if (-not $reason -and $kind -eq 'assessment failed') { $reason = 'no reason given' }
+    $detail = "exit status $ExitCode"
+    if ($reason) { $detail += ": $reason" }
+    return @{ Kind = $kind; Detail = $detail }
+}
+# ===== END OF SHARED HELPERS ===============================================
+
 # Why a name cannot be a file name in the destination, or '' when it can.
 function Test-FileName {
     param([string] $Name)
@@ -189,29 +304,6 @@ function Test-FileName {
 function New-Outcome {
     param([string] $Kind = '', [string] $Detail = '')
     return @{ Kind = $Kind; Detail = (ConvertTo-OneLine $Detail) }
-}
-
-# What the program's exit status says, with the first line it wrote on
-# standard error. -1 reaches a caller as -1 from Windows, 255 from Wine and
-# some tools, 4294967295 from others: all are shown as -1.
-# Invoke-SystemAssessment.ps1 has the same mapping (each script is shipped
-# and run alone); both are tested against tests/data/outcomes.tsv.
-function Get-ExitOutcome {
-    param([long] $ExitCode, [string] $StandardError)
-    $line = Get-FirstLine $StandardError
-    if ($ExitCode -eq 0) { return New-Outcome }
-    if ($ExitCode -eq 1) {
-        if (-not $line) { $line = 'no reason given' }
-        return New-Outcome 'assessment failed' "exit status 1: $line"
-    }
-    $kind = 'failed'
-    if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) {
-        $kind = 'report not written'
-        $ExitCode = -1
-    }
-    $detail = "exit status $ExitCode"
-    if ($line) { $detail += ": $line" }
-    return New-Outcome $kind $detail
 }
 
 # A pipe read without blocking, so that a program that never ends cannot
@@ -341,7 +433,8 @@ function Get-RunOutcome {
     param($Run, [int] $TimeoutSeconds)
     if ($Run.TimedOut) { return New-Outcome 'timed out' "after $TimeoutSeconds s" }
     if ($Run.StartError -and $null -eq $Run.ExitCode) { return New-Outcome 'failed' $Run.StartError }
-    $outcome = Get-ExitOutcome $Run.ExitCode $Run.Errors
+    $said = Get-ProgramOutcome $Run.ExitCode $Run.Errors (Get-ProgramLine $Run.Output)
+    $outcome = New-Outcome $said.Kind $said.Detail
     if (-not $outcome.Kind -and $Run.StartError) { return New-Outcome 'failed' "exit status 0, but $($Run.StartError)" }
     if (-not $outcome.Kind -and $null -eq $Run.Report) { return New-Outcome 'failed' 'exit status 0, but the program left no report' }
     return $outcome
@@ -353,22 +446,6 @@ function Add-Cleanup {
     param($Outcome, [string] $Cleanup)
     if (-not $Cleanup -or -not $Outcome.Kind) { return $Outcome }
     return New-Outcome $Outcome.Kind "$($Outcome.Detail); cleanup failed: $Cleanup"
-}
-
-# The program's result line: the last line it printed, when that is the
-# JSON object it prints (ASCII, within its bound, an outcome it knows);
-# else ''.
-function Get-ProgramLine {
-    param([string] $Output)
-    $lines = [regex]::Split("$Output", '\r\n|\r|\n')
-    for ($i = $lines.Length - 1; $i -ge 0; $i--) {
-        $line = $lines[$i].Trim()
-        if ($line.Length -eq 0) { continue }
-        $shape = '^\{("computer":"([\x20\x21\x23-\x5B\x5D-\x7E]|\\[\x21-\x7E])*",)?"outcome":"(assessed|assessment failed|report not written)"[\x20-\x7E]*\}$'
-        if ($line.Length -le $ProgramLineLimit -and $line -cmatch $shape) { return $line }
-        return ''
-    }
-    return ''
 }
 
 # Whether the program's line says the computer meets the role.
@@ -454,36 +531,6 @@ function Format-Line {
     }
     [void]$line.Append('}')
     return $line.ToString()
-}
-
-# The note's bytes: "KIND: DETAIL" and a line end, UTF-8 without a byte
-# order mark.
-function Get-NoteBytes {
-    param([string] $Kind, [string] $Detail)
-    return (New-Object Text.UTF8Encoding($false)).GetBytes("$($Kind): $(ConvertTo-OneLine $Detail)`n")
-}
-
-# Writes the bytes under the name whole: into a new file beside it first
-# (created only where nothing of its name is, written through to the disk),
-# which then takes the name in one step, replacing an earlier file.
-function Write-WholeFile {
-    param([string] $Path, [byte[]] $Bytes)
-    $partial = "$Path.$([guid]::NewGuid().ToString('N')).partial"
-    try {
-        $stream = New-Object IO.FileStream($partial, [IO.FileMode]::CreateNew, [IO.FileAccess]::Write,
-            [IO.FileShare]::None, 4096, [IO.FileOptions]::WriteThrough)
-        try { $stream.Write($Bytes, 0, $Bytes.Length) } finally { $stream.Close() }
-        if ([IO.File]::Exists($Path)) {
-            # No backup: through reflection, as PowerShell would pass $null
-            # to a string parameter as ''.
-            $replace = [IO.File].GetMethod('Replace', [Type[]] @([string], [string], [string]))
-            [void]$replace.Invoke($null, [object[]] @($partial, $Path, $null))
-        } else {
-            [IO.File]::Move($partial, $Path)
-        }
-    } finally {
-        if ([IO.File]::Exists($partial)) { try { [IO.File]::Delete($partial) } catch { } }
-    }
 }
 
 # Files the outcome in the folder: the page for a computer assessed, else

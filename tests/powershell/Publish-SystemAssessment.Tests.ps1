@@ -25,7 +25,7 @@ BeforeAll {
     # The script's constants, as the script sets them.
     foreach ($statement in $ScriptAst.EndBlock.Statements) {
         if ($statement -is [System.Management.Automation.Language.AssignmentStatementAst] -and
-            $statement.Left.VariablePath.UserPath -match '^(LineLimit|ProgramLineLimit|ReportName|RoleTitles)$') {
+            $statement.Left.VariablePath.UserPath -match '^(LineLimit|ReportName|RoleTitles)$') {
             . ([scriptblock]::Create($statement.Extent.Text))
         }
     }
@@ -34,16 +34,10 @@ BeforeAll {
     . (Join-Path $PSScriptRoot 'LanguageVersions.ps1')
     . (Join-Path $PSScriptRoot 'Outcomes.ps1')
 
-    # The program's lines, as it prints them.
+    # The program's line of a computer assessed, as it prints it.
     $script:AssessedLine = '{"computer":"WS-0142","outcome":"assessed","roles":[{"role":"Client","passed":true,"failed":[]},' +
     '{"role":"Web Server or 32-bit Application Server","passed":false,"failed":["Memory","Required C++ Runtimes *"]},' +
     '{"role":"64-bit Application Server","passed":false,"failed":["Server Operating System","Memory"]}]}'
-    $script:ProgramLines = @{
-        'assessed'           = $AssessedLine
-        'assessment failed'  = '{"outcome":"assessment failed","reason":"The system assessment could not be completed: Cannot reach WMI: connecting to root\\cimv2 (HRESULT 0x80041003)"}'
-        'report not written' = $AssessedLine.Replace('"outcome":"assessed"', '"outcome":"report not written"').TrimEnd('}') +
-        ',"reason":"Failed to write assessment results to disk. Please run this application as administrator (Win32 error 5)"}'
-    }
 
     # The line parsed by a strict parser (System.Text.Json, RFC 8259), then as an object.
     function ConvertFrom-Line([string] $Line) {
@@ -123,11 +117,11 @@ Describe 'Get-Help' {
 }
 
 Describe 'The note of each outcome, as tests/data/outcomes.tsv gives it' {
-    It 'exit status <Code> with "<StandardError>" on standard error is "<Note>"' -ForEach $Outcomes {
+    It 'exit status <Code> with "<StandardError>" on standard error and the line "<ResultLine>" is "<Note>"' -ForEach $Outcomes {
         # The first line that is not blank is the one taken.
         $errors = $StandardError
         if ($errors) { $errors = "`r`n  `r`n$errors`r`nanother line`r`n" }
-        $outcome = Get-ExitOutcome ([long]$Code) $errors
+        $outcome = Get-ProgramOutcome ([long]$Code) $errors $ResultLine
         if ($Kind -eq 'assessed') {
             $outcome.Kind | Should -BeNullOrEmpty
         } else {
@@ -141,7 +135,7 @@ Describe 'The note of each outcome, as tests/data/outcomes.tsv gives it' {
     }
 
     It 'adds a cleanup that failed' {
-        Get-NoteText (Add-Cleanup (Get-ExitOutcome 3 '') 'could not remove /tmp/x') | Should -BeExactly "failed: exit status 3; cleanup failed: could not remove /tmp/x`n"
+        Get-NoteText (Add-Cleanup (Get-ProgramOutcome 3 '' '') 'could not remove /tmp/x') | Should -BeExactly "failed: exit status 3; cleanup failed: could not remove /tmp/x`n"
     }
 }
 
@@ -205,24 +199,22 @@ Describe 'A run of the script' -Skip:($IsWindows) {
         @(Get-ChildItem -Force $Temp -Filter 'dravik-assessment-*') | Should -BeNullOrEmpty -Because 'the folder of the run is removed'
     }
 
-    It 'exit status <Code> with "<StandardError>": the line, the exit status and "<Note>" in the destination' -ForEach $ShellOutcomes {
+    It 'exit status <Code> with "<StandardError>" and the line "<ResultLine>": the line, the exit status and "<Note>" in the destination' -ForEach $ShellOutcomes {
         Set-Content -LiteralPath $PagePath 'earlier page'
         Set-Content -LiteralPath $NotePath 'timed out: earlier note'
-        $programLine = $ProgramLines[$Kind]
         $body = @"
-printf '%s\r\n' '$StandardError' >&2
-[ $Code -ne 0 ] || printf '<!DOCTYPE html>page</html>' > 'System Assessment Results.html'
-[ -z '$programLine' ] || printf '%s\r\n' '$programLine'
+[ -z '$StandardError' ] || printf '%s\r\n' '$StandardError' >&2
+[ '$Kind' != assessed ] || printf '<!DOCTYPE html>page</html>' > 'System Assessment Results.html'
+[ -z '$ResultLine' ] || printf 'noise\r\n%s\r\n' '$ResultLine'
 exit $Code
 "@
         $run = Invoke-Publish @{ ProgramPath = (New-StandIn $body); Destination = $Destination; Name = 'web01' }
-        $run.Json.name | Should -BeExactly 'web01'
-        $run.Json.published | Should -BeTrue
-        if ($programLine) {
-            $run.Line | Should -BeExactly ($programLine.TrimEnd('}') + ',"name":"web01","published":true}')
+        if ($ResultLine) {
+            $run.Line | Should -BeExactly ($ResultLine.TrimEnd('}') + ',"name":"web01","published":true}')
+        } elseif ($Kind -eq 'assessed') {
+            $run.Line | Should -BeExactly '{"outcome":"assessed","name":"web01","published":true}'
         } else {
-            $run.Json.outcome | Should -BeExactly $Kind
-            "$($run.Json.outcome): $($run.Json.reason)" | Should -BeExactly $Note
+            $run.Line | Should -BeExactly ('{"outcome":"' + $Kind + '","reason":"' + (ConvertTo-JsonText $Detail) + '","name":"web01","published":true}')
         }
         if ($Kind -eq 'assessed') {
             $run.Status | Should -Be 0
