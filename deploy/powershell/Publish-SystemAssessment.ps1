@@ -45,6 +45,22 @@ failure is in the line and the exit status.
 Exit status: 0 when the computer was assessed and (with -Destination) its
 page was filed, and with -Role only when it also meets that role; else 1.
 
+-Output Compliance prints instead one flat JSON object for an Intune custom
+compliance policy, and ends with 0 whenever it printed it: "Outcome"
+("assessed", or the note's line, such as "timed out: after 300 s"),
+"Client", "WebServer" and "AppServer64" (true where the computer meets the
+role; false where it was not assessed), "ClientFallsShortOf",
+"WebServerFallsShortOf" and "AppServer64FallsShortOf" (the labels of the
+role's rows that fail, joined by ", "; "none" where it meets the role; the
+note's line where it was not assessed) and "Published" (true when the
+outcome was filed). The rules file deploy/intune/client.rules.json judges
+it. -Output Value, with -Role, prints only True or False (whether the
+computer meets the role) and ends with 0, for a Configuration Manager
+configuration item's Boolean script setting; a computer not assessed
+prints the note's line and ends with 1, which Configuration Manager shows
+as a discovery failure, not as non-compliant. Every output files the same
+outcome with -Destination.
+
 For tools that pass no arguments (Intune scripts), edit the SETTINGS at the
 top of the param block below before uploading the script: each is used
 where no argument gives the parameter. The script runs on Windows
@@ -69,6 +85,12 @@ when given short names.
 Client, WebServer (Web Server or 32-bit Application Server) or AppServer64
 (64-bit Application Server): the exit status is 0 only when the computer
 meets this role. Without it, 0 means assessed (and filed).
+
+.PARAMETER Output
+What the script prints: Line (the default: the one line above),
+Compliance (the JSON object of an Intune custom compliance policy's
+discovery script) or Value (True or False for -Role, the value of a
+Configuration Manager configuration item's script setting).
 
 .PARAMETER TimeoutSeconds
 How long the program may run before it is stopped (default 300; the program
@@ -111,6 +133,22 @@ detection output Intune keeps. A device joined only to the cloud reaches a
 share anonymously: leave Destination empty there.
 
 .EXAMPLE
+.\Publish-SystemAssessment.ps1 -Output Compliance
+
+An Intune custom compliance policy's discovery script (the script is
+uploaded with its SETTINGS edited: ProgramPath, Destination if any, and
+Output = 'Compliance'), judged by deploy/intune/client.rules.json. It
+prints the settings as one JSON object and ends with 0.
+
+.EXAMPLE
+.\Publish-SystemAssessment.ps1 -Output Value -Role WebServer -ProgramPath \\server\assess$\SystemAssessment.exe -TimeoutSeconds 150
+
+A Configuration Manager configuration item's script setting (Boolean,
+compliance rule "equals True"), one setting per role: True or False, exit
+status 0. A computer not assessed prints its note's line and ends with 1,
+a discovery failure. Raise the client's script time-out to at least 180 s.
+
+.EXAMPLE
 schtasks /Create /TN "System Assessment" /RU SYSTEM /SC ONSTART /TR "powershell.exe -NoProfile -ExecutionPolicy Bypass -File C:\Tools\Publish-SystemAssessment.ps1 -Destination \\server\reports$"
 
 A scheduled task run as SYSTEM at every start (stopped after 72 hours by
@@ -133,6 +171,7 @@ param(
     [string] $Destination = '',        # '' = file nothing; e.g. '\\server\reports$'
     [string] $Name = '',               # '' = this computer's name
     [string] $Role = '',               # '', 'Client', 'WebServer' or 'AppServer64'
+    [string] $Output = 'Line',         # 'Line', 'Compliance' (Intune) or 'Value' (ConfigMgr, with a Role)
     [int] $TimeoutSeconds = 300
     # ===== END OF SETTINGS ================================================
 )
@@ -149,6 +188,10 @@ $RoleTitles = @{
     'WebServer'   = 'Web Server or 32-bit Application Server'
     'AppServer64' = '64-bit Application Server'
 }
+$Outputs = 'Line', 'Compliance', 'Value'
+# What a role's verdict is where the computer was assessed and the program's
+# line gives none (a version older than the line).
+$NoVerdict = 'no verdict: the program printed no result line'
 
 # ===== SHARED HELPERS ======================================================
 # The same text in Invoke-SystemAssessment.ps1 and Publish-SystemAssessment.ps1:
@@ -448,10 +491,20 @@ function Add-Cleanup {
     return New-Outcome $Outcome.Kind "$($Outcome.Detail); cleanup failed: $Cleanup"
 }
 
-# Whether the program's line says the computer meets the role.
-function Test-RolePassed {
+# The program's line's verdict on a role: Passed ($true or $false) and
+# FallsShortOf (the labels of the role's rows that fail, joined by ", ";
+# "none" where it is met), or $null where the line gives none. The labels
+# are picked out of the line's text (Windows PowerShell 2.0 reads no JSON).
+function Get-RoleVerdict {
     param([string] $Line, [string] $Title)
-    return ($Line -cmatch ('\{"role":"' + [regex]::Escape($Title) + '","passed":true[,}]'))
+    $pattern = '\{"role":"' + [regex]::Escape($Title) + '","passed":(true|false),"failed":\[((?:"(?:[^"\\]|\\.)*",?)*)\][,}]'
+    if (-not ($Line -cmatch $pattern)) { return $null }
+    $passed = $Matches[1] -eq 'true'
+    $labels = @()
+    foreach ($label in [regex]::Matches($Matches[2], '"((?:[^"\\]|\\.)*)"')) { $labels += ConvertFrom-JsonText $label.Groups[1].Value }
+    $shortOf = $labels -join ', '
+    if ($passed) { $shortOf = 'none' }
+    return @{ Passed = $passed; FallsShortOf = $shortOf }
 }
 
 # A text as the inside of a JSON string, ASCII only: quotes, backslashes,
@@ -571,12 +624,47 @@ function Publish-Outcome {
 
 # Why the settings cannot be used, or ''.
 function Test-Settings {
+    if ($Outputs -notcontains $Output) { return "-Output is '$Output'; it can be Line, Compliance or Value" }
     if ($Role -and -not $RoleTitles.ContainsKey($Role)) { return "-Role is '$Role'; it can be Client, WebServer or AppServer64" }
+    if ($Output -eq 'Value' -and -not $Role) { return '-Output Value needs -Role: Client, WebServer or AppServer64' }
     if ($TimeoutSeconds -lt 1 -or $TimeoutSeconds -gt 86400) { return "-TimeoutSeconds is $TimeoutSeconds; it can be 1 to 86400" }
     $why = Test-FileName $Name
     if ($why) { return "-Name '$Name' cannot be a file name: $why" }
     if (-not $ProgramPath -and -not $ScriptFile) { return 'this script was not started from a file: give -ProgramPath' }
     return ''
+}
+
+# The object for an Intune custom compliance policy: one line of flat JSON
+# whose keys are the settings, each always there with its type. $Said is
+# "assessed" or the note's line; a role is met only by a computer assessed.
+function Format-Compliance {
+    param([string] $Said, [string] $Line, [bool] $Published)
+    $verdicts = @()
+    foreach ($key in 'Client', 'WebServer', 'AppServer64') {
+        $verdict = @{ Passed = $false; FallsShortOf = $Said }
+        if ($Said -ceq 'assessed') {
+            $verdict = Get-RoleVerdict $Line $RoleTitles[$key]
+            if ($null -eq $verdict) { $verdict = @{ Passed = $false; FallsShortOf = $NoVerdict } }
+        }
+        $verdicts += @{ Key = $key; Verdict = $verdict }
+    }
+    $text = '{"Outcome":"' + (ConvertTo-JsonText $Said) + '"'
+    foreach ($role in $verdicts) { $text += ',"' + $role.Key + '":' + ("$($role.Verdict.Passed)").ToLowerInvariant() }
+    foreach ($role in $verdicts) { $text += ',"' + $role.Key + 'FallsShortOf":"' + (ConvertTo-JsonText $role.Verdict.FallsShortOf) + '"' }
+    return $text + ',"Published":' + ("$Published").ToLowerInvariant() + '}'
+}
+
+# What the run prints for -Output and the exit status it ends with:
+# Text and Status. $Said is "assessed" or the note's line.
+function Get-Printed {
+    param([string] $Said, [string] $Line, [bool] $Published, [string] $LineOutput, [int] $LineStatus)
+    if ($Output -eq 'Compliance') { return @{ Text = (Format-Compliance $Said $Line $Published); Status = 0 } }
+    if ($Output -ne 'Value') { return @{ Text = $LineOutput; Status = $LineStatus } }
+    if ($Said -cne 'assessed') { return @{ Text = $Said; Status = 1 } }
+    $verdict = Get-RoleVerdict $Line $RoleTitles[$Role]
+    if ($null -eq $verdict) { return @{ Text = "assessed: $NoVerdict"; Status = 1 } }
+    if ($verdict.Passed) { return @{ Text = 'True'; Status = 0 } }
+    return @{ Text = 'False'; Status = 0 }
 }
 
 try {
@@ -627,21 +715,30 @@ try {
     if ($cleanup) { $fields += , @('cleanupError', $cleanup) }
 
     $status = 1
-    if (-not $outcome.Kind -and ($published -or -not $Destination) -and
-        (-not $Role -or (Test-RolePassed $line $RoleTitles[$Role]))) {
+    $verdict = $null
+    if ($Role -and $RoleTitles.ContainsKey($Role)) { $verdict = Get-RoleVerdict $line $RoleTitles[$Role] }
+    if (-not $outcome.Kind -and ($published -or -not $Destination) -and (-not $Role -or ($null -ne $verdict -and $verdict.Passed))) {
         $status = 0
     }
-    Write-Output (Format-Line $head $fields)
+    $said = 'assessed'
+    $noted = Add-Cleanup $outcome $cleanup
+    if ($noted.Kind) { $said = Get-NoteLine $noted.Kind $noted.Detail }
+    $printed = Get-Printed $said $line $published (Format-Line $head $fields) $status
+    $status = $printed.Status
+    Write-Output $printed.Text
 } catch {
     $status = 1
+    $problem = "the script failed: $(Get-Message $_.Exception)"
     try {
         $fields = @(, @('outcome', 'failed'))
-        $fields += , @('reason', "the script failed: $(Get-Message $_.Exception)")
+        $fields += , @('reason', $problem)
         $fields += , @('name', "$Name")
         $fields += , @('published', $false)
-        Write-Output (Format-Line '{' $fields)
+        $printed = Get-Printed (Get-NoteLine 'failed' $problem) '' $false (Format-Line '{' $fields) 1
+        $status = $printed.Status
+        Write-Output $printed.Text
     } catch {
-        Write-Output '{"outcome":"failed","reason":"the script failed","published":false}'
+        Write-Output '{"outcome":"failed","reason":"the script failed","name":"","published":false}'
     }
 }
 exit $status
