@@ -75,3 +75,7 @@ bash tests/ansible/test_playbook.sh || die "the playbook's control-node part mis
 
 say "The scripts' apt-get calls against a stand-in: an inconsistent mirror, the package lists' lock"
 bash tests/scripts/test_apt_mirror.sh || die "the scripts' package-manager calls misbehave (tests/scripts/test_apt_mirror.sh)"
+
+say "The documentation's links: every relative link and #anchor leads somewhere, every page of docs/ is reached"
+python3 tests/docs/test_check_links.py || die "the link check itself misbehaves (tests/docs/test_check_links.py)"
+python3 tests/docs/check_links.py || die "a link of README.md or docs/ leads nowhere, or a page is reached from nowhere (tests/docs/check_links.py)"
