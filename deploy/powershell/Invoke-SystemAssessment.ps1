@@ -20,12 +20,14 @@ For every host one file is written into -ReportsFolder:
 
 KIND is one of "unreachable" (no session could be opened; DETAIL is the
 transport's words), "timed out" (DETAIL says after how long), "assessment
-failed" (the program ended with 1; DETAIL is "exit status 1: " and the line
-the program wrote on standard error, or "no reason given"), "report not
-written" (the program ended with -1, which some tools show as 255 or
-4294967295; DETAIL is "exit status -1" for all three, and the line) and
-"failed" (anything else: the copy, the start or the read of the report
-failed, or another exit status N: "exit status N" and the line). A cleanup
+failed" (the program's result line says so, or without a line it ended with
+1; DETAIL is "exit status 1: " and the line the program wrote on standard
+error, or where it wrote none the result line's reason, or "no reason
+given"), "report not written" (the same, or without a line it ended with
+-1, which some tools show as 255 or 4294967295; DETAIL is "exit status -1"
+for all three, and the text) and "failed" (anything else: the copy, the
+start or the read of the report failed, or another exit status N: "exit
+status N" and the text). A cleanup
 that fails too is added to DETAIL. Whatever fails while a host's session
 opens or runs, the host ends with its note and its object. Each round
 replaces a host's earlier outcome: a host assessed has its earlier note

@@ -23,12 +23,13 @@ whole through a new file that then takes its name:
                           removed
 
 KIND is "timed out" (DETAIL: after how long), "assessment failed" (the
-program ended with 1; DETAIL: "exit status 1: " and the line it wrote on
-standard error, or "no reason given"), "report not written" (the program
-ended with -1, shown by some tools as 255 or 4294967295) or "failed"
-(anything else: the program could not be started, another exit status). A
-cleanup that failed is added to DETAIL. SystemAssessmentSummary reads that
-folder.
+program's result line says so, or without a line it ended with 1; DETAIL:
+"exit status 1: " and the line it wrote on standard error, or where it
+wrote none the result line's reason, or "no reason given"), "report not
+written" (the same, or without a line it ended with -1, shown by some tools
+as 255 or 4294967295) or "failed" (anything else: the program could not be
+started, another exit status). A cleanup that failed is added to DETAIL.
+SystemAssessmentSummary reads that folder.
 
 It prints exactly one line on standard output, at most 2,048 characters of
 ASCII: the JSON object the program printed, with "name" (the name filed
