@@ -21,8 +21,9 @@ every output (-Output Line, Compliance and Value):
 Every run prints exactly one line of ASCII and nothing on standard error,
 and its run's folder is removed from the temporary folder. A line or a
 compliance object is read by a strict JSON parser, validated against its
-schema (docs/schema/) and has its exact keys; Value's line is True, False
-or the note's line.
+schema (docs/schema/) and has its exact keys (a compliance object is also
+read by ConvertFrom-Json, as Intune reads it: each setting with its type);
+Value's line is True, False or the note's line.
 
 Needs root (binfmt_misc); without it, or without binfmt_misc, skipped with
 the reason.
@@ -62,6 +63,9 @@ LINE_KEYS = ["computer", "outcome", "roles", "name", "published"]
 NOTED_KEYS = ["outcome", "reason", "name", "published"]
 COMPLIANCE_KEYS = ["Outcome", "Client", "WebServer", "AppServer64", "ClientFallsShortOf", "WebServerFallsShortOf",
                    "AppServer64FallsShortOf", "Published"]
+# Each setting as ConvertFrom-Json reads it, as Intune does.
+COMPLIANCE_TYPES = [f"{key} System.{'String' if key == 'Outcome' or key.endswith('Of') else 'Boolean'}"
+                    for key in COMPLIANCE_KEYS]
 
 
 def skip(why):
@@ -122,7 +126,17 @@ class Publisher:
             check(False, f"{case}: a strict JSON parser reads the line: {error}")
             return {}, code
         equal(schemas.problems(schema, parsed, keys), [], f"{case}: the {schema} schema and the keys {keys}")
+        if schema == "compliance":
+            equal(self.read_by_powershell(line), COMPLIANCE_TYPES, f"{case}: ConvertFrom-Json reads each setting's type")
         return parsed, code
+
+    def read_by_powershell(self, line):
+        """Each property's name and type as ConvertFrom-Json reads the line."""
+        command = ("$input | ConvertFrom-Json | ForEach-Object { $_.PSObject.Properties } | "
+                   "ForEach-Object { $_.Name + ' ' + $_.TypeNameOfValue }")
+        result = subprocess.run([str(self.pwsh), "-NoLogo", "-NoProfile", "-NonInteractive", "-Command", command],
+                                input=line + "\n", capture_output=True, text=True, env=self.env, timeout=120)
+        return result.stdout.splitlines()
 
     def every_output(self, case, keys, role, *arguments, **options):
         """The line (keys), the compliance object and the value for `role`
