@@ -20,12 +20,14 @@ For every host one file is written into -ReportsFolder:
 
 KIND is one of "unreachable" (no session could be opened; DETAIL is the
 transport's words), "timed out" (DETAIL says after how long), "assessment
-failed" (the program ended with 1; DETAIL is "exit status 1: " and the line
-the program wrote on standard error, or "no reason given"), "report not
-written" (the program ended with -1, which some tools show as 255 or
-4294967295; DETAIL is "exit status -1" for all three, and the line) and
-"failed" (anything else: the copy, the start or the read of the report
-failed, or another exit status N: "exit status N" and the line). A cleanup
+failed" (the program's result line says so, or without a line it ended with
+1; DETAIL is "exit status 1: " and the line the program wrote on standard
+error, or where it wrote none the result line's reason, or "no reason
+given"), "report not written" (the same, or without a line it ended with
+-1, which some tools show as 255 or 4294967295; DETAIL is "exit status -1"
+for all three, and the text) and "failed" (anything else: the copy, the
+start or the read of the report failed, or another exit status N: "exit
+status N" and the text). A cleanup
 that fails too is added to DETAIL. Whatever fails while a host's session
 opens or runs, the host ends with its note and its object. Each round
 replaces a host's earlier outcome: a host assessed has its earlier note
@@ -256,23 +258,146 @@ begin {
         }
     }
 
+    # ===== SHARED HELPERS ======================================================
+    # The same text in Invoke-SystemAssessment.ps1 and Publish-SystemAssessment.ps1:
+    # each script is shipped and run alone (an Intune script is one file), so each
+    # carries its copy, and a test fails when the two differ. Written for Windows
+    # PowerShell 2.0 and later: hashtables, no [pscustomobject] or [NullString].
+
+    # The innermost exception's message: a .NET call reached through a
+    # method invocation or reflection wraps the exception that says what failed.
+    function Get-Message {
+        param($Exception)
+        while ($null -ne $Exception.InnerException) { $Exception = $Exception.InnerException }
+        return (ConvertTo-OneLine $Exception.Message)
+    }
+
     # Text as one line: line ends, tabs and other control characters become spaces.
     function ConvertTo-OneLine {
         param([string] $Text)
-        if ($null -eq $Text) { return '' }
-        return ([regex]::Replace($Text, '[\x00-\x1F\x7F]+', ' ')).Trim()
+        return ([regex]::Replace("$Text", '[\x00-\x1F\x7F]+', ' ')).Trim()
     }
 
-    # The first line a program wrote on standard error that is not blank.
+    # The first line of a text that is not blank.
     function Get-FirstLine {
         param([string] $Text)
-        if ($null -eq $Text) { return '' }
-        foreach ($line in ($Text -split '\r?\n')) {
+        foreach ($line in [regex]::Split("$Text", '\r\n|\r|\n')) {
             $line = ConvertTo-OneLine $line
             if ($line.Length -gt 0) { return $line }
         }
         return ''
     }
+
+    # The note's line, "KIND: DETAIL", and its bytes: that line and a line end,
+    # UTF-8 without a byte order mark (Set-Content and Out-File in 5.1 would
+    # write one, or UTF-16).
+    function Get-NoteLine {
+        param([string] $Kind, [string] $Detail)
+        return "$($Kind): $(ConvertTo-OneLine $Detail)"
+    }
+
+    function Get-NoteBytes {
+        param([string] $Kind, [string] $Detail)
+        return (New-Object Text.UTF8Encoding($false)).GetBytes("$(Get-NoteLine $Kind $Detail)`n")
+    }
+
+    # Writes the bytes under the name whole: into a new file beside it first
+    # (created only where nothing of its name is, written through to the disk),
+    # which then takes the name in one step, replacing an earlier file.
+    function Write-WholeFile {
+        param([string] $Path, [byte[]] $Bytes)
+        $partial = "$Path.$([guid]::NewGuid().ToString('N')).partial"
+        try {
+            $stream = New-Object IO.FileStream($partial, [IO.FileMode]::CreateNew, [IO.FileAccess]::Write,
+                [IO.FileShare]::None, 4096, [IO.FileOptions]::WriteThrough)
+            try { $stream.Write($Bytes, 0, $Bytes.Length) } finally { $stream.Close() }
+            if ([IO.File]::Exists($Path)) {
+                # No backup: through reflection, as PowerShell would pass $null
+                # to a string parameter as ''.
+                $replace = [IO.File].GetMethod('Replace', [Type[]] @([string], [string], [string]))
+                [void]$replace.Invoke($null, [object[]] @($partial, $Path, $null))
+            } else {
+                [IO.File]::Move($partial, $Path)
+            }
+        } finally {
+            if ([IO.File]::Exists($partial)) { try { [IO.File]::Delete($partial) } catch { } }
+        }
+    }
+
+    # The program's result line: the last line it printed, when that is the
+    # JSON object it prints (ASCII, within its 1,534 characters, an outcome it
+    # knows); else ''.
+    function Get-ProgramLine {
+        param([string] $Output)
+        $lines = [regex]::Split("$Output", '\r\n|\r|\n')
+        for ($i = $lines.Length - 1; $i -ge 0; $i--) {
+            $line = $lines[$i].Trim()
+            if ($line.Length -eq 0) { continue }
+            $shape = '^\{("computer":"([\x20\x21\x23-\x5B\x5D-\x7E]|\\[\x21-\x7E])*",)?"outcome":"(assessed|assessment failed|report not written)"[\x20-\x7E]*\}$'
+            if ($line.Length -le 1534 -and $line -cmatch $shape) { return $line }
+            return ''
+        }
+        return ''
+    }
+
+    # The text of the inside of a JSON string, its escapes read.
+    function ConvertFrom-JsonText {
+        param([string] $Text)
+        $decoded = New-Object Text.StringBuilder
+        for ($i = 0; $i -lt $Text.Length; $i++) {
+            $c = $Text.Substring($i, 1)
+            if ($c -ne '\' -or $i + 1 -ge $Text.Length) {
+                [void]$decoded.Append($c)
+                continue
+            }
+            $i++
+            $c = $Text.Substring($i, 1)
+            if ($c -ceq 'n') { [void]$decoded.Append("`n") }
+            elseif ($c -ceq 'r') { [void]$decoded.Append("`r") }
+            elseif ($c -ceq 't') { [void]$decoded.Append("`t") }
+            elseif ($c -ceq 'b') { [void]$decoded.Append([char]8) }
+            elseif ($c -ceq 'f') { [void]$decoded.Append([char]12) }
+            elseif ($c -ceq 'u' -and $Text.Length -ge $i + 5 -and $Text.Substring($i + 1, 4) -match '^[0-9a-fA-F]{4}$') {
+                [void]$decoded.Append([char][Convert]::ToInt32($Text.Substring($i + 1, 4), 16))
+                $i += 4
+            } else {
+                [void]$decoded.Append($c)
+            }
+        }
+        return $decoded.ToString()
+    }
+
+    # The note's KIND and DETAIL for a run of the program that ended (Kind ''
+    # for a computer assessed), as tests/data/outcomes.tsv gives them. The KIND
+    # is the outcome of the program's result line ($Line, from Get-ProgramLine)
+    # where it printed one, else what its exit status says (a program that
+    # crashed, or one older than the line). DETAIL is the exit status and the
+    # first line the program wrote on standard error, or where it wrote none
+    # the reason its result line gives ("no reason given" for an assessment
+    # that failed without either). -1 reaches a caller as -1 from Windows, 255
+    # from Wine and some tools, 4294967295 from others: all are shown as -1.
+    function Get-ProgramOutcome {
+        param([long] $ExitCode, [string] $StandardError, [string] $Line)
+        $kind = ''
+        if ($Line -cmatch '^\{("computer":"([^"\\]|\\.)*",)?"outcome":"(assessed|assessment failed|report not written)"') { $kind = $Matches[3] }
+        $reason = Get-FirstLine $StandardError
+        if (-not $reason -and $Line -cmatch ',"reason":"(([^"\\]|\\.)*)"\}$') {
+            $reason = ConvertTo-OneLine (ConvertFrom-JsonText $Matches[1])
+        }
+        if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) { $ExitCode = -1 }
+        if (-not $kind) {
+            $kind = 'failed'
+            if ($ExitCode -eq 0) { $kind = 'assessed' }
+            if ($ExitCode -eq 1) { $kind = 'assessment failed' }
+            if ($ExitCode -eq -1) { $kind = 'report not written' }
+        }
+        if ($kind -eq 'assessed') { return @{ Kind = ''; Detail = '' } }
+        if (-not $reason -and $kind -eq 'assessment failed') { $reason = 'no reason given' }
+        $detail = "exit status $ExitCode"
+        if ($reason) { $detail += ": $reason" }
+        return @{ Kind = $kind; Detail = $detail }
+    }
+    # ===== END OF SHARED HELPERS ===============================================
 
     # An outcome: Status (one of the object's statuses), Kind (the note's
     # KIND, $null for a host assessed) and Detail.
@@ -289,29 +414,6 @@ begin {
             return [pscustomobject]@{ Status = $status[$Kind]; Kind = $Kind; Detail = (ConvertTo-OneLine $Detail) }
         }
         return [pscustomobject]@{ Status = 'Assessed'; Kind = $null; Detail = '' }
-    }
-
-    # What the program's exit status says, with the line it wrote on standard
-    # error. -1 reaches us as -1 from Windows, 255 from Wine and some tools,
-    # 4294967295 from others, and is named -1 whichever it was.
-    # Publish-SystemAssessment.ps1 has the same mapping (each script is
-    # shipped and run alone); both are tested against tests/data/outcomes.tsv.
-    function Get-ExitStatusOutcome {
-        param([long] $ExitCode, [string] $StandardError)
-        $line = Get-FirstLine $StandardError
-        if ($ExitCode -eq 0) { return New-Outcome }
-        if ($ExitCode -eq 1) {
-            if (-not $line) { $line = 'no reason given' }
-            return New-Outcome 'assessment failed' "exit status 1: $line"
-        }
-        $kind = 'failed'
-        if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) {
-            $kind = 'report not written'
-            $ExitCode = -1
-        }
-        $detail = "exit status $ExitCode"
-        if ($line) { $detail += ": $line" }
-        return New-Outcome $kind $detail
     }
 
     # The roles' verdicts in the line the program ends its standard output
@@ -352,7 +454,8 @@ begin {
         } elseif ($Result.TimedOut) {
             $outcome = New-Outcome 'timed out' "after $TimeoutSeconds s"
         } else {
-            $outcome = Get-ExitStatusOutcome $Result.ExitCode $Result.StandardError
+            $said = Get-ProgramOutcome $Result.ExitCode $Result.StandardError (Get-ProgramLine $Result.StandardOutput)
+            $outcome = New-Outcome $said.Kind $said.Detail
             if ($outcome.Status -eq 'Assessed' -and $Result.Failure) {
                 $outcome = New-Outcome 'failed' "exit status 0, but $($Result.Failure)"
             } elseif ($outcome.Status -eq 'Assessed' -and $null -eq $Result.Report) {
@@ -363,32 +466,6 @@ begin {
             $outcome.Detail = ConvertTo-OneLine "$($outcome.Detail); cleanup failed: $($Result.Cleanup)"
         }
         return $outcome
-    }
-
-    # The note's bytes: "KIND: DETAIL" and a line end, UTF-8 without a byte
-    # order mark (Set-Content and Out-File in 5.1 would write one, or UTF-16).
-    function Get-NoteBytes {
-        param([string] $Kind, [string] $Detail)
-        $encoding = New-Object System.Text.UTF8Encoding($false)
-        return $encoding.GetBytes("$($Kind): $(ConvertTo-OneLine $Detail)`n")
-    }
-
-    # Writes the bytes under the name whole: into a new file beside it first,
-    # which then takes the name.
-    function Write-WholeFile {
-        param([string] $Path, [byte[]] $Bytes)
-        $partial = "$Path.$([guid]::NewGuid().ToString('N')).partial"
-        try {
-            [System.IO.File]::WriteAllBytes($partial, $Bytes)
-            if ([System.IO.File]::Exists($Path)) {
-                # [NullString]: a $null argument would reach .NET as an empty string.
-                [System.IO.File]::Replace($partial, $Path, [System.Management.Automation.Language.NullString]::Value)
-            } else {
-                [System.IO.File]::Move($partial, $Path)
-            }
-        } finally {
-            if ([System.IO.File]::Exists($partial)) { [System.IO.File]::Delete($partial) }
-        }
     }
 
     # The object the script emits for a host, the same properties for every
@@ -417,7 +494,7 @@ begin {
             try {
                 Write-WholeFile $reportPath $Report
             } catch {
-                $Outcome = New-Outcome 'failed' "could not write the report $($reportPath): $($_.Exception.Message)"
+                $Outcome = New-Outcome 'failed' "could not write the report $($reportPath): $(Get-Message $_.Exception)"
             }
         }
         $shownReport = ''
@@ -429,14 +506,14 @@ begin {
             try {
                 Write-WholeFile $notePath (Get-NoteBytes $Outcome.Kind $Outcome.Detail)
             } catch {
-                Write-Error "$($Name): could not write the note $($notePath): $($_.Exception.Message)"
+                Write-Error "$($Name): could not write the note $($notePath): $(Get-Message $_.Exception)"
             }
         }
         if ([System.IO.File]::Exists($stale)) {
             try {
                 [System.IO.File]::Delete($stale)
             } catch {
-                Write-Error "$($Name): could not remove the earlier $($stale): $($_.Exception.Message)"
+                Write-Error "$($Name): could not remove the earlier $($stale): $(Get-Message $_.Exception)"
             }
         }
         return New-HostRecord $Name $Outcome $shownReport $Verdicts

@@ -23,12 +23,13 @@ whole through a new file that then takes its name:
                           removed
 
 KIND is "timed out" (DETAIL: after how long), "assessment failed" (the
-program ended with 1; DETAIL: "exit status 1: " and the line it wrote on
-standard error, or "no reason given"), "report not written" (the program
-ended with -1, shown by some tools as 255 or 4294967295) or "failed"
-(anything else: the program could not be started, another exit status). A
-cleanup that failed is added to DETAIL. SystemAssessmentSummary reads that
-folder.
+program's result line says so, or without a line it ended with 1; DETAIL:
+"exit status 1: " and the line it wrote on standard error, or where it
+wrote none the result line's reason, or "no reason given"), "report not
+written" (the same, or without a line it ended with -1, shown by some tools
+as 255 or 4294967295) or "failed" (anything else: the program could not be
+started, another exit status). A cleanup that failed is added to DETAIL.
+SystemAssessmentSummary reads that folder.
 
 It prints exactly one line on standard output, at most 2,048 characters of
 ASCII: the JSON object the program printed, with "name" (the name filed
@@ -44,6 +45,22 @@ failure is in the line and the exit status.
 
 Exit status: 0 when the computer was assessed and (with -Destination) its
 page was filed, and with -Role only when it also meets that role; else 1.
+
+-Output Compliance prints instead one flat JSON object for an Intune custom
+compliance policy, and ends with 0 whenever it printed it: "Outcome"
+("assessed", or the note's line, such as "timed out: after 300 s"),
+"Client", "WebServer" and "AppServer64" (true where the computer meets the
+role; false where it was not assessed), "ClientFallsShortOf",
+"WebServerFallsShortOf" and "AppServer64FallsShortOf" (the labels of the
+role's rows that fail, joined by ", "; "none" where it meets the role; the
+note's line where it was not assessed) and "Published" (true when the
+outcome was filed). The rules file deploy/intune/client.rules.json judges
+it. -Output Value, with -Role, prints only True or False (whether the
+computer meets the role) and ends with 0, for a Configuration Manager
+configuration item's Boolean script setting; a computer not assessed
+prints the note's line and ends with 1, which Configuration Manager shows
+as a discovery failure, not as non-compliant. Every output files the same
+outcome with -Destination.
 
 For tools that pass no arguments (Intune scripts), edit the SETTINGS at the
 top of the param block below before uploading the script: each is used
@@ -69,6 +86,12 @@ when given short names.
 Client, WebServer (Web Server or 32-bit Application Server) or AppServer64
 (64-bit Application Server): the exit status is 0 only when the computer
 meets this role. Without it, 0 means assessed (and filed).
+
+.PARAMETER Output
+What the script prints: Line (the default: the one line above),
+Compliance (the JSON object of an Intune custom compliance policy's
+discovery script) or Value (True or False for -Role, the value of a
+Configuration Manager configuration item's script setting).
 
 .PARAMETER TimeoutSeconds
 How long the program may run before it is stopped (default 300; the program
@@ -111,6 +134,22 @@ detection output Intune keeps. A device joined only to the cloud reaches a
 share anonymously: leave Destination empty there.
 
 .EXAMPLE
+.\Publish-SystemAssessment.ps1 -Output Compliance
+
+An Intune custom compliance policy's discovery script (the script is
+uploaded with its SETTINGS edited: ProgramPath, Destination if any, and
+Output = 'Compliance'), judged by deploy/intune/client.rules.json. It
+prints the settings as one JSON object and ends with 0.
+
+.EXAMPLE
+.\Publish-SystemAssessment.ps1 -Output Value -Role WebServer -ProgramPath \\server\assess$\SystemAssessment.exe -TimeoutSeconds 150
+
+A Configuration Manager configuration item's script setting (Boolean,
+compliance rule "equals True"), one setting per role: True or False, exit
+status 0. A computer not assessed prints its note's line and ends with 1,
+a discovery failure. Raise the client's script time-out to at least 180 s.
+
+.EXAMPLE
 schtasks /Create /TN "System Assessment" /RU SYSTEM /SC ONSTART /TR "powershell.exe -NoProfile -ExecutionPolicy Bypass -File C:\Tools\Publish-SystemAssessment.ps1 -Destination \\server\reports$"
 
 A scheduled task run as SYSTEM at every start (stopped after 72 hours by
@@ -133,6 +172,7 @@ param(
     [string] $Destination = '',        # '' = file nothing; e.g. '\\server\reports$'
     [string] $Name = '',               # '' = this computer's name
     [string] $Role = '',               # '', 'Client', 'WebServer' or 'AppServer64'
+    [string] $Output = 'Line',         # 'Line', 'Compliance' (Intune) or 'Value' (ConfigMgr, with a Role)
     [int] $TimeoutSeconds = 300
     # ===== END OF SETTINGS ================================================
 )
@@ -143,14 +183,22 @@ $ScriptFile = $MyInvocation.MyCommand.Path
 
 # The line's bound: what an Intune Remediation shows of the last line.
 $LineLimit = 2048
-# The program's own line is at most 1,536 bytes with its CR LF.
-$ProgramLineLimit = 1534
 $ReportName = 'System Assessment Results.html'
 $RoleTitles = @{
     'Client'      = 'Client'
     'WebServer'   = 'Web Server or 32-bit Application Server'
     'AppServer64' = '64-bit Application Server'
 }
+$Outputs = 'Line', 'Compliance', 'Value'
+# What a role's verdict is where the computer was assessed and the program's
+# line gives none (a version older than the line).
+$NoVerdict = 'no verdict: the program printed no result line'
+
+# ===== SHARED HELPERS ======================================================
+# The same text in Invoke-SystemAssessment.ps1 and Publish-SystemAssessment.ps1:
+# each script is shipped and run alone (an Intune script is one file), so each
+# carries its copy, and a test fails when the two differ. Written for Windows
+# PowerShell 2.0 and later: hashtables, no [pscustomobject] or [NullString].
 
 # The innermost exception's message: a .NET call reached through a
 # method invocation or reflection wraps the exception that says what failed.
@@ -176,6 +224,117 @@ function Get-FirstLine {
     return ''
 }
 
+# The note's line, "KIND: DETAIL", and its bytes: that line and a line end,
+# UTF-8 without a byte order mark (Set-Content and Out-File in 5.1 would
+# write one, or UTF-16).
+function Get-NoteLine {
+    param([string] $Kind, [string] $Detail)
+    return "$($Kind): $(ConvertTo-OneLine $Detail)"
+}
+
+function Get-NoteBytes {
+    param([string] $Kind, [string] $Detail)
+    return (New-Object Text.UTF8Encoding($false)).GetBytes("$(Get-NoteLine $Kind $Detail)`n")
+}
+
+# Writes the bytes under the name whole: into a new file beside it first
+# (created only where nothing of its name is, written through to the disk),
+# which then takes the name in one step, replacing an earlier file.
+function Write-WholeFile {
+    param([string] $Path, [byte[]] $Bytes)
+    $partial = "$Path.$([guid]::NewGuid().ToString('N')).partial"
+    try {
+        $stream = New-Object IO.FileStream($partial, [IO.FileMode]::CreateNew, [IO.FileAccess]::Write,
+            [IO.FileShare]::None, 4096, [IO.FileOptions]::WriteThrough)
+        try { $stream.Write($Bytes, 0, $Bytes.Length) } finally { $stream.Close() }
+        if ([IO.File]::Exists($Path)) {
+            # No backup: through reflection, as PowerShell would pass $null
+            # to a string parameter as ''.
+            $replace = [IO.File].GetMethod('Replace', [Type[]] @([string], [string], [string]))
+            [void]$replace.Invoke($null, [object[]] @($partial, $Path, $null))
+        } else {
+            [IO.File]::Move($partial, $Path)
+        }
+    } finally {
+        if ([IO.File]::Exists($partial)) { try { [IO.File]::Delete($partial) } catch { } }
+    }
+}
+
+# The program's result line: the last line it printed, when that is the
+# JSON object it prints (ASCII, within its 1,534 characters, an outcome it
+# knows); else ''.
+function Get-ProgramLine {
+    param([string] $Output)
+    $lines = [regex]::Split("$Output", '\r\n|\r|\n')
+    for ($i = $lines.Length - 1; $i -ge 0; $i--) {
+        $line = $lines[$i].Trim()
+        if ($line.Length -eq 0) { continue }
+        $shape = '^\{("computer":"([\x20\x21\x23-\x5B\x5D-\x7E]|\\[\x21-\x7E])*",)?"outcome":"(assessed|assessment failed|report not written)"[\x20-\x7E]*\}$'
+        if ($line.Length -le 1534 -and $line -cmatch $shape) { return $line }
+        return ''
+    }
+    return ''
+}
+
+# The text of the inside of a JSON string, its escapes read.
+function ConvertFrom-JsonText {
+    param([string] $Text)
+    $decoded = New-Object Text.StringBuilder
+    for ($i = 0; $i -lt $Text.Length; $i++) {
+        $c = $Text.Substring($i, 1)
+        if ($c -ne '\' -or $i + 1 -ge $Text.Length) {
+            [void]$decoded.Append($c)
+            continue
+        }
+        $i++
+        $c = $Text.Substring($i, 1)
+        if ($c -ceq 'n') { [void]$decoded.Append("`n") }
+        elseif ($c -ceq 'r') { [void]$decoded.Append("`r") }
+        elseif ($c -ceq 't') { [void]$decoded.Append("`t") }
+        elseif ($c -ceq 'b') { [void]$decoded.Append([char]8) }
+        elseif ($c -ceq 'f') { [void]$decoded.Append([char]12) }
+        elseif ($c -ceq 'u' -and $Text.Length -ge $i + 5 -and $Text.Substring($i + 1, 4) -match '^[0-9a-fA-F]{4}$') {
+            [void]$decoded.Append([char][Convert]::ToInt32($Text.Substring($i + 1, 4), 16))
+            $i += 4
+        } else {
+            [void]$decoded.Append($c)
+        }
+    }
+    return $decoded.ToString()
+}
+
+# The note's KIND and DETAIL for a run of the program that ended (Kind ''
+# for a computer assessed), as tests/data/outcomes.tsv gives them. The KIND
+# is the outcome of the program's result line ($Line, from Get-ProgramLine)
+# where it printed one, else what its exit status says (a program that
+# crashed, or one older than the line). DETAIL is the exit status and the
+# first line the program wrote on standard error, or where it wrote none
+# the reason its result line gives ("no reason given" for an assessment
+# that failed without either). -1 reaches a caller as -1 from Windows, 255
+# from Wine and some tools, 4294967295 from others: all are shown as -1.
+function Get-ProgramOutcome {
+    param([long] $ExitCode, [string] $StandardError, [string] $Line)
+    $kind = ''
+    if ($Line -cmatch '^\{("computer":"([^"\\]|\\.)*",)?"outcome":"(assessed|assessment failed|report not written)"') { $kind = $Matches[3] }
+    $reason = Get-FirstLine $StandardError
+    if (-not $reason -and $Line -cmatch ',"reason":"(([^"\\]|\\.)*)"\}$') {
+        $reason = ConvertTo-OneLine (ConvertFrom-JsonText $Matches[1])
+    }
+    if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) { $ExitCode = -1 }
+    if (-not $kind) {
+        $kind = 'failed'
+        if ($ExitCode -eq 0) { $kind = 'assessed' }
+        if ($ExitCode -eq 1) { $kind = 'assessment failed' }
+        if ($ExitCode -eq -1) { $kind = 'report not written' }
+    }
+    if ($kind -eq 'assessed') { return @{ Kind = ''; Detail = '' } }
+    if (-not $reason -and $kind -eq 'assessment failed') { $reason = 'no reason given' }
+    $detail = "exit status $ExitCode"
+    if ($reason) { $detail += ": $reason" }
+    return @{ Kind = $kind; Detail = $detail }
+}
+# ===== END OF SHARED HELPERS ===============================================
+
 # Why a name cannot be a file name in the destination, or '' when it can.
 function Test-FileName {
     param([string] $Name)
@@ -189,29 +348,6 @@ function Test-FileName {
 function New-Outcome {
     param([string] $Kind = '', [string] $Detail = '')
     return @{ Kind = $Kind; Detail = (ConvertTo-OneLine $Detail) }
-}
-
-# What the program's exit status says, with the first line it wrote on
-# standard error. -1 reaches a caller as -1 from Windows, 255 from Wine and
-# some tools, 4294967295 from others: all are shown as -1.
-# Invoke-SystemAssessment.ps1 has the same mapping (each script is shipped
-# and run alone); both are tested against tests/data/outcomes.tsv.
-function Get-ExitOutcome {
-    param([long] $ExitCode, [string] $StandardError)
-    $line = Get-FirstLine $StandardError
-    if ($ExitCode -eq 0) { return New-Outcome }
-    if ($ExitCode -eq 1) {
-        if (-not $line) { $line = 'no reason given' }
-        return New-Outcome 'assessment failed' "exit status 1: $line"
-    }
-    $kind = 'failed'
-    if ($ExitCode -eq -1 -or $ExitCode -eq 255 -or $ExitCode -eq 4294967295) {
-        $kind = 'report not written'
-        $ExitCode = -1
-    }
-    $detail = "exit status $ExitCode"
-    if ($line) { $detail += ": $line" }
-    return New-Outcome $kind $detail
 }
 
 # A pipe read without blocking, so that a program that never ends cannot
@@ -341,7 +477,8 @@ function Get-RunOutcome {
     param($Run, [int] $TimeoutSeconds)
     if ($Run.TimedOut) { return New-Outcome 'timed out' "after $TimeoutSeconds s" }
     if ($Run.StartError -and $null -eq $Run.ExitCode) { return New-Outcome 'failed' $Run.StartError }
-    $outcome = Get-ExitOutcome $Run.ExitCode $Run.Errors
+    $said = Get-ProgramOutcome $Run.ExitCode $Run.Errors (Get-ProgramLine $Run.Output)
+    $outcome = New-Outcome $said.Kind $said.Detail
     if (-not $outcome.Kind -and $Run.StartError) { return New-Outcome 'failed' "exit status 0, but $($Run.StartError)" }
     if (-not $outcome.Kind -and $null -eq $Run.Report) { return New-Outcome 'failed' 'exit status 0, but the program left no report' }
     return $outcome
@@ -355,26 +492,20 @@ function Add-Cleanup {
     return New-Outcome $Outcome.Kind "$($Outcome.Detail); cleanup failed: $Cleanup"
 }
 
-# The program's result line: the last line it printed, when that is the
-# JSON object it prints (ASCII, within its bound, an outcome it knows);
-# else ''.
-function Get-ProgramLine {
-    param([string] $Output)
-    $lines = [regex]::Split("$Output", '\r\n|\r|\n')
-    for ($i = $lines.Length - 1; $i -ge 0; $i--) {
-        $line = $lines[$i].Trim()
-        if ($line.Length -eq 0) { continue }
-        $shape = '^\{("computer":"([\x20\x21\x23-\x5B\x5D-\x7E]|\\[\x21-\x7E])*",)?"outcome":"(assessed|assessment failed|report not written)"[\x20-\x7E]*\}$'
-        if ($line.Length -le $ProgramLineLimit -and $line -cmatch $shape) { return $line }
-        return ''
-    }
-    return ''
-}
-
-# Whether the program's line says the computer meets the role.
-function Test-RolePassed {
+# The program's line's verdict on a role: Passed ($true or $false) and
+# FallsShortOf (the labels of the role's rows that fail, joined by ", ";
+# "none" where it is met), or $null where the line gives none. The labels
+# are picked out of the line's text (Windows PowerShell 2.0 reads no JSON).
+function Get-RoleVerdict {
     param([string] $Line, [string] $Title)
-    return ($Line -cmatch ('\{"role":"' + [regex]::Escape($Title) + '","passed":true[,}]'))
+    $pattern = '\{"role":"' + [regex]::Escape($Title) + '","passed":(true|false),"failed":\[((?:"(?:[^"\\]|\\.)*",?)*)\][,}]'
+    if (-not ($Line -cmatch $pattern)) { return $null }
+    $passed = $Matches[1] -eq 'true'
+    $labels = @()
+    foreach ($label in [regex]::Matches($Matches[2], '"((?:[^"\\]|\\.)*)"')) { $labels += ConvertFrom-JsonText $label.Groups[1].Value }
+    $shortOf = $labels -join ', '
+    if ($passed) { $shortOf = 'none' }
+    return @{ Passed = $passed; FallsShortOf = $shortOf }
 }
 
 # A text as the inside of a JSON string, ASCII only: quotes, backslashes,
@@ -456,36 +587,6 @@ function Format-Line {
     return $line.ToString()
 }
 
-# The note's bytes: "KIND: DETAIL" and a line end, UTF-8 without a byte
-# order mark.
-function Get-NoteBytes {
-    param([string] $Kind, [string] $Detail)
-    return (New-Object Text.UTF8Encoding($false)).GetBytes("$($Kind): $(ConvertTo-OneLine $Detail)`n")
-}
-
-# Writes the bytes under the name whole: into a new file beside it first
-# (created only where nothing of its name is, written through to the disk),
-# which then takes the name in one step, replacing an earlier file.
-function Write-WholeFile {
-    param([string] $Path, [byte[]] $Bytes)
-    $partial = "$Path.$([guid]::NewGuid().ToString('N')).partial"
-    try {
-        $stream = New-Object IO.FileStream($partial, [IO.FileMode]::CreateNew, [IO.FileAccess]::Write,
-            [IO.FileShare]::None, 4096, [IO.FileOptions]::WriteThrough)
-        try { $stream.Write($Bytes, 0, $Bytes.Length) } finally { $stream.Close() }
-        if ([IO.File]::Exists($Path)) {
-            # No backup: through reflection, as PowerShell would pass $null
-            # to a string parameter as ''.
-            $replace = [IO.File].GetMethod('Replace', [Type[]] @([string], [string], [string]))
-            [void]$replace.Invoke($null, [object[]] @($partial, $Path, $null))
-        } else {
-            [IO.File]::Move($partial, $Path)
-        }
-    } finally {
-        if ([IO.File]::Exists($partial)) { try { [IO.File]::Delete($partial) } catch { } }
-    }
-}
-
 # Files the outcome in the folder: the page for a computer assessed, else
 # the note, and removes the other one of an earlier run. Returns what
 # failed, '' when all was done.
@@ -524,12 +625,47 @@ function Publish-Outcome {
 
 # Why the settings cannot be used, or ''.
 function Test-Settings {
+    if ($Outputs -notcontains $Output) { return "-Output is '$Output'; it can be Line, Compliance or Value" }
     if ($Role -and -not $RoleTitles.ContainsKey($Role)) { return "-Role is '$Role'; it can be Client, WebServer or AppServer64" }
+    if ($Output -eq 'Value' -and -not $Role) { return '-Output Value needs -Role: Client, WebServer or AppServer64' }
     if ($TimeoutSeconds -lt 1 -or $TimeoutSeconds -gt 86400) { return "-TimeoutSeconds is $TimeoutSeconds; it can be 1 to 86400" }
     $why = Test-FileName $Name
     if ($why) { return "-Name '$Name' cannot be a file name: $why" }
     if (-not $ProgramPath -and -not $ScriptFile) { return 'this script was not started from a file: give -ProgramPath' }
     return ''
+}
+
+# The object for an Intune custom compliance policy: one line of flat JSON
+# whose keys are the settings, each always there with its type. $Said is
+# "assessed" or the note's line; a role is met only by a computer assessed.
+function Format-Compliance {
+    param([string] $Said, [string] $Line, [bool] $Published)
+    $verdicts = @()
+    foreach ($key in 'Client', 'WebServer', 'AppServer64') {
+        $verdict = @{ Passed = $false; FallsShortOf = $Said }
+        if ($Said -ceq 'assessed') {
+            $verdict = Get-RoleVerdict $Line $RoleTitles[$key]
+            if ($null -eq $verdict) { $verdict = @{ Passed = $false; FallsShortOf = $NoVerdict } }
+        }
+        $verdicts += @{ Key = $key; Verdict = $verdict }
+    }
+    $text = '{"Outcome":"' + (ConvertTo-JsonText $Said) + '"'
+    foreach ($role in $verdicts) { $text += ',"' + $role.Key + '":' + ("$($role.Verdict.Passed)").ToLowerInvariant() }
+    foreach ($role in $verdicts) { $text += ',"' + $role.Key + 'FallsShortOf":"' + (ConvertTo-JsonText $role.Verdict.FallsShortOf) + '"' }
+    return $text + ',"Published":' + ("$Published").ToLowerInvariant() + '}'
+}
+
+# What the run prints for -Output and the exit status it ends with:
+# Text and Status. $Said is "assessed" or the note's line.
+function Get-Printed {
+    param([string] $Said, [string] $Line, [bool] $Published, [string] $LineOutput, [int] $LineStatus)
+    if ($Output -eq 'Compliance') { return @{ Text = (Format-Compliance $Said $Line $Published); Status = 0 } }
+    if ($Output -ne 'Value') { return @{ Text = $LineOutput; Status = $LineStatus } }
+    if ($Said -cne 'assessed') { return @{ Text = $Said; Status = 1 } }
+    $verdict = Get-RoleVerdict $Line $RoleTitles[$Role]
+    if ($null -eq $verdict) { return @{ Text = "assessed: $NoVerdict"; Status = 1 } }
+    if ($verdict.Passed) { return @{ Text = 'True'; Status = 0 } }
+    return @{ Text = 'False'; Status = 0 }
 }
 
 try {
@@ -580,21 +716,30 @@ try {
     if ($cleanup) { $fields += , @('cleanupError', $cleanup) }
 
     $status = 1
-    if (-not $outcome.Kind -and ($published -or -not $Destination) -and
-        (-not $Role -or (Test-RolePassed $line $RoleTitles[$Role]))) {
+    $verdict = $null
+    if ($Role -and $RoleTitles.ContainsKey($Role)) { $verdict = Get-RoleVerdict $line $RoleTitles[$Role] }
+    if (-not $outcome.Kind -and ($published -or -not $Destination) -and (-not $Role -or ($null -ne $verdict -and $verdict.Passed))) {
         $status = 0
     }
-    Write-Output (Format-Line $head $fields)
+    $said = 'assessed'
+    $noted = Add-Cleanup $outcome $cleanup
+    if ($noted.Kind) { $said = Get-NoteLine $noted.Kind $noted.Detail }
+    $printed = Get-Printed $said $line $published (Format-Line $head $fields) $status
+    $status = $printed.Status
+    Write-Output $printed.Text
 } catch {
     $status = 1
+    $problem = "the script failed: $(Get-Message $_.Exception)"
     try {
         $fields = @(, @('outcome', 'failed'))
-        $fields += , @('reason', "the script failed: $(Get-Message $_.Exception)")
+        $fields += , @('reason', $problem)
         $fields += , @('name', "$Name")
         $fields += , @('published', $false)
-        Write-Output (Format-Line '{' $fields)
+        $printed = Get-Printed (Get-NoteLine 'failed' $problem) '' $false (Format-Line '{' $fields) 1
+        $status = $printed.Status
+        Write-Output $printed.Text
     } catch {
-        Write-Output '{"outcome":"failed","reason":"the script failed","published":false}'
+        Write-Output '{"outcome":"failed","reason":"the script failed","name":"","published":false}'
     }
 }
 exit $status

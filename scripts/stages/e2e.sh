@@ -3,7 +3,7 @@
 # checks the page, the open request and the message boxes (under Xvfb); one
 # test loads the page in headless Chromium. Screenshots and failing pages are
 # kept in build/mingw/tests/e2e/artifacts.
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" xvfb xdotool chromium imagemagick python3-fusepy fuse3
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" xvfb xdotool chromium imagemagick python3-fusepy fuse3 python3-jsonschema
 ensure_wine
 build_shipped_program >/dev/null # dist/SystemAssessment.exe: what is shipped is what is tested
 build_preset mingw --target OpenRecorder CanaryDll HiddenStationLauncher HoldOpen ImportsOnly make_reports

@@ -61,7 +61,7 @@ say "Pester tests of deploy/powershell (PowerShell $PWSH_VERSION, Pester $PESTER
     $configuration.Output.Verbosity = "Detailed"
     Invoke-Pester -Configuration $configuration') || die "the Pester tests failed"
 
-ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" openssh-server openssh-client
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" openssh-server openssh-client python3-jsonschema
 ensure_wine
 NIMLO_PS_EXE=${NIMLO_PS_EXE:-$(build_shipped_program)}
 if [ -z "${NIMLO_PS_LAUNCHER:-}" ] || [ -z "${NIMLO_PS_NEVER_ENDS:-}" ]; then

@@ -1,6 +1,7 @@
 """The result line of every kind of run, as the program's own sequence writes
-it (tests/tools/ResultLines.cpp), read back by a strict JSON parser: what a
-deployment tool or ConvertFrom-Json would take from it.
+it (tests/tools/ResultLines.cpp), read back by a strict JSON parser and
+validated against its schema (docs/schema/result-line.schema.json), with
+its exact keys: what a deployment tool or ConvertFrom-Json would take from it.
 
 usage: test_result_lines.py RESULT_LINES_PROGRAM
 """
@@ -34,6 +35,18 @@ def main():
         pages = {p.stem: p.read_text(encoding="utf-8") for p in folder.glob("*.html")}
         statuses = {p.stem: int(p.read_text()) for p in folder.glob("*.status")}
         sizes = {p.stem: p.stat().st_size for p in folder.glob("*.line")}
+
+    # Every case's keys, exactly.
+    judged, failed = ["computer", "outcome", "roles"], ["outcome", "reason"]
+    for names, keys in (
+            (("all-pass", "all-fail", "empty", "name-escapes", "name-non-ascii", "name-lone-surrogates", "long-name"),
+             judged),
+            (("write-failed", "long-name-escaped", "long-name-and-reason"), judged + ["reason"]),
+            (("collection-failed", "deadline", "long-reason", "last-resort", "fixed-assessment-failed"), failed),
+            (("fixed-assessed", "fixed-report-not-written"), ["outcome"])):
+        for name in names:
+            equal(list(lines.get(name, {})), keys, f"{name}: the keys")
+    equal(len(lines), 17, "every case has its line")
 
     golden = {name: (ROOT / "tests" / "golden" / f"{name}.html").read_text(encoding="utf-8")
               for name in ("AllPass", "AllFail")}

@@ -294,9 +294,12 @@ def run_unattended(prefix, directory, **options):
 
 def result_line(failures, result, what):
     """The program's result line from its standard output, read strictly
-    (tests/tools/result_line.py); {} when there is none or it is no line."""
+    (tests/tools/result_line.py, its schema and its outcome's keys); {} when
+    there is none or it is no line."""
     try:
-        return result_line_reader.parse(result.output)
+        line = result_line_reader.parse(result.output)
+        failures.equal(list(line), list(result_line_reader.KEYS_OF[line["outcome"]]), f"{what}: the result line's keys")
+        return line
     except result_line_reader.NotALine as error:
         failures.check(False, f"{what}: the result line: {error}: {result.output[:200]!r}")
         return {}

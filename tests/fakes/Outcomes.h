@@ -20,9 +20,10 @@ struct Outcome {
     std::string_view exitStatus;    // the program's, where the outcome comes from one
     std::string_view standardError; // the program's line on standard error then
     std::string_view note;          // the whole line of the note; empty for "assessed"
+    std::string_view resultLine;    // the program's result line on standard output then, if any
 };
 
-// The rows after the header line: five cells each, separated by tabs.
+// The rows after the header line: six cells each, separated by tabs.
 inline std::vector<Outcome> Outcomes()
 {
     std::string_view table = EmbeddedOutcomes;
@@ -41,11 +42,11 @@ inline std::vector<Outcome> Outcomes()
             text.remove_prefix(tab + 1);
         }
         cells.push_back(text);
-        if (cells.size() != 5) {
+        if (cells.size() != 6) {
             throw std::invalid_argument("outcomes.tsv line " + std::to_string(line) + " has " +
-                                        std::to_string(cells.size()) + " cells, not 5");
+                                        std::to_string(cells.size()) + " cells, not 6");
         }
-        rows.push_back({line, cells[0], cells[1], cells[2], cells[3], cells[4]});
+        rows.push_back({line, cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]});
     }
     return rows;
 }

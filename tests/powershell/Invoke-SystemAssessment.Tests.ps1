@@ -85,7 +85,8 @@ Describe 'A run''s outcome, as tests/data/outcomes.tsv gives it' {
         function ConvertTo-RunResult([hashtable] $Row, [string] $Cleanup) {
             $result = @{ Cleanup = $Cleanup }
             if ($Row.Code) {
-                $result += @{ ExitCode = [long]$Row.Code; StandardError = $Row.StandardError; Report = [byte[]](60, 33) }
+                $result += @{ ExitCode = [long]$Row.Code; StandardError = $Row.StandardError; Report = [byte[]](60, 33)
+                    StandardOutput = "$($Row.ResultLine)`r`n" }
             } elseif ($Row.Kind -eq 'timed out') {
                 $result.TimedOut = $true
             } else {
@@ -102,7 +103,7 @@ Describe 'A run''s outcome, as tests/data/outcomes.tsv gives it' {
     }
 
     It 'takes the first line that is not blank of standard error "<StandardError>"' -ForEach $RunsWithLine {
-        $outcome = Get-ExitStatusOutcome ([long]$Code) "`r`n  `r`n$StandardError`r`nanother line`tnext`r`n"
+        $outcome = Get-ProgramOutcome ([long]$Code) "`r`n  `r`n$StandardError`r`nanother line`tnext`r`n" $ResultLine
         Get-NoteText $outcome | Should -BeExactly $Note
     }
 
@@ -199,8 +200,8 @@ Describe 'A host''s files' {
     }
 
     It 'a host not assessed has its note written and its earlier report removed' {
-        $row = Get-OutcomeTable | Where-Object { $_.Code -eq '255' }
-        $record = Save-HostOutcome $Folder 'web01' (Get-ExitStatusOutcome 255 '') $null
+        $row = Get-OutcomeTable | Where-Object { $_.Code -eq '255' } | Select-Object -First 1
+        $record = Save-HostOutcome $Folder 'web01' (New-Outcome $row.Kind $row.Detail) $null
         [System.IO.File]::ReadAllText((Join-Path $Folder 'web01.not-assessed.txt')) | Should -BeExactly "$($row.Note)`n"
         Join-Path $Folder 'web01.html' | Should -Not -Exist
         $record.Status | Should -BeExactly $row.Status

@@ -25,7 +25,7 @@ BeforeAll {
     # The script's constants, as the script sets them.
     foreach ($statement in $ScriptAst.EndBlock.Statements) {
         if ($statement -is [System.Management.Automation.Language.AssignmentStatementAst] -and
-            $statement.Left.VariablePath.UserPath -match '^(LineLimit|ProgramLineLimit|ReportName|RoleTitles)$') {
+            $statement.Left.VariablePath.UserPath -match '^(LineLimit|ReportName|RoleTitles|Outputs|NoVerdict)$') {
             . ([scriptblock]::Create($statement.Extent.Text))
         }
     }
@@ -34,16 +34,10 @@ BeforeAll {
     . (Join-Path $PSScriptRoot 'LanguageVersions.ps1')
     . (Join-Path $PSScriptRoot 'Outcomes.ps1')
 
-    # The program's lines, as it prints them.
+    # The program's line of a computer assessed, as it prints it.
     $script:AssessedLine = '{"computer":"WS-0142","outcome":"assessed","roles":[{"role":"Client","passed":true,"failed":[]},' +
     '{"role":"Web Server or 32-bit Application Server","passed":false,"failed":["Memory","Required C++ Runtimes *"]},' +
     '{"role":"64-bit Application Server","passed":false,"failed":["Server Operating System","Memory"]}]}'
-    $script:ProgramLines = @{
-        'assessed'           = $AssessedLine
-        'assessment failed'  = '{"outcome":"assessment failed","reason":"The system assessment could not be completed: Cannot reach WMI: connecting to root\\cimv2 (HRESULT 0x80041003)"}'
-        'report not written' = $AssessedLine.Replace('"outcome":"assessed"', '"outcome":"report not written"').TrimEnd('}') +
-        ',"reason":"Failed to write assessment results to disk. Please run this application as administrator (Win32 error 5)"}'
-    }
 
     # The line parsed by a strict parser (System.Text.Json, RFC 8259), then as an object.
     function ConvertFrom-Line([string] $Line) {
@@ -75,7 +69,9 @@ BeforeAll {
         $output[0] | Should -BeOfType [string]
         $output[0] | Should -Match '^[\x20-\x7E]+$'
         $output[0].Length | Should -BeLessOrEqual $Bound
-        return @{ Line = $output[0]; Json = (ConvertFrom-Line $output[0]); Status = $status }
+        $json = $null
+        if ($output[0].StartsWith('{')) { $json = ConvertFrom-Line $output[0] }
+        return @{ Line = $output[0]; Json = $json; Status = $status }
     }
 }
 
@@ -101,7 +97,7 @@ Describe 'Get-Help' {
 
     It 'describes every parameter the script declares' {
         $declared = @($ScriptAst.ParamBlock.Parameters | ForEach-Object { $_.Name.VariablePath.UserPath })
-        $declared.Count | Should -Be 5
+        $declared.Count | Should -Be 6
         foreach ($name in $declared) {
             $entry = $Help.parameters.parameter | Where-Object name -eq $name
             ($entry.description | Out-String).Trim() | Should -Not -BeNullOrEmpty -Because "-$name needs a description"
@@ -110,24 +106,24 @@ Describe 'Get-Help' {
 
     It 'has an example, with its explanation, for each deployment tool' {
         $examples = @($Help.examples.example)
-        $examples.Count | Should -Be 5
+        $examples.Count | Should -Be 7
         foreach ($example in $examples) {
             $example.code | Should -Match 'Publish-SystemAssessment\.ps1'
             ($example.remarks | Out-String).Trim() | Should -Not -BeNullOrEmpty
         }
         $remarks = $examples.remarks | Out-String
-        foreach ($tool in 'Group Policy', 'package program', 'Run Scripts', 'Intune', 'scheduled task') {
+        foreach ($tool in 'Group Policy', 'package program', 'Run Scripts', 'Remediation', 'custom compliance', 'configuration item', 'scheduled task') {
             $remarks | Should -Match $tool
         }
     }
 }
 
 Describe 'The note of each outcome, as tests/data/outcomes.tsv gives it' {
-    It 'exit status <Code> with "<StandardError>" on standard error is "<Note>"' -ForEach $Outcomes {
+    It 'exit status <Code> with "<StandardError>" on standard error and the line "<ResultLine>" is "<Note>"' -ForEach $Outcomes {
         # The first line that is not blank is the one taken.
         $errors = $StandardError
         if ($errors) { $errors = "`r`n  `r`n$errors`r`nanother line`r`n" }
-        $outcome = Get-ExitOutcome ([long]$Code) $errors
+        $outcome = Get-ProgramOutcome ([long]$Code) $errors $ResultLine
         if ($Kind -eq 'assessed') {
             $outcome.Kind | Should -BeNullOrEmpty
         } else {
@@ -141,7 +137,7 @@ Describe 'The note of each outcome, as tests/data/outcomes.tsv gives it' {
     }
 
     It 'adds a cleanup that failed' {
-        Get-NoteText (Add-Cleanup (Get-ExitOutcome 3 '') 'could not remove /tmp/x') | Should -BeExactly "failed: exit status 3; cleanup failed: could not remove /tmp/x`n"
+        Get-NoteText (Add-Cleanup (Get-ProgramOutcome 3 '' '') 'could not remove /tmp/x') | Should -BeExactly "failed: exit status 3; cleanup failed: could not remove /tmp/x`n"
     }
 }
 
@@ -205,24 +201,22 @@ Describe 'A run of the script' -Skip:($IsWindows) {
         @(Get-ChildItem -Force $Temp -Filter 'dravik-assessment-*') | Should -BeNullOrEmpty -Because 'the folder of the run is removed'
     }
 
-    It 'exit status <Code> with "<StandardError>": the line, the exit status and "<Note>" in the destination' -ForEach $ShellOutcomes {
+    It 'exit status <Code> with "<StandardError>" and the line "<ResultLine>": the line, the exit status and "<Note>" in the destination' -ForEach $ShellOutcomes {
         Set-Content -LiteralPath $PagePath 'earlier page'
         Set-Content -LiteralPath $NotePath 'timed out: earlier note'
-        $programLine = $ProgramLines[$Kind]
         $body = @"
-printf '%s\r\n' '$StandardError' >&2
-[ $Code -ne 0 ] || printf '<!DOCTYPE html>page</html>' > 'System Assessment Results.html'
-[ -z '$programLine' ] || printf '%s\r\n' '$programLine'
+[ -z '$StandardError' ] || printf '%s\r\n' '$StandardError' >&2
+[ '$Kind' != assessed ] || printf '<!DOCTYPE html>page</html>' > 'System Assessment Results.html'
+[ -z '$ResultLine' ] || printf 'noise\r\n%s\r\n' '$ResultLine'
 exit $Code
 "@
         $run = Invoke-Publish @{ ProgramPath = (New-StandIn $body); Destination = $Destination; Name = 'web01' }
-        $run.Json.name | Should -BeExactly 'web01'
-        $run.Json.published | Should -BeTrue
-        if ($programLine) {
-            $run.Line | Should -BeExactly ($programLine.TrimEnd('}') + ',"name":"web01","published":true}')
+        if ($ResultLine) {
+            $run.Line | Should -BeExactly ($ResultLine.TrimEnd('}') + ',"name":"web01","published":true}')
+        } elseif ($Kind -eq 'assessed') {
+            $run.Line | Should -BeExactly '{"outcome":"assessed","name":"web01","published":true}'
         } else {
-            $run.Json.outcome | Should -BeExactly $Kind
-            "$($run.Json.outcome): $($run.Json.reason)" | Should -BeExactly $Note
+            $run.Line | Should -BeExactly ('{"outcome":"' + $Kind + '","reason":"' + (ConvertTo-JsonText $Detail) + '","name":"web01","published":true}')
         }
         if ($Kind -eq 'assessed') {
             $run.Status | Should -Be 0
@@ -247,6 +241,57 @@ exit $Code
         $run.Status | Should -Be $Status
         $run.Json.outcome | Should -BeExactly $Outcome
         $run.Json.published | Should -BeTrue
+    }
+
+    It '-Output <Output> <Role> of <What>: "<Printed>", exit status <Status>' -TestCases @(
+        @{ What = 'a computer assessed'; Output = 'Compliance'; Program = 'assessed'; Status = 0
+            Printed = '{"Outcome":"assessed","Client":true,"WebServer":false,"AppServer64":false,"ClientFallsShortOf":"none",' +
+            '"WebServerFallsShortOf":"Memory, Required C++ Runtimes *","AppServer64FallsShortOf":"Server Operating System, Memory","Published":true}' }
+        @{ What = 'a computer not assessed'; Output = 'compliance'; Program = 'failed'; Status = 0
+            Printed = '{"Outcome":"NOTE","Client":false,"WebServer":false,"AppServer64":false,"ClientFallsShortOf":"NOTE",' +
+            '"WebServerFallsShortOf":"NOTE","AppServer64FallsShortOf":"NOTE","Published":true}' }
+        @{ What = 'a program without the line'; Output = 'Compliance'; Program = 'no line'; Status = 0
+            Printed = '{"Outcome":"assessed","Client":false,"WebServer":false,"AppServer64":false,"ClientFallsShortOf":"VERDICT",' +
+            '"WebServerFallsShortOf":"VERDICT","AppServer64FallsShortOf":"VERDICT","Published":true}' }
+        @{ What = 'a computer that meets the role'; Output = 'Value'; Role = 'client'; Program = 'assessed'; Status = 0; Printed = 'True' }
+        @{ What = 'a computer that falls short of it'; Output = 'Value'; Role = 'WebServer'; Program = 'assessed'; Status = 0; Printed = 'False' }
+        @{ What = 'a computer not assessed'; Output = 'Value'; Role = 'AppServer64'; Program = 'failed'; Status = 1; Printed = 'NOTE' }
+        @{ What = 'a program without the line'; Output = 'Value'; Role = 'Client'; Program = 'no line'; Status = 1; Printed = 'assessed: VERDICT' }
+        @{ What = 'no role'; Output = 'Value'; Program = 'assessed'; Status = 1
+            Printed = 'failed: -Output Value needs -Role: Client, WebServer or AppServer64'; Filed = $true }
+        @{ What = 'a role of nobody''s'; Output = 'Value'; Role = 'Server'; Program = 'assessed'; Status = 1
+            Printed = 'failed: -Role is ''Server''; it can be Client, WebServer or AppServer64'; Filed = $true }
+        @{ What = 'an output of nobody''s'; Output = 'Xml'; Program = 'assessed'; Status = 1
+            Printed = '{"outcome":"failed","reason":"-Output is ''Xml''; it can be Line, Compliance or Value","name":"web01","published":true}'; Filed = $true }
+    ) {
+        $programs = @{
+            'assessed' = "printf '<p/>' > 'System Assessment Results.html'; echo '$AssessedLine'"
+            'failed'   = "echo 'System Assessment: no WMI' >&2; echo '{`"outcome`":`"assessment failed`",`"reason`":`"no WMI`"}'; exit 1"
+            'no line'  = "printf '<p/>' > 'System Assessment Results.html'"
+        }
+        $arguments = @{ ProgramPath = (New-StandIn $programs[$Program]); Destination = $Destination; Name = 'web01'; Output = $Output }
+        if ($Role) { $arguments.Role = $Role }
+        $run = Invoke-Publish $arguments
+        $failure = 'assessment failed: exit status 1: System Assessment: no WMI'
+        $run.Line | Should -BeExactly $Printed.Replace('NOTE', $failure).Replace('VERDICT', $NoVerdict)
+        $run.Status | Should -Be $Status
+        if ($Program -eq 'failed') { [System.IO.File]::ReadAllText($NotePath) | Should -BeExactly "$failure`n" }
+        if ($Program -eq 'assessed' -and -not $Filed) { [System.IO.File]::ReadAllText($PagePath) | Should -BeExactly '<p/>' }
+        if ($Filed) { [System.IO.File]::ReadAllText($NotePath) | Should -BeLike "failed: -*`n" }
+        if ($run.Json -and $Output -eq 'Compliance') {
+            @($run.Json.PSObject.Properties | ForEach-Object { "$($_.Name) $($_.TypeNameOfValue)" }) | Should -Be @(
+                'Outcome System.String', 'Client System.Boolean', 'WebServer System.Boolean', 'AppServer64 System.Boolean',
+                'ClientFallsShortOf System.String', 'WebServerFallsShortOf System.String', 'AppServer64FallsShortOf System.String',
+                'Published System.Boolean')
+        }
+    }
+
+    It '-Output Compliance without -Destination: nothing filed, Published false' {
+        $program = New-StandIn "printf '<p/>' > 'System Assessment Results.html'; echo '$AssessedLine'"
+        $run = Invoke-Publish @{ ProgramPath = $program; Output = 'Compliance' }
+        $run.Status | Should -Be 0
+        $run.Json.Published | Should -BeFalse
+        $run.Json.Outcome | Should -BeExactly 'assessed'
     }
 
     It 'without -Destination files nothing and the line is the result' {

@@ -5,10 +5,12 @@ A binfmt_misc entry of the test's own name (removed when the test ends)
 matches "MZ" files and hands them to an interpreter that starts them under
 Wine, in a copy of the base prefix, through HiddenStationLauncher.exe on a
 window station nobody sees, as a remote shell or a deployment tool running
-as SYSTEM would; what the program prints on standard output and error
-reaches the caller. The interpreter takes its settings from the caller's
-environment (`environment()`): started without them (any other process on
-the machine, another test's entry), it runs the file with plain Wine.
+as SYSTEM would (with NIMLO_ROUND_VISIBLE set in the caller's environment,
+straight under Wine with no display, as where a box can be seen); what the
+program prints on standard output and error reaches the caller. The
+interpreter takes its settings from the caller's environment
+(`environment()`): started without them (any other process on the machine,
+another test's entry), it runs the file with plain Wine.
 Registering needs root and binfmt_misc; `Unavailable` says why not.
 """
 
@@ -94,7 +96,13 @@ errors=$(mktemp -p "$NIMLO_ROUND_SCRATCH")
 shell=$$
 running() {{ grep -q '^State:[[:space:]]*[^Z[:space:]]' "/proc/$1/status" 2>/dev/null; }}
 ( (while running "$shell"; do sleep 0.5; done; {WINESERVER} -k) </dev/null >/dev/null 2>&1 & )
-{WINE} "$NIMLO_ROUND_LAUNCHER" {LAUNCHER_LIMIT} "Z:${{program//\\//\\\\}}" "$@" </dev/null >"$output" 2>"$errors"
+if [ -n "${{NIMLO_ROUND_VISIBLE:-}}" ]; then
+    # On the window station of a user, as a program started where a box
+    # can be seen: with no display there, a box returns at once.
+    {WINE} "$program" "$@" </dev/null >"$output" 2>"$errors"
+else
+    {WINE} "$NIMLO_ROUND_LAUNCHER" {LAUNCHER_LIMIT} "Z:${{program//\\//\\\\}}" "$@" </dev/null >"$output" 2>"$errors"
+fi
 status=$?
 cat -- "$output"
 cat -- "$errors" >&2

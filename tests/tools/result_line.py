@@ -1,6 +1,7 @@
 """The program's result line read as a deployment tool's parser would, and
 strictly: RFC 8259 JSON, ASCII, one line ending in CR LF, within its bound,
-its keys in their order and of their types."""
+its keys in their order, valid against its published schema
+(docs/schema/result-line.schema.json)."""
 
 import json
 import sys
@@ -9,9 +10,14 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 from expected import read_sections  # noqa: E402
 
+import schemas  # noqa: E402
+
 LIMIT = 1536
-OUTCOMES = ("assessed", "assessment failed", "report not written")
 KEYS = ("computer", "outcome", "roles", "reason")
+# The keys of a run's line by its outcome (all but the lines written when
+# memory ran out, which hold less).
+KEYS_OF = {"assessed": ("computer", "outcome", "roles"), "assessment failed": ("outcome", "reason"),
+           "report not written": ("computer", "outcome", "roles", "reason")}
 
 
 class NotALine(ValueError):
@@ -46,15 +52,9 @@ def parse(data):
     keys = list(line)
     if keys != [key for key in KEYS if key in line]:
         raise NotALine(f"keys {keys}, expected among {KEYS} in that order")
-    if line.get("outcome") not in OUTCOMES:
-        raise NotALine(f"outcome {line.get('outcome')!r}")
-    for key in ("computer", "reason"):
-        if key in line and not isinstance(line[key], str):
-            raise NotALine(f"{key} is no string")
-    for role in line.get("roles", []):
-        if (list(role) != ["role", "passed", "failed"] or not isinstance(role["passed"], bool) or
-                not all(isinstance(label, str) for label in role["failed"])):
-            raise NotALine(f"a role of another shape: {role}")
+    errors = schemas.errors("result-line", line)
+    if errors:
+        raise NotALine(f"not of its schema: {'; '.join(errors)}")
     return line
 
 
