@@ -1,6 +1,8 @@
 #include "app/FileHandle.h"
 
+#include "files/BusyRetries.h"
 #include "platform/SystemError.h"
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -25,6 +27,17 @@ void ThrowOnFailure(const WriteResult& result)
     }
 }
 
+// A wide name as the platform's calls take it: its UTF-16 units on Windows,
+// UTF-8 on POSIX.
+FilePath PathOf(const std::u16string& name)
+{
+#ifdef _WIN32
+    return FilePath(name.begin(), name.end());
+#else
+    return ToUtf8(name);
+#endif
+}
+
 } // namespace
 
 void FileHandle::Write(const std::string& bytes)
@@ -32,14 +45,15 @@ void FileHandle::Write(const std::string& bytes)
     ThrowOnFailure(writer_.Write(bytes));
 }
 
-void FileHandle::Commit(BusyRetries& retries)
+void FileHandle::Commit(Clock& clock)
 {
+    BusyRetries retries(clock, BusyReportRetryMilliseconds);
     ThrowOnFailure(writer_.Finish(retries));
 }
 
 FileHandle CreateReportFile(FileSystem& files, const std::u16string& reportName)
 {
-    return FileHandle(FileWriter(files, reportName, WriteWay::Replace, PendingReportLabel));
+    return FileHandle(FileWriter(files, PathOf(reportName), WriteWay::Replace, PendingReportLabel));
 }
 
 } // namespace Talvane::Nimlo

@@ -4,11 +4,10 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <stdexcept>
 #include <string_view>
 #include <utility>
 
-#include "app/PendingReport.h"
+#include "app/FileHandle.h"
 #include "app/ResultLine.h"
 #include "platform/SystemError.h"
 #include "report/ReportBody.h"
@@ -45,14 +44,14 @@ SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& ab
     });
     if (!thread.Wait(deadline.Remaining(clock.Ticks()))) {
         abandoned = true;
-        throw std::runtime_error(collection->progress.DidNotAnswer(limit));
+        throw SystemError(collection->progress.DidNotAnswer(limit));
     }
     if (collection->error) {
         try {
             std::rethrow_exception(collection->error);
         } catch (const DeadlinePassed&) {
             // A wait that the collection gave up itself, at the same deadline.
-            throw std::runtime_error(collection->progress.DidNotAnswer(limit));
+            throw SystemError(collection->progress.DidNotAnswer(limit));
         }
     }
     return std::move(*collection->profile);
@@ -60,9 +59,9 @@ SystemProfile CollectWithin(RunServices& services, std::uint32_t limit, bool& ab
 
 void WritePage(RunServices& services, const std::string& page)
 {
-    PendingReport report(services.Files(), services.TickClock(), ReportFileName);
+    FileHandle report = CreateReportFile(services.Files(), ReportFileName);
     report.Write(page);
-    report.Commit();
+    report.Commit(services.TickClock());
 }
 
 // "CAPTION: TEXT" and CR LF, in UTF-8.

@@ -22,7 +22,7 @@ public:
     void EndAbandoned(int status) override;
 
 private:
-    Win32FileSystem files_;
+    Win32FileSystem files_{Win32FileCalls::WritingOnly()};
     Win32Desktop desktop_;
     Win32Clock clock_;
     Win32Worker worker_;

@@ -12,18 +12,22 @@ using namespace Talvane::Nimlo;
 
 class DiscardingFiles : public FileSystem {
 public:
-    NewFile CreateNew(const std::u16string&) override { return NativeFile{1}; }
-    NewFile OpenExisting(const std::u16string&) override { return NativeFile{1}; }
-    Written Write(NativeFile, std::string_view bytes) override
+    FileResult<Entry> Examine(const FilePath&, Links) override { return Entry{}; }
+    FileResult<std::vector<ListedName>> List(const FilePath&) override { return std::vector<ListedName>{}; }
+    FileResult<FileBytes> Read(const FilePath&, std::uint64_t) override { return FileBytes{}; }
+    std::optional<FilePath> LinkTarget(const FilePath&) override { return std::nullopt; }
+    FileResult<NativeFile> CreateNew(const FilePath&) override { return NativeFile{1}; }
+    FileResult<NativeFile> OpenExisting(const FilePath&) override { return NativeFile{1}; }
+    FileStatus Write(NativeFile, std::string_view bytes) override
     {
         bytesWritten += bytes.size();
-        return {static_cast<std::uint32_t>(bytes.size()), std::nullopt};
+        return {};
     }
     FileStatus Flush(NativeFile) override { return {}; }
     FileStatus Close(NativeFile) override { return {}; }
-    FileStatus Rename(const std::u16string&, const std::u16string&) override { return {}; }
-    FileStatus Remove(const std::u16string&) override { return {}; }
-    EntryKind Kind(const std::u16string&) override { return EntryKind::Missing; }
+    FileStatus Rename(const FilePath&, const FilePath&) override { return {}; }
+    FileStatus Remove(const FilePath&) override { return {}; }
+    FileStatus CreateFolder(const FilePath&) override { return {}; }
     std::optional<std::uint64_t> UnforeseeableNumber() override { return 1; }
 
     std::size_t bytesWritten = 0;

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "text/NumberFormat.h"
-#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -15,37 +14,50 @@ constexpr std::size_t ShortestName = 21;
 // The most one platform write is handed: its count fits 32 bits.
 constexpr std::size_t LargestWrite = std::size_t{1} << 30;
 
-std::size_t FolderLength(std::u16string_view target)
+#ifdef _WIN32
+constexpr const PathUnit* Separators = L"/\\:";
+#else
+constexpr const PathUnit* Separators = "/";
+#endif
+
+std::size_t FolderLength(const FilePath& target)
 {
-    const std::size_t end = target.find_last_of(u"/\\:");
-    return end == std::u16string_view::npos ? 0 : end + 1;
+    const std::size_t end = target.find_last_of(Separators);
+    return end == FilePath::npos ? 0 : end + 1;
+}
+
+// Whether what is under the target's name is a regular file that is not
+// read-only: only that is worth waiting for.
+bool IsWritableFile(const FileResult<Entry>& target)
+{
+    return target && target->type == EntryType::Regular && !target->readOnly;
 }
 
 } // namespace
 
-std::u16string ReplacementName(std::u16string_view target, std::u16string_view label, std::uint64_t number)
+FilePath ReplacementName(const FilePath& target, std::string_view label, std::uint64_t number)
 {
     const std::size_t folder = FolderLength(target);
     const std::size_t targetName = target.size() - folder;
     const std::size_t room = targetName > ShortestName ? targetName - ShortestName : 0;
-    std::u16string name(target.substr(0, folder));
-    name += u'~';
-    name += label.substr(0, std::min(room, label.size()));
-    name += WidenAscii(FormatHex64(number));
-    name += u".tmp";
+    FilePath name = target.substr(0, folder);
+    name += AsciiPath("~");
+    name += AsciiPath(label.substr(0, std::min(room, label.size())));
+    name += AsciiPath(FormatHex64(number));
+    name += AsciiPath(".tmp");
     return name;
 }
 
-FileWriter::FileWriter(FileSystem& files, std::u16string target, WriteWay way, std::u16string_view label)
+FileWriter::FileWriter(FileSystem& files, FilePath target, WriteWay way, std::string_view label)
     : files_(&files)
     , target_(std::move(target))
 {
     if (way == WriteWay::Direct) {
-        const NewFile opened = files.OpenExisting(target_);
+        const FileResult<NativeFile> opened = files.OpenExisting(target_);
         if (opened) {
             file_ = *opened;
         } else {
-            failure_ = WriteError{WriteStep::Create, opened.error().code};
+            failure_ = WriteError{WriteStep::Create, opened.error().Code()};
         }
         return;
     }
@@ -55,16 +67,16 @@ FileWriter::FileWriter(FileSystem& files, std::u16string target, WriteWay way, s
         if (!number) {
             return;
         }
-        std::u16string name = ReplacementName(target_, label, *number);
-        const NewFile created = files.CreateNew(name);
+        FilePath name = ReplacementName(target_, label, *number);
+        const FileResult<NativeFile> created = files.CreateNew(name);
         if (created) {
             newName_ = std::move(name);
             file_ = *created;
             failure_.reset();
             return;
         }
-        failure_->code = created.error().code;
-        if (!created.error().nameTaken) {
+        failure_->code = created.error().Code();
+        if (!created.error().Is(Condition::NameTaken)) {
             return;
         }
     }
@@ -106,9 +118,8 @@ WriteResult FileWriter::Write(std::string_view bytes)
     }
     while (!bytes.empty()) {
         const std::string_view piece = bytes.substr(0, LargestWrite);
-        const Written written = files_->Write(*file_, piece);
-        if (written.count != piece.size()) {
-            return Fail(WriteStep::Write, written.error);
+        if (const FileStatus written = files_->Write(*file_, piece); !written) {
+            return Fail(WriteStep::Write, written.error().Code());
         }
         bytes.remove_prefix(piece.size());
     }
@@ -126,12 +137,12 @@ WriteResult FileWriter::Finish(BusyRetries& retries)
     if (newName_.empty()) {
         // Nothing to flush on a device or a FIFO: a failed close is the last word on what was written.
         if (const FileStatus closed = files_->Close(*std::exchange(file_, std::nullopt)); !closed) {
-            return Fail(WriteStep::Close, closed.error().code);
+            return Fail(WriteStep::Close, closed.error().Code());
         }
         return {};
     }
     if (const FileStatus flushed = files_->Flush(*file_); !flushed) {
-        return Fail(WriteStep::Flush, flushed.error().code);
+        return Fail(WriteStep::Flush, flushed.error().Code());
     }
     // The bytes are on the storage now: a close that fails after the flush
     // loses nothing, and the handle is gone either way.
@@ -153,9 +164,10 @@ WriteResult FileWriter::PutInPlace(BusyRetries& retries)
             newName_.clear();
             return {};
         }
-        const FileFailure& refusal = renamed.error();
-        if (!refusal.inUse || retries.Left() == 0 || files_->Kind(target_) != EntryKind::File) {
-            return Fail(WriteStep::Rename, refusal.code, refusal.inUse);
+        const SystemError& refusal = renamed.error();
+        const bool inUse = refusal.Is(Condition::InUse);
+        if (!inUse || retries.Left() == 0 || !IsWritableFile(files_->Examine(target_, Links::Keep))) {
+            return Fail(WriteStep::Rename, refusal.Code(), inUse);
         }
         clock.Sleep(std::min(pause, retries.Left()));
         pause = std::min(pause + 100, BusyTargetLongestPause);

@@ -15,12 +15,13 @@ namespace Talvane::Nimlo {
 inline constexpr int ReplacementNameTries = 16;
 
 // The name of a new file beside `target` (in its folder, the part up to the
-// last '/', '\\' or ':'): "~", as much of `label` as fits, 16 hex digits of
-// `number`, ".tmp". It never ends like a page (.htm, .html), so nothing that
-// collects pages takes a half-written one for a finished one, and it is no
-// longer than the target's own name where that is at least 21 units, else at
-// most 21, so a folder that has room for the target has room for it.
-std::u16string ReplacementName(std::u16string_view target, std::u16string_view label, std::uint64_t number);
+// last separator: '/', and on Windows '\\' or ':' too): "~", as much of the
+// ASCII `label` as fits, 16 hex digits of `number`, ".tmp". It never ends like
+// a page (.htm, .html), so nothing that collects pages takes a half-written
+// one for a finished one, and it is no longer than the target's own name where
+// that is at least 21 units, else at most 21, so a folder that has room for
+// the target has room for it.
+FilePath ReplacementName(const FilePath& target, std::string_view label, std::uint64_t number);
 
 // How the bytes reach the target.
 enum class WriteWay : std::uint8_t {
@@ -60,7 +61,7 @@ public:
     // Creates the new file beside `target` (Replace, its name begun with
     // `label` where that fits) or opens `target` (Direct). Nothing is thrown
     // but std::bad_alloc.
-    FileWriter(FileSystem& files, std::u16string target, WriteWay way, std::u16string_view label = u"");
+    FileWriter(FileSystem& files, FilePath target, WriteWay way, std::string_view label = "");
     FileWriter(FileWriter&& other) noexcept;
     FileWriter(const FileWriter&) = delete;
     FileWriter& operator=(const FileWriter&) = delete;
@@ -96,8 +97,8 @@ private:
     WriteResult PutInPlace(BusyRetries& retries);
 
     FileSystem* files_;
-    std::u16string target_;
-    std::u16string newName_; // the new file's, while there is one to remove
+    FilePath target_;
+    FilePath newName_; // the new file's, while there is one to remove
     std::optional<NativeFile> file_;
     std::optional<WriteError> failure_; // the first, given again
 };

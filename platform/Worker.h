@@ -12,8 +12,8 @@ class Worker {
 public:
     virtual ~Worker() = default;
 
-    // Starts `task` (which must not throw). Throws Win32Error when no thread
-    // can be made. Called at most once.
+    // Starts `task` (which must not throw). Throws SystemError, with the
+    // system's code, when no thread can be made. Called at most once.
     virtual void Start(std::function<void()> task) = 0;
 
     // Waits until the task has returned or `milliseconds` have passed; true

@@ -13,17 +13,18 @@
 
 namespace Talvane::Nimlo {
 
-bool ReadFleet(const SummaryOptions& options, FleetFiles& files, const ReportReader& reader, const Outputs& outputs,
-               Fleet& fleet, std::ostream* longCsv, std::ostream& err)
+bool ReadFleet(const SummaryOptions& options, SummaryServices& services, const ReportReader& reader,
+               const Outputs& outputs, Fleet& fleet, std::ostream* longCsv, std::ostream& err)
 {
+    FileSystem& files = services.Files();
     // The files lane has a thread for each request in flight, the parsing lane one a core.
     const std::vector<std::size_t> threads{options.jobs, ProcessorCount()};
-    PoolJobs jobs(files.Pool(threads), threads);
+    PoolJobs jobs(services.Pool(threads), threads);
     Search search(files, jobs, options.paths, options.jobs * MostFilesAJob);
     // Room for the reads in flight, the pages being parsed and those done behind a slow one.
     PooledIntake intake(files, reader, longCsv != nullptr, jobs, search, 2 * options.jobs * MostFilesAJob);
 
-    Progress progress(err, files.StandardErrorIsTerminal());
+    Progress progress(err, services.StandardErrorIsTerminal());
     std::size_t read = 0;
     while (const std::optional<Intaken> next = intake.Next()) {
         const Taken& taken = next->taken;

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "platform/FleetFiles.h"
+#include "platform/SummaryServices.h"
 #include "report/ReportReader.h"
 #include "summary/Fleet.h"
 #include "summary/Options.h"
@@ -20,7 +20,7 @@ namespace Talvane::Nimlo {
 // it is none (the overview of an earlier run in a searched folder), it is
 // passed over in silence. Where somebody watches standard error, a line there
 // follows the reports read.
-bool ReadFleet(const SummaryOptions& options, FleetFiles& files, const ReportReader& reader, const Outputs& outputs,
-               Fleet& fleet, std::ostream* longCsv, std::ostream& err);
+bool ReadFleet(const SummaryOptions& options, SummaryServices& services, const ReportReader& reader,
+               const Outputs& outputs, Fleet& fleet, std::ostream* longCsv, std::ostream& err);
 
 } // namespace Talvane::Nimlo

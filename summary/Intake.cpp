@@ -64,16 +64,20 @@ bool HasBytesToRead(const Found& found)
     return std::holds_alternative<PageFile>(found) || (note != nullptr && note->readable);
 }
 
-std::optional<Result<std::string>> ReadFound(FleetFiles& files, const Found& found)
+std::optional<Result<std::string>> ReadFound(FileSystem& files, const Found& found)
 {
     if (!HasBytesToRead(found)) {
         return std::nullopt;
     }
     try {
-        if (const auto* page = std::get_if<PageFile>(&found)) {
-            return files.Read(page->path, MaxReportBytes);
+        const auto* page = std::get_if<PageFile>(&found);
+        FileResult<FileBytes> read = page != nullptr
+                                         ? files.Read(page->path.native(), MaxReportBytes)
+                                         : files.Read(std::get<NoteFile>(found).path.native(), MaxNoteBytes);
+        if (!read) {
+            return Failure(read.error().what());
         }
-        return files.Read(std::get<NoteFile>(found).path, MaxNoteBytes);
+        return std::move(read->bytes);
     } catch (const std::bad_alloc&) {
         return Failure("not enough memory");
     }

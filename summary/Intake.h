@@ -7,7 +7,7 @@
 #include <string>
 #include <variant>
 
-#include "platform/FleetFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/Result.h"
 #include "report/ReportReader.h"
 #include "summary/Fleet.h"
@@ -58,7 +58,7 @@ bool HasBytesToRead(const Found& found);
 // note's that can be read (at most MaxReportBytes, MaxNoteBytes), or why
 // they cannot be read; none for a path passed over or a note that cannot be.
 // Memory running out is a file that cannot be read.
-std::optional<Result<std::string>> ReadFound(FleetFiles& files, const Found& found);
+std::optional<Result<std::string>> ReadFound(FileSystem& files, const Found& found);
 
 // What one file found holds, from the bytes ReadFound gave of it: a page's
 // report ("not a System Assessment report: " and where it differs where it

@@ -48,7 +48,7 @@ std::string Words(std::u16string_view text)
 // The lists of one round, written one after another into their folder.
 class ListsRound {
 public:
-    ListsRound(FleetFiles& files, BusyRetries& retries, const fs::path& folder, const FinishedFleet& fleet,
+    ListsRound(FileSystem& files, BusyRetries& retries, const fs::path& folder, const FinishedFleet& fleet,
                std::ostream& err)
         : files_(files)
         , retries_(retries)
@@ -59,8 +59,8 @@ public:
 
     bool Write() &&
     {
-        if (const Result<Entry> folder = files_.Examine(folder_);
-            (!folder || folder->type != EntryType::Folder) && !files_.CreateFolder(folder_)) {
+        if (const FileResult<Entry> folder = files_.Examine(folder_.native(), Links::Follow);
+            (!folder || folder->type != EntryType::Folder) && !files_.CreateFolder(folder_.native())) {
             return Fail(ShownPath(folder_) + ": the folder cannot be made");
         }
         const std::vector<const ReportRecord*> listed = ListedReports();
@@ -140,9 +140,9 @@ private:
     Result<OutputTarget> ListTarget(const std::string& name)
     {
         const fs::path path = folder_ / name;
-        const Result<Entry> examined = files_.Examine(path);
+        const FileResult<Entry> examined = files_.Examine(path.native(), Links::Follow);
         if (!examined) {
-            return Failure(ShownPath(path) + ": cannot be written: " + examined.error());
+            return Failure(ShownPath(path) + ": cannot be written: " + examined.error().what());
         }
         const Entry& entry = *examined;
         if (entry.isLink || entry.type == EntryType::Folder || entry.type == EntryType::Other) {
@@ -175,16 +175,16 @@ private:
         bool ok = true;
         for (const std::string& name : AllListNames()) {
             const fs::path path = folder_ / name;
-            const Result<Entry> entry = files_.Examine(path);
+            const FileResult<Entry> entry = files_.Examine(path.native(), Links::Follow);
             if (!written_.contains(name) && entry && entry->type == EntryType::Regular &&
-                !files_.Writing().Remove(FileNameOf(path))) {
+                !files_.Remove(path.native())) {
                 ok = Fail(ShownPath(path) + ": an earlier list that could not be removed");
             }
         }
         return ok;
     }
 
-    FleetFiles& files_;
+    FileSystem& files_;
     BusyRetries& retries_;
     const fs::path& folder_;
     const FinishedFleet& fleet_;
@@ -232,23 +232,24 @@ std::string ListHref(const fs::path& overviewFolder, const fs::path& listsFolder
     return RelativeHref(overviewFolder, listsFolder / listName);
 }
 
-Result<void> CheckListsFolder(FleetFiles& files, const fs::path& folder)
+Result<void> CheckListsFolder(FileSystem& files, const fs::path& folder)
 {
-    const Result<Entry> entry = files.Examine(folder);
+    const FileResult<Entry> entry = files.Examine(folder.native(), Links::Follow);
     if (!entry) {
-        return Failure(entry.error());
+        return Failure(entry.error().what());
     }
     if (entry->type == EntryType::Folder) {
         return {};
     }
-    const Result<Entry> parent = files.Examine(folder.has_parent_path() ? folder.parent_path() : fs::path("."));
+    const FileResult<Entry> parent =
+        files.Examine((folder.has_parent_path() ? folder.parent_path() : fs::path(".")).native(), Links::Follow);
     if (entry->type == EntryType::Missing && parent && parent->type == EntryType::Folder) {
         return {}; // made when the lists are written
     }
     return Failure("not a folder, nor one that can be made");
 }
 
-bool WriteLists(FleetFiles& files, BusyRetries& retries, const fs::path& folder, const FinishedFleet& fleet,
+bool WriteLists(FileSystem& files, BusyRetries& retries, const fs::path& folder, const FinishedFleet& fleet,
                 std::ostream& err)
 {
     return ListsRound(files, retries, folder, fleet, err).Write();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "files/BusyRetries.h"
-#include "platform/FleetFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/Result.h"
 #include "requirements/RoleLabels.h"
 #include "summary/Fleet.h"
@@ -42,7 +42,7 @@ std::string ListHref(const std::filesystem::path& overviewFolder, const std::fil
 
 // Whether `folder` can hold the lists, checked before anything is read: it
 // is a folder, or is missing in a folder (it is made then); else why not.
-Result<void> CheckListsFolder(FleetFiles& files, const std::filesystem::path& folder);
+Result<void> CheckListsFolder(FileSystem& files, const std::filesystem::path& folder);
 
 // Writes the lists of the fleet into `folder`, made where it is missing, each
 // replaced whole (an earlier list held open elsewhere is tried again within
@@ -56,7 +56,7 @@ Result<void> CheckListsFolder(FleetFiles& files, const std::filesystem::path& fo
 // device, a folder, a link) is named and not written into. The list files
 // of an earlier round that this one does not write are removed. False when
 // any list could not be written or removed; the others are written still.
-bool WriteLists(FleetFiles& files, BusyRetries& retries, const std::filesystem::path& folder,
+bool WriteLists(FileSystem& files, BusyRetries& retries, const std::filesystem::path& folder,
                 const FinishedFleet& fleet, std::ostream& err);
 
 } // namespace Talvane::Nimlo

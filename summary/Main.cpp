@@ -19,9 +19,9 @@ namespace {
 int Summarize(const std::vector<std::string>& arguments) noexcept
 {
     try {
-        const auto files = Talvane::Nimlo::MakePlatformFleetFiles();
+        const auto services = Talvane::Nimlo::MakePlatformSummaryServices();
         return static_cast<int>(
-            Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *files, std::cout, std::cerr));
+            Talvane::Nimlo::RunSummary(arguments, SummaryReportTemplate, *services, std::cout, std::cerr));
     } catch (const std::exception& error) {
         std::fputs("SystemAssessmentSummary: ", stderr);
         std::fputs(error.what(), stderr);

@@ -14,22 +14,23 @@ constexpr int MostLinks = 40;
 
 } // namespace
 
-Result<OutputTarget> CheckOutput(FleetFiles& files, const std::string& name)
+Result<OutputTarget> CheckOutput(FileSystem& files, const std::string& name)
 {
     fs::path path = PathFromUtf8(name);
     for (int links = 0;; ++links) {
-        const std::optional<fs::path> target = files.LinkTarget(path);
+        const std::optional<FilePath> target = files.LinkTarget(path.native());
         if (!target) {
             break;
         }
         if (links == MostLinks) {
             return Failure("a link that loops, or too many links in a row");
         }
-        path = target->is_absolute() ? *target : FolderOf(path) / *target;
+        const fs::path link(*target);
+        path = link.is_absolute() ? link : FolderOf(path) / link;
     }
-    const Result<Entry> examined = files.Examine(path);
+    const FileResult<Entry> examined = files.Examine(path.native(), Links::Follow);
     if (!examined) {
-        return Failure(examined.error());
+        return Failure(examined.error().what());
     }
     const Entry& entry = *examined;
     if (entry.isLink) {
@@ -45,7 +46,8 @@ Result<OutputTarget> CheckOutput(FleetFiles& files, const std::string& name)
     case EntryType::Missing:
         break;
     }
-    if (const Result<Entry> folder = files.Examine(FolderOf(path)); !folder || folder->type != EntryType::Folder) {
+    if (const FileResult<Entry> folder = files.Examine(FolderOf(path).native(), Links::Follow);
+        !folder || folder->type != EntryType::Folder) {
         return Failure("the folder " + ShownPath(FolderOf(path)) + " does not exist");
     }
     return OutputTarget{name, path, WriteWay::Replace, std::nullopt};
@@ -95,9 +97,9 @@ OutputFile::Buffer::int_type OutputFile::Buffer::overflow(int_type c)
     return traits_type::not_eof(c);
 }
 
-OutputFile::OutputFile(FleetFiles& files, OutputTarget target)
+OutputFile::OutputFile(FileSystem& files, OutputTarget target)
     : target_(std::move(target))
-    , writer_(files.Writing(), FileNameOf(target_.path), target_.way)
+    , writer_(files, target_.path.native(), target_.way)
     , buffer_(writer_)
     , stream_(&buffer_)
 {}
@@ -114,7 +116,7 @@ Outputs::Outputs(const SummaryOptions& options)
                 {"--machines", options.machinesFile, {}, {}}}}
 {}
 
-Result<void> Outputs::Check(FleetFiles& files)
+Result<void> Outputs::Check(FileSystem& files)
 {
     for (Output& output : outputs_) {
         if (!output.name) {
@@ -139,7 +141,7 @@ Result<void> Outputs::Check(FleetFiles& files)
     return {};
 }
 
-Result<void> Outputs::Open(FleetFiles& files)
+Result<void> Outputs::Open(FileSystem& files)
 {
     for (Output& output : outputs_) {
         if (!output.target) {

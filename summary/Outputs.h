@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "files/FileWriter.h"
-#include "platform/FleetFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/Result.h"
 #include "summary/Options.h"
 
@@ -28,7 +28,7 @@ struct OutputTarget {
 // Where the output `name` goes, checked before anything is read, or why
 // nothing can be written there: a folder, a folder that does not exist, a
 // link that loops or cannot be followed are refused.
-Result<OutputTarget> CheckOutput(FleetFiles& files, const std::string& name);
+Result<OutputTarget> CheckOutput(FileSystem& files, const std::string& name);
 
 // Whether two outputs would write one file.
 bool SameFile(const OutputTarget& a, const OutputTarget& b);
@@ -46,7 +46,7 @@ std::string OutputProblem(const WriteError& error);
 // collected and handed over in large writes.
 class OutputFile {
 public:
-    OutputFile(FleetFiles& files, OutputTarget target);
+    OutputFile(FileSystem& files, OutputTarget target);
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -91,10 +91,10 @@ public:
 
     // Where each goes, checked before anything is read: why not where one
     // cannot be written or two name one file.
-    Result<void> Check(FleetFiles& files);
+    Result<void> Check(FileSystem& files);
 
     // Opens each: why not where one cannot be.
-    Result<void> Open(FleetFiles& files);
+    Result<void> Open(FileSystem& files);
 
     // The name of the output that is the file `identity`, if any: a report
     // that must not be overwritten, or the overview of an earlier run.

@@ -22,7 +22,7 @@ std::uint64_t Reservation(const Found& found)
 
 } // namespace
 
-PooledIntake::PooledIntake(FleetFiles& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs, Search& search,
+PooledIntake::PooledIntake(FileSystem& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs, Search& search,
                            std::size_t window)
     : files_(files)
     , reader_(reader)

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/FleetFiles.h"
+#include "platform/FileSystem.h"
 #include "report/ReportReader.h"
 #include "summary/Intake.h"
 #include "summary/OrderedMerge.h"
@@ -35,7 +35,7 @@ struct Intaken {
 // LargePageBytes is read, parsed and handed out alone.
 class PooledIntake {
 public:
-    PooledIntake(FleetFiles& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs, Search& search,
+    PooledIntake(FileSystem& files, const ReportReader& reader, bool csvLines, PoolJobs& jobs, Search& search,
                  std::size_t window);
 
     // The next file found and what it holds; none once the search has found
@@ -56,7 +56,7 @@ private:
     // A batch read: the notes are taken as they are; the pages go to be parsed, together.
     void Read(ReadFiles&& read);
 
-    FleetFiles& files_;
+    FileSystem& files_;
     const ReportReader& reader_;
     bool csvLines_;
     PoolJobs& jobs_;

@@ -33,11 +33,12 @@ SummaryStatus StatusOf(const FleetCounts& counts)
 // shows (the overview, the --machines CSV, the lists) and the closing line.
 class SummaryRun {
 public:
-    SummaryRun(const SummaryOptions& options, const ReportReader& reader, FleetFiles& files, std::ostream& out,
+    SummaryRun(const SummaryOptions& options, const ReportReader& reader, SummaryServices& services, std::ostream& out,
                std::ostream& err)
         : options_(options)
         , reader_(reader)
-        , files_(files)
+        , services_(services)
+        , files_(services.Files())
         , out_(out)
         , err_(err)
         , outputs_(options)
@@ -89,11 +90,11 @@ private:
         if (!options_.expectFile) {
             return true;
         }
-        const Result<std::string> bytes = files_.Read(PathFromUtf8(*options_.expectFile), MaxReportBytes);
-        if (!bytes) {
-            return Fail(ShownUtf8Path(*options_.expectFile) + ": cannot be read (" + bytes.error() + ")");
+        const FileResult<FileBytes> read = files_.Read(PathFromUtf8(*options_.expectFile).native(), MaxReportBytes);
+        if (!read) {
+            return Fail(ShownUtf8Path(*options_.expectFile) + ": cannot be read (" + read.error().what() + ")");
         }
-        fleet_.Expect(ParseHostList(*bytes));
+        fleet_.Expect(ParseHostList(read->bytes));
         return true;
     }
 
@@ -113,7 +114,7 @@ private:
         return true;
     }
 
-    bool ReadReports() { return ReadFleet(options_, files_, reader_, outputs_, fleet_, longCsv_, err_); }
+    bool ReadReports() { return ReadFleet(options_, services_, reader_, outputs_, fleet_, longCsv_, err_); }
 
     // A host with a report and a note is counted from its report; the note is named, as the round left it behind.
     void NameNotesBesideReports(const FinishedFleet& fleet)
@@ -157,20 +158,21 @@ private:
 
     const SummaryOptions& options_;
     const ReportReader& reader_;
-    FleetFiles& files_;
+    SummaryServices& services_;
+    FileSystem& files_;
     std::ostream& out_;
     std::ostream& err_;
 
     Outputs outputs_;
-    BusyRetries retries_{files_.TickClock(), BusyOutputRetryMilliseconds};
+    BusyRetries retries_{services_.TickClock(), BusyOutputRetryMilliseconds};
     std::ostream* longCsv_ = nullptr;
     Fleet fleet_;
 };
 
 } // namespace
 
-SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
-                         std::ostream& out, std::ostream& err)
+SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate,
+                         SummaryServices& services, std::ostream& out, std::ostream& err)
 {
     const Result<SummaryOptions> options = ParseOptions(arguments);
     if (!options) {
@@ -182,7 +184,7 @@ SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_
         err << ProgramName << reader.error() << "\n";
         return SummaryStatus::Failed;
     }
-    return SummaryRun(*options, *reader, files, out, err).Run();
+    return SummaryRun(*options, *reader, services, out, err).Run();
 }
 
 } // namespace Talvane::Nimlo

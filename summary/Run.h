@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/FleetFiles.h"
+#include "platform/SummaryServices.h"
 
 namespace Talvane::Nimlo {
 
@@ -28,9 +28,9 @@ enum class SummaryStatus : int {
 // way: the command line (Options), the search of the paths (Search), the
 // intake of each file it finds (Intake, FleetReading), the fleet (Fleet,
 // Counts), the outputs (Outputs: Csv, Overview, Lists). Every report file is
-// read once, through `files`; what is kept of it afterwards is one
-// ReportRecord.
-SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate, FleetFiles& files,
-                         std::ostream& out, std::ostream& err);
+// read once, through the files of `services`; what is kept of it afterwards
+// is one ReportRecord.
+SummaryStatus RunSummary(const std::vector<std::string>& arguments, std::string_view reportTemplate,
+                         SummaryServices& services, std::ostream& out, std::ostream& err);
 
 } // namespace Talvane::Nimlo

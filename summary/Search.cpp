@@ -91,7 +91,7 @@ public:
     {
         for (const ListedName& entry : listed) {
             if (entry.mayLeadToFolder || IsPageName(entry.name) || IsNoteName(entry.name)) {
-                Append(entry.name.native());
+                Append(entry.name);
             }
         }
         std::sort(spans_.begin(), spans_.end(), [this](Span a, Span b) { return View(a) < View(b); });
@@ -131,15 +131,15 @@ struct Folder {
 struct Frame {
     fs::path folder; // empty for the PATHs
     NameList names;
-    std::size_t next = 0;                           // the next name to meet
-    std::deque<std::optional<Result<Entry>>> looks; // of `next` and those after it, as far as asked
+    std::size_t next = 0;                               // the next name to meet
+    std::deque<std::optional<FileResult<Entry>>> looks; // of `next` and those after it, as far as asked
     std::vector<Folder> subfolders;
 };
 
-NoteFile Note(const fs::path& path, const Result<Entry>& examined)
+NoteFile Note(const fs::path& path, const FileResult<Entry>& examined)
 {
     if (!examined) {
-        return {path, Failure(examined.error())};
+        return {path, Failure(examined.error().what())};
     }
     switch (examined->type) {
     case EntryType::Regular:
@@ -155,7 +155,7 @@ NoteFile Note(const fs::path& path, const Result<Entry>& examined)
     }
 }
 
-bool IsNote(const fs::path& path, const Result<Entry>& examined)
+bool IsNote(const fs::path& path, const FileResult<Entry>& examined)
 {
     return (!examined || examined->type != EntryType::Folder) && IsNoteName(path);
 }
@@ -166,7 +166,7 @@ bool IsNote(const fs::path& path, const Result<Entry>& examined)
 // lead nowhere twice), the folders still to search, the one being searched.
 class Search::Walk {
 public:
-    Walk(FleetFiles& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead)
+    Walk(FileSystem& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead)
         : files_(files)
         , jobs_(jobs)
         , lookAhead_(std::max<std::size_t>(lookAhead, 1))
@@ -206,13 +206,13 @@ public:
 private:
     // What the look-up of the frame's next name found, once it is back; the
     // frame then goes on to the name after it.
-    Result<Entry> Looked(Frame& frame)
+    FileResult<Entry> Looked(Frame& frame)
     {
         LookAhead(frame);
         while (!frame.looks.front()) {
             jobs_.FinishOne();
         }
-        Result<Entry> examined = std::move(*frame.looks.front());
+        FileResult<Entry> examined = std::move(*frame.looks.front());
         frame.looks.pop_front();
         ++frame.next;
         LookAhead(frame);
@@ -238,14 +238,14 @@ private:
             jobs_.Run(
                 Lane::Files,
                 [&files = files_, paths = std::move(paths)] {
-                    std::vector<Result<Entry>> entries;
+                    std::vector<FileResult<Entry>> entries;
                     entries.reserve(paths.size());
                     for (const fs::path& path : paths) {
-                        entries.push_back(files.Examine(path));
+                        entries.push_back(files.Examine(path.native(), Links::Follow));
                     }
                     return entries;
                 },
-                [&frame, first](std::vector<Result<Entry>> entries) {
+                [&frame, first](std::vector<FileResult<Entry>> entries) {
                     for (std::size_t i = 0; i < entries.size(); ++i) {
                         frame.looks[first + i - frame.next] = std::move(entries[i]);
                     }
@@ -255,14 +255,14 @@ private:
 
     // A PATH of the command line: whatever it is, it is named if it is no
     // page, note or folder.
-    std::optional<Found> Path(const fs::path& path, const Result<Entry>& examined)
+    std::optional<Found> Path(const fs::path& path, const FileResult<Entry>& examined)
     {
         const bool nothing = examined && examined->type == EntryType::Missing && !examined->isLink;
         if (IsNote(path, examined) && !nothing) {
             return Note(path, examined);
         }
         if (!examined) {
-            return PassedOver{path, examined.error()};
+            return PassedOver{path, examined.error().what()};
         }
         switch (examined->type) {
         case EntryType::Folder:
@@ -279,13 +279,13 @@ private:
     }
 
     // An entry of a folder: only a page, a note or a folder is its concern.
-    std::optional<Found> InFolder(const fs::path& path, const fs::path& name, const Result<Entry>& examined)
+    std::optional<Found> InFolder(const fs::path& path, const fs::path& name, const FileResult<Entry>& examined)
     {
         if (IsNote(path, examined)) {
             return Note(path, examined);
         }
         if (!examined) {
-            return PassedOver{path, examined.error()};
+            return PassedOver{path, examined.error().what()};
         }
         if (examined->type == EntryType::Folder) {
             folder_->subfolders.push_back({path, examined->identity});
@@ -322,15 +322,15 @@ private:
         if (!folders_.insert(folder.identity).second) {
             return std::nullopt; // met before, through a link
         }
-        const Result<std::vector<ListedName>> names = files_.List(folder.path);
+        const FileResult<std::vector<ListedName>> names = files_.List(folder.path.native());
         if (!names) {
-            return PassedOver{folder.path, "cannot be searched (" + names.error() + ")"};
+            return PassedOver{folder.path, std::string("cannot be searched (") + names.error().what() + ")"};
         }
         folder_ = std::make_unique<Frame>(Frame{std::move(folder.path), NameList(*names), 0, {}, {}});
         return std::nullopt;
     }
 
-    FleetFiles& files_;
+    FileSystem& files_;
     PoolJobs& jobs_;
     std::size_t lookAhead_;
     Frame roots_;
@@ -340,7 +340,7 @@ private:
     IdentitySet filesSeen_;
 };
 
-Search::Search(FleetFiles& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead)
+Search::Search(FileSystem& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead)
     : walk_(std::make_unique<Walk>(files, jobs, paths, lookAhead))
 {}
 

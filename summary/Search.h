@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/FleetFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/Result.h"
 #include "summary/PoolJobs.h"
 
@@ -54,7 +54,7 @@ using Found = std::variant<PageFile, NoteFile, PassedOver>;
 // out but a few bytes that tell whether it is met again.
 class Search {
 public:
-    Search(FleetFiles& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead);
+    Search(FileSystem& files, PoolJobs& jobs, const std::vector<std::string>& paths, std::size_t lookAhead);
     Search(const Search&) = delete;
     Search& operator=(const Search&) = delete;
     ~Search();

@@ -1,7 +1,6 @@
 #include "sysinfo/WmiQueries.h"
 
 #include <memory>
-#include <stdexcept>
 #include <string_view>
 #include <utility>
 
@@ -21,7 +20,7 @@ std::unique_ptr<WmiObject> FirstObject(WmiResultSet& results, const char* classN
 {
     std::unique_ptr<WmiObject> object = results.Next();
     if (!object) {
-        throw std::runtime_error(std::string("WMI returned no ") + className + " object");
+        throw SystemError(std::string("WMI returned no ") + className + " object");
     }
     return object;
 }
@@ -34,8 +33,8 @@ WmiValue Needed(const WmiObject& object, const char* name, const char* className
     WmiValue value = object.Get(WidenAscii(name));
     if (!value.Fetched()) {
         std::string action = "Reading ";
-        action.append(name).append(" of ").append(className).append(" failed (HRESULT ");
-        throw std::runtime_error(action.append(HResultText(value.fetchResult)).append(")"));
+        action.append(name).append(" of ").append(className).append(" failed");
+        throw SystemError(action, SystemCode::HResult(value.fetchResult));
     }
     return value;
 }

@@ -1,14 +1,12 @@
 #include "platform/posix/PosixFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <exception>
 #include <random>
 
 #include "platform/posix/Uninterrupted.h"
+#include "platform/posix/UniqueDescriptor.h"
+#include "platform/posix/UniqueDirectory.h"
 
 namespace Talvane::Nimlo {
 namespace {
@@ -18,10 +16,31 @@ int Descriptor(NativeFile file)
     return static_cast<int>(static_cast<std::uintptr_t>(file));
 }
 
-// errno, as the code of a call that just failed (never 0 for a failure).
-SystemCode LastError()
+// A call that failed with `error` (never 0 for a failure), in the words a
+// user knows it by where there are some.
+SystemError Failed(int error)
 {
-    return SystemCode::Errno(errno != 0 ? errno : EIO);
+    if (error == 0) {
+        error = EIO;
+    }
+    const SystemCode code = SystemCode::Errno(error);
+    switch (error) {
+    case ELOOP:
+        return SystemError::OfCall(code, "a link that loops, or too many links in a row");
+    case EACCES:
+    case EPERM:
+        return SystemError::OfCall(code, "permission denied");
+    case EEXIST:
+        return SystemError::OfCall(code, "", Condition::NameTaken);
+    default:
+        return SystemError::OfCall(code);
+    }
+}
+
+// The call that just failed, by errno.
+SystemError LastError()
+{
+    return Failed(errno);
 }
 
 FileStatus StatusOf(int result)
@@ -29,67 +48,165 @@ FileStatus StatusOf(int result)
     if (result == 0) {
         return {};
     }
-    return Failure(FileFailure{LastError()});
+    return Failure(LastError());
 }
 
-// A name the seam carries that no POSIX name gives (a unit past 0xFF).
-FileFailure NoSuchName()
+// Whether a failed look-up only says that nothing is there.
+bool IsMissing(int error)
 {
-    return {SystemCode::Errno(EINVAL)};
+    return error == ENOENT || error == ENOTDIR;
+}
+
+EntryType TypeOf(mode_t mode)
+{
+    if (S_ISREG(mode)) {
+        return EntryType::Regular;
+    }
+    return S_ISDIR(mode) ? EntryType::Folder : EntryType::Other;
 }
 
 } // namespace
 
-PosixFileCalls PosixFileCalls::System()
+FileResult<Entry> PosixFileSystem::Examine(const FilePath& path, Links links)
 {
-    return {[](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
-            &::write,
-            &::fsync,
-            &::rename,
-            &::unlink,
-            &::close};
+    Entry entry;
+    struct stat found {};
+    if (Uninterrupted([&] { return calls_.lstat(path.c_str(), &found); }) != 0) {
+        if (const int error = errno; !IsMissing(error)) {
+            return Failure(Failed(error));
+        }
+        return entry;
+    }
+    entry.isLink = S_ISLNK(found.st_mode);
+    if (entry.isLink && links == Links::Keep) {
+        entry.type = EntryType::Other;
+        return entry;
+    }
+    if (entry.isLink && Uninterrupted([&] { return calls_.stat(path.c_str(), &found); }) != 0) {
+        if (const int error = errno; !IsMissing(error)) {
+            return Failure(Failed(error));
+        }
+        return entry; // a link that leads nowhere: missing
+    }
+    entry.type = TypeOf(found.st_mode);
+    if (links == Links::Follow) {
+        entry.identity = {static_cast<std::uint64_t>(found.st_dev), static_cast<std::uint64_t>(found.st_ino)};
+        entry.size = entry.type == EntryType::Regular ? static_cast<std::uint64_t>(found.st_size) : 0;
+    }
+    return entry;
 }
 
-NewFile PosixFileSystem::Open(const std::u16string& name, int flags)
+FileResult<std::vector<ListedName>> PosixFileSystem::List(const FilePath& folder)
 {
-    const std::optional<std::string> path = FileNameToBytes(name);
-    if (!path) {
-        return Failure(NoSuchName());
+    const UniqueDirectory directory(calls_.opendir(folder.c_str()));
+    if (!directory) {
+        return Failure(LastError());
     }
-    const int descriptor = Uninterrupted([&] { return calls_.open(path->c_str(), flags, 0666); });
+    std::vector<ListedName> names;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = calls_.readdir(directory.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                return Failure(LastError()); // a listing that breaks off is no listing
+            }
+            return names;
+        }
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            // A type the file system does not give (DT_UNKNOWN) may be anything.
+            const bool file = entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN;
+            names.push_back({FilePath(name), !file});
+        }
+    }
+}
+
+FileResult<FileBytes> PosixFileSystem::Read(const FilePath& file, std::uint64_t limit)
+{
+    // Non-blocking, so that a FIFO put in the file's place cannot make the open wait.
+    const UniqueDescriptor in(
+        Uninterrupted([&] { return calls_.open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0); }));
+    if (!in) {
+        return Failure(LastError());
+    }
+    struct stat status {};
+    if (calls_.fstat(in.get(), &status) != 0) {
+        return Failure(LastError());
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return Failure(SystemError("not a regular file"));
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > limit) {
+        return Failure(SystemError("larger than " + std::to_string(limit) + " bytes"));
+    }
+    FileBytes read{{}, static_cast<std::int64_t>(status.st_mtim.tv_sec)};
+    read.bytes.reserve(static_cast<std::size_t>(status.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t count = Uninterrupted([&] { return calls_.read(in.get(), buffer, sizeof buffer); });
+        if (count < 0) {
+            return Failure(LastError());
+        }
+        if (count == 0) {
+            return read;
+        }
+        if (read.bytes.size() + static_cast<std::size_t>(count) > limit) {
+            return Failure(SystemError("grew past " + std::to_string(limit) + " bytes while it was read"));
+        }
+        read.bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+std::optional<FilePath> PosixFileSystem::LinkTarget(const FilePath& path)
+{
+    FilePath target(256, '\0');
+    for (;;) {
+        const ssize_t length = calls_.readlink(path.c_str(), target.data(), target.size());
+        if (length < 0) {
+            return std::nullopt;
+        }
+        if (static_cast<std::size_t>(length) < target.size()) {
+            target.resize(static_cast<std::size_t>(length));
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+FileResult<NativeFile> PosixFileSystem::Open(const FilePath& path, int flags)
+{
+    const int descriptor = Uninterrupted([&] { return calls_.open(path.c_str(), flags, 0666); });
     if (descriptor < 0) {
-        const SystemCode error = LastError();
-        return Failure(FileFailure{error, false, error == SystemCode::Errno(EEXIST)});
+        return Failure(LastError());
     }
     return NativeFile{static_cast<std::uintptr_t>(descriptor)};
 }
 
-NewFile PosixFileSystem::CreateNew(const std::u16string& name)
+FileResult<NativeFile> PosixFileSystem::CreateNew(const FilePath& path)
 {
     // O_EXCL: nothing of that name, not even a link, is opened.
-    return Open(name, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC);
+    return Open(path, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC);
 }
 
-NewFile PosixFileSystem::OpenExisting(const std::u16string& name)
+FileResult<NativeFile> PosixFileSystem::OpenExisting(const FilePath& path)
 {
-    return Open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    return Open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
 }
 
-Written PosixFileSystem::Write(NativeFile file, std::string_view bytes)
+FileStatus PosixFileSystem::Write(NativeFile file, std::string_view bytes)
 {
-    std::uint32_t total = 0;
     while (!bytes.empty()) {
         const ssize_t count = Uninterrupted([&] { return calls_.write(Descriptor(file), bytes.data(), bytes.size()); });
         if (count < 0) {
-            return {total, LastError()};
+            return Failure(LastError());
         }
         if (count == 0) {
-            return {total, std::nullopt}; // the platform took nothing and said nothing: no use asking again
+            // The platform took nothing and said nothing: no use asking again.
+            return Failure(SystemError("the write took nothing"));
         }
-        total += static_cast<std::uint32_t>(count);
         bytes.remove_prefix(static_cast<std::size_t>(count));
     }
-    return {total, std::nullopt};
+    return {};
 }
 
 FileStatus PosixFileSystem::Flush(NativeFile file)
@@ -105,36 +222,19 @@ FileStatus PosixFileSystem::Close(NativeFile file)
     return StatusOf(calls_.close(Descriptor(file)));
 }
 
-FileStatus PosixFileSystem::Rename(const std::u16string& from, const std::u16string& to)
+FileStatus PosixFileSystem::Rename(const FilePath& from, const FilePath& to)
 {
-    const std::optional<std::string> source = FileNameToBytes(from);
-    const std::optional<std::string> target = FileNameToBytes(to);
-    if (!source || !target) {
-        return Failure(NoSuchName());
-    }
-    return StatusOf(Uninterrupted([&] { return calls_.rename(source->c_str(), target->c_str()); }));
+    return StatusOf(Uninterrupted([&] { return calls_.rename(from.c_str(), to.c_str()); }));
 }
 
-FileStatus PosixFileSystem::Remove(const std::u16string& name)
+FileStatus PosixFileSystem::Remove(const FilePath& path)
 {
-    const std::optional<std::string> path = FileNameToBytes(name);
-    if (!path) {
-        return Failure(NoSuchName());
-    }
-    return StatusOf(Uninterrupted([&] { return calls_.unlink(path->c_str()); }));
+    return StatusOf(Uninterrupted([&] { return calls_.unlink(path.c_str()); }));
 }
 
-EntryKind PosixFileSystem::Kind(const std::u16string& name)
+FileStatus PosixFileSystem::CreateFolder(const FilePath& path)
 {
-    const std::optional<std::string> path = FileNameToBytes(name);
-    struct stat status {};
-    if (!path || ::lstat(path->c_str(), &status) != 0) {
-        return EntryKind::Missing;
-    }
-    if (S_ISREG(status.st_mode)) {
-        return EntryKind::File;
-    }
-    return S_ISDIR(status.st_mode) ? EntryKind::Folder : EntryKind::Other;
+    return StatusOf(Uninterrupted([&] { return calls_.mkdir(path.c_str(), 0777); }));
 }
 
 std::optional<std::uint64_t> PosixFileSystem::UnforeseeableNumber()

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <stdexcept>
 #include <string>
 
 #include "platform/SystemError.h"
@@ -11,33 +10,20 @@ namespace Talvane::Nimlo {
 
 // A COM or WMI call that failed: what was being done, and the HRESULT.
 // what() says both: "<action> failed (HRESULT 0x...)".
-class ComError : public std::runtime_error {
+class ComError : public SystemError {
 public:
-    ComError(HRESULT result, const std::string& action)
-        : ComError(result, action, action + " failed (HRESULT " + HResultText(result) + ")")
+    ComError(HRESULT result, const std::string& action) : SystemError(action + " failed", SystemCode::HResult(result))
     {}
 
     // A call that reported success but handed back no object: as much a
     // failure as an error code, with E_POINTER for its HRESULT.
     static ComError NoObject(const std::string& action)
     {
-        return ComError(E_POINTER, action,
-                        action + " reported success but handed back no object (HRESULT " + HResultText(E_POINTER) +
-                            ")");
+        return ComError(action + " reported success but handed back no object", E_POINTER);
     }
 
-    HRESULT Result() const noexcept { return result_; }
-    const std::string& Action() const noexcept { return action_; }
-
 private:
-    ComError(HRESULT result, const std::string& action, const std::string& message)
-        : std::runtime_error(message)
-        , result_(result)
-        , action_(action)
-    {}
-
-    HRESULT result_;
-    std::string action_;
+    ComError(const std::string& text, HRESULT result) : SystemError(text, SystemCode::HResult(result)) {}
 };
 
 // Raised when a COM string cannot be made; carries E_OUTOFMEMORY.

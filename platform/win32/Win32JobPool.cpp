@@ -22,7 +22,7 @@ UniqueHandle NewCount()
 {
     UniqueHandle count(CreateSemaphoreW(nullptr, 0, LONG_MAX, nullptr));
     if (!count) {
-        throw Win32Error(GetLastError(), "Making the summary's threads failed");
+        throw SystemError::Win32(GetLastError(), "Making the summary's threads failed");
     }
     return count;
 }
@@ -71,7 +71,7 @@ public:
                 } else if (queues_.Threads(lane) == 0) {
                     const DWORD error = GetLastError();
                     queues_.Unqueue(lane);
-                    throw Win32Error(error, "Starting the summary's threads failed");
+                    throw SystemError::Win32(error, "Starting the summary's threads failed");
                 }
             }
         }

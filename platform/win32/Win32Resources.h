@@ -9,7 +9,7 @@ inline constexpr unsigned short ReportTemplateResourceId = 101;
 inline constexpr unsigned short ReportTemplateResourceType = 23; // RT_HTML
 
 // The report template's bytes, copied out of the running executable. Throws
-// Win32Error, with the system's code, when the resource is missing or cannot
+// SystemError, with the system's code, when the resource is missing or cannot
 // be loaded.
 std::string LoadReportTemplate();
 

@@ -11,7 +11,7 @@ void Win32Worker::Start(std::function<void()> task)
     task_ = std::move(task);
     thread_.reset(CreateThread(nullptr, 0, &Win32Worker::Run, this, 0, nullptr));
     if (!thread_) {
-        throw Win32Error(GetLastError(), "Starting the collection failed");
+        throw SystemError::Win32(GetLastError(), "Starting the collection failed");
     }
 }
 

@@ -116,9 +116,7 @@ std::string WmiConnection::Action(const std::string& action) const
     if (SUCCEEDED(security_) || security_ == RPC_E_TOO_LATE) {
         return action;
     }
-    std::string text = action;
-    text.append(", with COM security not set (HRESULT ").append(HResultText(security_)).append("),");
-    return text;
+    return WithCode(action + ", with COM security not set", SystemCode::HResult(security_)) + ",";
 }
 
 WmiConnection::~WmiConnection()

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/RunAssessment.h"
 #include "fakes/FakeRunServices.h"
 #include "platform/SystemError.h"
 
@@ -11,16 +12,16 @@ namespace Talvane::Nimlo {
 namespace {
 
 using Testing::FakeFileSystem;
+using Testing::NameOf;
 
 TEST(FileHandleTest, WritesExactlyTheBytes)
 {
     FakeFileSystem files;
     Testing::FakeClock clock;
-    BusyRetries retries(clock, 0);
     FileHandle file = CreateReportFile(files, u"out.html");
     file.Write(std::string("a\0b\r\n", 5));
-    file.Commit(retries);
-    EXPECT_EQ(files.files, (std::map<std::u16string, std::string>{{u"out.html", std::string("a\0b\r\n", 5)}}));
+    file.Commit(clock);
+    EXPECT_EQ(files.files, (std::map<FilePath, std::string>{{NameOf(u"out.html"), std::string("a\0b\r\n", 5)}}));
     EXPECT_EQ(files.log, (std::vector<std::string>{"number", "create", "write", "flush", "close", "rename"}));
 }
 
@@ -88,20 +89,37 @@ TEST(FileHandleTest, EachFailureSaysItsStepAndTheSystemsCode)
     for (const Case& c : cases) {
         FakeFileSystem files;
         Testing::FakeClock clock;
-        BusyRetries retries(clock, 0);
         files.*c.failure = true;
         FileHandle file = CreateReportFile(files, u"report.html");
         try {
             file.Write("page");
-            file.Commit(retries);
+            file.Commit(clock);
             ADD_FAILURE() << c.message << ": the failure went unnoticed";
         } catch (const SystemError& error) {
-            EXPECT_EQ(error.Action(), c.action);
+            EXPECT_EQ(error.Text(), c.action);
             EXPECT_EQ(error.Code(), c.code) << c.message;
             EXPECT_STREQ(error.what(), c.message);
         }
         EXPECT_TRUE(files.files.empty()) << c.message << ": the new file is removed";
     }
+}
+
+// The new report lies beside the report under a name of its own kind, and a
+// report held open elsewhere is waited for five seconds.
+TEST(FileHandleTest, TheNewReportIsNamedForTheReportAndABusyOneIsWaitedForFiveSeconds)
+{
+    FakeFileSystem files;
+    Testing::FakeClock clock;
+    files.files[NameOf(ReportFileName)] = "earlier";
+    files.busyRenames = -1;
+    {
+        FileHandle report = CreateReportFile(files, ReportFileName);
+        EXPECT_EQ(files.names.begin()->second, NameOf(u"~Results.0000000000001234.tmp"));
+        report.Write("page");
+        EXPECT_THROW(report.Commit(clock), SystemError);
+    }
+    EXPECT_EQ(clock.Slept(), BusyReportRetryMilliseconds);
+    EXPECT_EQ(files.files, (std::map<FilePath, std::string>{{NameOf(ReportFileName), "earlier"}}));
 }
 
 } // namespace

@@ -19,7 +19,7 @@ TEST_P(GoldenPageTest, PageMatchesByteForByte)
 {
     Testing::FakeRunServices services(GetParam().profile());
     ASSERT_EQ(RunAssessment(services), ExitStatus::ReportOpened);
-    const std::string& page = services.files.files.at(u"System Assessment Results.html");
+    const std::string& page = services.files.files.at(Testing::NameOf(u"System Assessment Results.html"));
     EXPECT_EQ(page, GetParam().expected);
 }
 

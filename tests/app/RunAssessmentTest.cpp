@@ -26,12 +26,12 @@ TEST(RunAssessmentTest, WritesThePageClosesItThenOpensIt)
 
     EXPECT_EQ(services.files.log, (std::vector<std::string>{"number", "create", "write", "flush", "close", "rename"}));
     ASSERT_EQ(services.files.files.size(), 1u);
-    EXPECT_EQ(services.files.files.begin()->first, u"System Assessment Results.html");
+    EXPECT_EQ(services.files.files.begin()->first, Testing::NameOf(u"System Assessment Results.html"));
     ASSERT_EQ(services.desktop.opened, (std::vector<std::u16string>{u"System Assessment Results.html"}));
     EXPECT_EQ(services.desktop.openFilesAtOpen, 0u);
     EXPECT_TRUE(services.desktop.messages.empty());
 
-    const std::string& page = services.files.files.at(u"System Assessment Results.html");
+    const std::string& page = services.files.files.at(Testing::NameOf(u"System Assessment Results.html"));
     EXPECT_EQ(services.desktop.contentAtOpen, page);
     EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_EQ(page.substr(page.size() - 7), "</html>");
@@ -41,7 +41,7 @@ TEST(RunAssessmentTest, SectionsInRoleOrder)
 {
     FakeRunServices services(Testing::EmptyProfile());
     ASSERT_EQ(RunAssessment(services), ExitStatus::ReportOpened);
-    const std::string& page = services.files.files.at(u"System Assessment Results.html");
+    const std::string& page = services.files.files.at(Testing::NameOf(u"System Assessment Results.html"));
     const std::size_t client = Find(page, ">Client: <span");
     const std::size_t web = Find(page, ">Web Server or 32-bit Application Server: <span");
     const std::size_t app = Find(page, ">64-bit Application Server: <span");
@@ -63,7 +63,7 @@ class RunAssessmentWriteFailureTest : public testing::TestWithParam<WriteFailure
 TEST_P(RunAssessmentWriteFailureTest, OneMessageBoxEarlierReportKeptNothingLeft)
 {
     FakeRunServices services(Testing::AllPassProfile());
-    const std::map<std::u16string, std::string> before{{ReportFileName, "<html>the earlier report</html>"}};
+    const std::map<FilePath, std::string> before{{Testing::NameOf(ReportFileName), "<html>the earlier report</html>"}};
     services.files.files = before;
     services.files.*GetParam().failure = true;
 
@@ -154,7 +154,7 @@ TEST(RunAssessmentTest, WhereNobodyCanSeeNoBoxNoViewerAndTheReasonOnStandardErro
             const std::vector<std::string> lines =
                 !visible && failed ? std::vector<std::string>{c.line} : std::vector<std::string>{};
             EXPECT_EQ(services.desktop.errorLines, lines) << c.name << ", visible " << visible;
-            EXPECT_EQ(services.files.files.count(ReportFileName), failed ? 0u : 1u) << c.name;
+            EXPECT_EQ(services.files.files.count(Testing::NameOf(ReportFileName)), failed ? 0u : 1u) << c.name;
         }
     }
 }
@@ -202,7 +202,7 @@ TEST(RunAssessmentTest, ACollectionThatNeverEndsIsAbandonedAtTheDeadline)
     for (const bool visible : {true, false}) {
         FakeRunServices services(Testing::AllPassProfile());
         services.desktop.visible = visible;
-        services.files.files[ReportFileName] = "earlier";
+        services.files.files[Testing::NameOf(ReportFileName)] = "earlier";
         services.hangIn = "Win32_LogicalDisk";
         services.hangPhase = CollectionProgress::Phase::AwaitingResult;
 
@@ -221,7 +221,8 @@ TEST(RunAssessmentTest, ACollectionThatNeverEndsIsAbandonedAtTheDeadline)
             EXPECT_EQ(services.desktop.errorLines,
                       std::vector<std::string>{"System Assessment: " + ToUtf8(reason) + "\r\n"});
         }
-        EXPECT_EQ(services.files.files, (std::map<std::u16string, std::string>{{ReportFileName, "earlier"}}));
+        EXPECT_EQ(services.files.files,
+                  (std::map<FilePath, std::string>{{Testing::NameOf(ReportFileName), "earlier"}}));
         EXPECT_TRUE(services.files.log.empty());
         EXPECT_TRUE(services.desktop.opened.empty());
     }
@@ -255,12 +256,12 @@ TEST(RunAssessmentTest, AWaitGivenUpAtTheDeadlineNamesItsStep)
 TEST(RunAssessmentTest, AReportHeldOpenThroughoutFailsAfterTheRetriesAndKeepsTheEarlierOne)
 {
     FakeRunServices services(Testing::AllPassProfile());
-    services.files.files[ReportFileName] = "earlier";
+    services.files.files[Testing::NameOf(ReportFileName)] = "earlier";
     services.files.busyRenames = -1;
     const std::uint32_t start = services.clock.now;
     EXPECT_EQ(RunAssessment(services), ExitStatus::WriteFailed);
     EXPECT_EQ(services.clock.now - start, 5000u);
-    EXPECT_EQ(services.files.files, (std::map<std::u16string, std::string>{{ReportFileName, "earlier"}}));
+    EXPECT_EQ(services.files.files, (std::map<FilePath, std::string>{{Testing::NameOf(ReportFileName), "earlier"}}));
     EXPECT_EQ(services.desktop.messages.size(), 1u);
 }
 

@@ -15,6 +15,7 @@
 #include "app/RunAssessment.h"
 #include "fakes/FakeClock.h"
 #include "fakes/Profiles.h"
+#include "text/Utf8.h"
 
 namespace Talvane::Nimlo::Testing {
 
@@ -29,44 +30,73 @@ public:
     static constexpr SystemCode DiskFull = SystemCode::Win32(112);   // ERROR_DISK_FULL
     static constexpr SystemCode FileExists = SystemCode::Win32(80);  // ERROR_FILE_EXISTS
 
-    NewFile CreateNew(const std::u16string& name) override
+    FileResult<Entry> Examine(const FilePath& path, Links) override
+    {
+        log.push_back("examine");
+        if (const auto entry = entries.find(path); entry != entries.end()) {
+            return entry->second;
+        }
+        return Entry{.type = files.count(path) != 0 ? EntryType::Regular : EntryType::Missing};
+    }
+
+    FileResult<std::vector<ListedName>> List(const FilePath&) override
+    {
+        log.push_back("list");
+        return Failure(SystemError::OfCall(FileNotFound));
+    }
+
+    FileResult<FileBytes> Read(const FilePath& path, std::uint64_t) override
+    {
+        log.push_back("read");
+        if (files.count(path) == 0) {
+            return Failure(SystemError::OfCall(FileNotFound));
+        }
+        return FileBytes{files.at(path), 0};
+    }
+
+    std::optional<FilePath> LinkTarget(const FilePath&) override { return std::nullopt; }
+
+    FileResult<NativeFile> CreateNew(const FilePath& path) override
     {
         log.push_back("create");
         if (refuseCreate) {
-            return Failure(FileFailure{AccessDenied});
+            return Failure(SystemError::OfCall(AccessDenied));
         }
-        if (files.count(name) != 0 || takeEveryName) {
-            return Failure(FileFailure{FileExists, false, true});
+        if (files.count(path) != 0 || takeEveryName) {
+            return Failure(SystemError::OfCall(FileExists, "", Condition::NameTaken));
         }
         const NativeFile file{nextFile++};
-        names[file] = name;
-        files[name].clear();
+        names[file] = path;
+        files[path].clear();
         open.push_back(file);
         return file;
     }
 
-    NewFile OpenExisting(const std::u16string&) override
+    FileResult<NativeFile> OpenExisting(const FilePath&) override
     {
         log.push_back("open");
-        return Failure(FileFailure{FileNotFound});
+        return Failure(SystemError::OfCall(FileNotFound));
     }
 
-    Written Write(NativeFile file, std::string_view bytes) override
+    FileStatus Write(NativeFile file, std::string_view bytes) override
     {
         log.push_back("write");
         if (failWrite) {
-            return {0, DiskFull};
+            return Failure(SystemError::OfCall(DiskFull));
         }
-        const std::size_t count = shortWrite ? bytes.size() / 2 : bytes.size();
-        files[names.at(file)].append(bytes.substr(0, count));
-        return {static_cast<std::uint32_t>(count), std::nullopt};
+        if (shortWrite) {
+            files[names.at(file)].append(bytes.substr(0, bytes.size() / 2));
+            return Failure(SystemError("the write came up short"));
+        }
+        files[names.at(file)].append(bytes);
+        return {};
     }
 
     FileStatus Flush(NativeFile) override
     {
         log.push_back("flush");
         if (failFlush) {
-            return Failure(FileFailure{DiskFull});
+            return Failure(SystemError::OfCall(DiskFull));
         }
         return {};
     }
@@ -79,41 +109,38 @@ public:
         return {};
     }
 
-    FileStatus Rename(const std::u16string& from, const std::u16string& to) override
+    FileStatus Rename(const FilePath& from, const FilePath& to) override
     {
         log.push_back("rename");
         if (failRename) {
-            return Failure(FileFailure{AccessDenied});
+            return Failure(SystemError::OfCall(AccessDenied));
         }
         if (busyRenames != 0) {
             busyRenames -= busyRenames > 0 ? 1 : 0;
-            return Failure(FileFailure{AccessDenied, true});
+            return Failure(SystemError::OfCall(AccessDenied, "", Condition::InUse));
         }
         if (files.count(from) == 0) {
-            return Failure(FileFailure{FileNotFound});
+            return Failure(SystemError::OfCall(FileNotFound));
         }
         files[to] = std::move(files.at(from));
         files.erase(from);
         return {};
     }
 
-    FileStatus Remove(const std::u16string& name) override
+    FileStatus Remove(const FilePath& path) override
     {
         log.push_back("remove");
-        removed.push_back(name);
-        if (files.erase(name) == 0) {
-            return Failure(FileFailure{FileNotFound});
+        removed.push_back(path);
+        if (files.erase(path) == 0) {
+            return Failure(SystemError::OfCall(FileNotFound));
         }
         return {};
     }
 
-    EntryKind Kind(const std::u16string& name) override
+    FileStatus CreateFolder(const FilePath&) override
     {
-        log.push_back("kind");
-        if (const auto kind = kinds.find(name); kind != kinds.end()) {
-            return kind->second;
-        }
-        return files.count(name) != 0 ? EntryKind::File : EntryKind::Missing;
+        log.push_back("create folder");
+        return Failure(SystemError::OfCall(AccessDenied));
     }
 
     std::optional<std::uint64_t> UnforeseeableNumber() override
@@ -133,16 +160,22 @@ public:
     bool failRename = false;
     int busyRenames = 0; // renames refused as held open by another program; -1: every one
     bool noNumbers = false;
-    std::map<std::u16string, EntryKind> kinds; // what Kind says of a name, where not a plain file or nothing
+    std::map<FilePath, Entry> entries; // what a look-up says of a name, where not a plain file or nothing
     std::uintptr_t nextFile = 100;
     std::uint64_t nextNumber = 0x1234;
     std::vector<std::string> log;
-    std::map<NativeFile, std::u16string> names;
-    std::map<std::u16string, std::string> files;
+    std::map<NativeFile, FilePath> names;
+    std::map<FilePath, std::string> files;
     std::map<NativeFile, int> closes;
     std::vector<NativeFile> open;
-    std::vector<std::u16string> removed;
+    std::vector<FilePath> removed;
 };
+
+// The name a test gives a file, as the file system names it.
+inline FilePath NameOf(std::u16string_view name)
+{
+    return AsciiPath(ToUtf8(name));
+}
 
 struct ShownMessage {
     std::u16string text;
@@ -160,7 +193,8 @@ public:
     {
         opened.emplace_back(fileName);
         openFilesAtOpen = files_.open.size();
-        contentAtOpen = files_.files.count(fileName) ? files_.files.at(fileName) : std::string("<missing>");
+        const FilePath path = NameOf(fileName);
+        contentAtOpen = files_.files.count(path) ? files_.files.at(path) : std::string("<missing>");
     }
 
     bool MessagesCanBeSeen() override
@@ -203,7 +237,7 @@ public:
     std::vector<std::string> said; // "message", "error line", "output line", "ended", in order
     std::size_t openFilesAtOpen = 0;
     std::size_t openFilesAtMessage = 0;
-    std::map<std::u16string, std::string> filesAtMessage;
+    std::map<FilePath, std::string> filesAtMessage;
     std::string contentAtOpen;
 
 private:

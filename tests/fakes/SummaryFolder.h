@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/FailingFleetFiles.h"
+#include "fakes/FailingFiles.h"
 #include "fakes/Profiles.h"
 #include "summary/Paths.h"
 #include "summary/Run.h"
@@ -50,7 +50,7 @@ protected:
     {
         out_.str("");
         err_.str("");
-        return static_cast<int>(RunSummary(arguments, EmbeddedReportTemplate, files_, out_, err_));
+        return static_cast<int>(RunSummary(arguments, EmbeddedReportTemplate, services_, out_, err_));
     }
 
     // The names of the entries of a folder, sorted.
@@ -65,7 +65,8 @@ protected:
     }
 
     fs::path root_;
-    FailingFleetFiles files_;
+    FailingSummaryServices services_;
+    FailingFileSystem& files_ = services_.files;
     std::ostringstream out_;
     std::ostringstream err_;
 };

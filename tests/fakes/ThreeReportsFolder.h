@@ -16,7 +16,7 @@
 namespace Talvane::Nimlo::Testing {
 
 // A folder of the test's own with three reports in "reports", and what the
-// summary's intake and search make of it through the fleet files a test
+// summary's intake and search make of it through the files a test
 // hands them (whose calls it makes fail).
 class ThreeReportsFolder : public testing::Test {
 protected:
@@ -36,7 +36,7 @@ protected:
     std::filesystem::path Report() const { return folder_ / "reports" / "a.html"; }
 
     // What the intake of reports/a.html gives: its computer name, or why it is rejected.
-    std::string Take(FleetFiles& files) const
+    std::string Take(FileSystem& files) const
     {
         const PageFile page{Report(), {}};
         const Taken taken = Talvane::Nimlo::Take(reader_, page, ReadFound(files, page), false);
@@ -50,7 +50,7 @@ protected:
     // What the search of "reports" meets: the pages' names, or the path passed
     // over and why; its look-ups are made one after another, as a script of
     // failing calls expects them.
-    std::vector<std::string> Search(FleetFiles& files) const
+    std::vector<std::string> Search(FileSystem& files) const
     {
         std::vector<std::string> met;
         for (const Found& found : SearchAll(files, {PathToUtf8(folder_ / "reports")}, std::nullopt)) {

@@ -6,18 +6,22 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakeRunServices.h"
-#include "text/Utf8.h"
 
 namespace Talvane::Nimlo {
 namespace {
 
 using Testing::FakeFileSystem;
-using Files = std::map<std::u16string, std::string>;
+using Files = std::map<FilePath, std::string>;
+
+FilePath P(std::string_view ascii)
+{
+    return AsciiPath(ascii);
+}
 
 // Writes `bytes` through a writer that replaces `target`, and puts them in place.
-WriteResult Replace(FakeFileSystem& files, BusyRetries& retries, const std::u16string& target, std::string_view bytes)
+WriteResult Replace(FakeFileSystem& files, BusyRetries& retries, const FilePath& target, std::string_view bytes)
 {
-    FileWriter writer(files, target, WriteWay::Replace, u"Results.");
+    FileWriter writer(files, target, WriteWay::Replace, "Results.");
     if (WriteResult written = writer.Write(bytes); !written) {
         return written;
     }
@@ -27,27 +31,31 @@ WriteResult Replace(FakeFileSystem& files, BusyRetries& retries, const std::u16s
 TEST(FileWriterTest, NamesStayBesideTheTargetNeverEndLikeAPageAndFitWhereItFits)
 {
     struct Case {
-        std::u16string target;
-        std::u16string expected;
+        std::string_view target;
+        std::string_view expected;
+        std::size_t folder; // the length of the target's folder
     };
     const Case cases[] = {
-        {u"System Assessment Results.html", u"~Results.fedcba9876543210.tmp"},
-        {u"out.csv", u"~fedcba9876543210.tmp"},
-        {u"lists/client.txt", u"lists/~fedcba9876543210.tmp"},
-        {u"C:\\fleet\\fleet-of-23-units-a.csv", u"C:\\fleet\\~Refedcba9876543210.tmp"},
-        {u"D:x.csv", u"D:~fedcba9876543210.tmp"},
+        {"System Assessment Results.html", "~Results.fedcba9876543210.tmp", 0},
+        {"out.csv", "~fedcba9876543210.tmp", 0},
+        {"lists/client.txt", "lists/~fedcba9876543210.tmp", 6},
+#ifdef _WIN32
+        {"C:\\fleet\\fleet-of-23-units-a.csv", "C:\\fleet\\~Refedcba9876543210.tmp", 9},
+        {"D:x.csv", "D:~fedcba9876543210.tmp", 2},
+#else
+        // A backslash and a colon are a name's own characters on POSIX.
+        {"reports/a:b\\fleet-of-23-units.csv", "reports/~Resufedcba9876543210.tmp", 8},
+#endif
     };
     for (const Case& c : cases) {
-        const std::u16string name = ReplacementName(c.target, u"Results.", 0xFEDCBA9876543210ULL);
-        EXPECT_EQ(name, c.expected) << ToUtf8(c.target);
-        const std::size_t folder = c.target.find_last_of(u"/\\:") + 1;
-        const std::size_t targetLength = c.target.size() - folder;
-        EXPECT_LE(name.size() - folder, std::max<std::size_t>(targetLength, 21)) << ToUtf8(c.target);
-        EXPECT_FALSE(name.ends_with(u".html") || name.ends_with(u".htm"));
+        const FilePath name = ReplacementName(P(c.target), "Results.", 0xFEDCBA9876543210ULL);
+        EXPECT_EQ(name, P(c.expected)) << c.target;
+        EXPECT_LE(name.size() - c.folder, std::max<std::size_t>(c.target.size() - c.folder, 21)) << c.target;
+        EXPECT_FALSE(name.ends_with(P(".html")) || name.ends_with(P(".htm")));
     }
-    std::set<std::u16string> names;
+    std::set<FilePath> names;
     for (const std::uint64_t number : {0ULL, 1ULL, 0x10ULL, ~0ULL}) {
-        names.insert(ReplacementName(u"out.csv", u"", number));
+        names.insert(ReplacementName(P("out.csv"), "", number));
     }
     EXPECT_EQ(names.size(), 4u);
 }
@@ -57,12 +65,12 @@ TEST(FileWriterTest, ANameAlreadyThereIsNeverOpenedAnotherIsTried)
     FakeFileSystem files;
     Testing::FakeClock clock;
     BusyRetries retries(clock, 5000);
-    files.files[ReplacementName(u"report.html", u"Results.", 0x1234)] = "planted";
-    files.files[ReplacementName(u"report.html", u"Results.", 0x1235)] = "planted too";
-    EXPECT_TRUE(Replace(files, retries, u"report.html", "page"));
-    EXPECT_EQ(files.files.at(ReplacementName(u"report.html", u"Results.", 0x1234)), "planted");
-    EXPECT_EQ(files.files.at(ReplacementName(u"report.html", u"Results.", 0x1235)), "planted too");
-    EXPECT_EQ(files.files.at(u"report.html"), "page");
+    files.files[ReplacementName(P("report.html"), "Results.", 0x1234)] = "planted";
+    files.files[ReplacementName(P("report.html"), "Results.", 0x1235)] = "planted too";
+    EXPECT_TRUE(Replace(files, retries, P("report.html"), "page"));
+    EXPECT_EQ(files.files.at(ReplacementName(P("report.html"), "Results.", 0x1234)), "planted");
+    EXPECT_EQ(files.files.at(ReplacementName(P("report.html"), "Results.", 0x1235)), "planted too");
+    EXPECT_EQ(files.files.at(P("report.html")), "page");
     EXPECT_EQ(files.files.size(), 3u);
     EXPECT_TRUE(files.removed.empty());
 }
@@ -71,7 +79,7 @@ TEST(FileWriterTest, TriesABoundedNumberOfNamesAndKeepsTheLastRefusal)
 {
     FakeFileSystem files;
     files.takeEveryName = true;
-    const FileWriter writer(files, u"report.html", WriteWay::Replace);
+    const FileWriter writer(files, P("report.html"), WriteWay::Replace);
     EXPECT_EQ(std::count(files.log.begin(), files.log.end(), "create"), ReplacementNameTries);
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(writer.Status().error().code, FakeFileSystem::FileExists);
@@ -80,17 +88,17 @@ TEST(FileWriterTest, TriesABoundedNumberOfNamesAndKeepsTheLastRefusal)
 TEST(FileWriterTest, ANewFileThatNeverTookTheNameIsRemovedAfterItIsClosed)
 {
     FakeFileSystem files;
-    files.files[u"report.html"] = "earlier";
+    files.files[P("report.html")] = "earlier";
     {
-        FileWriter writer(files, u"report.html", WriteWay::Replace);
+        FileWriter writer(files, P("report.html"), WriteWay::Replace);
         EXPECT_TRUE(writer.Write("half a pa"));
         writer.Abandon();
     }
-    EXPECT_EQ(files.files, (Files{{u"report.html", "earlier"}}));
+    EXPECT_EQ(files.files, (Files{{P("report.html"), "earlier"}}));
     {
-        const FileWriter untouched(files, u"report.html", WriteWay::Replace);
+        const FileWriter untouched(files, P("report.html"), WriteWay::Replace);
     }
-    EXPECT_EQ(files.files, (Files{{u"report.html", "earlier"}}));
+    EXPECT_EQ(files.files, (Files{{P("report.html"), "earlier"}}));
     EXPECT_TRUE(files.open.empty());
     EXPECT_EQ(files.log, (std::vector<std::string>{"number", "create", "write", "close", "remove", "number", "create",
                                                    "close", "remove"}));
@@ -103,7 +111,7 @@ TEST(FileWriterTest, OnlyATargetHeldOpenIsTriedAgainAndOnlyForAWhile)
     struct Case {
         const char* name;
         int busyRenames;
-        std::optional<EntryKind> target;
+        std::optional<Entry> target;
         bool failRename;
         bool replaced;
         std::vector<std::uint32_t> sleeps;
@@ -113,28 +121,28 @@ TEST(FileWriterTest, OnlyATargetHeldOpenIsTriedAgainAndOnlyForAWhile)
         {"held twice, then let go", 2, std::nullopt, false, true, {100, 200}},
         {"held throughout", -1, std::nullopt, false, false, fiveSeconds},
         {"refused", 0, std::nullopt, true, false, {}},
-        {"a folder in the way", -1, EntryKind::Folder, false, false, {}},
-        {"a read-only file in the way", -1, EntryKind::ReadOnlyFile, false, false, {}},
-        {"a link in the way", -1, EntryKind::Other, false, false, {}},
+        {"a folder in the way", -1, Entry{.type = EntryType::Folder}, false, false, {}},
+        {"a read-only file in the way", -1, Entry{.type = EntryType::Regular, .readOnly = true}, false, false, {}},
+        {"a link in the way", -1, Entry{.type = EntryType::Other, .isLink = true}, false, false, {}},
     };
     for (const Case& c : cases) {
         FakeFileSystem files;
         Testing::FakeClock clock;
         BusyRetries retries(clock, 5000);
-        files.files[u"report.html"] = "earlier";
+        files.files[P("report.html")] = "earlier";
         files.busyRenames = c.busyRenames;
         files.failRename = c.failRename;
         if (c.target) {
-            files.kinds[u"report.html"] = *c.target;
+            files.entries[P("report.html")] = *c.target;
         }
-        const WriteResult placed = Replace(files, retries, u"report.html", "page");
+        const WriteResult placed = Replace(files, retries, P("report.html"), "page");
         EXPECT_EQ(placed.has_value(), c.replaced) << c.name;
         if (!placed) {
             EXPECT_EQ(placed.error().step, WriteStep::Rename) << c.name;
             EXPECT_EQ(placed.error().code, FakeFileSystem::AccessDenied) << c.name;
         }
         EXPECT_EQ(clock.sleeps, c.sleeps) << c.name;
-        EXPECT_EQ(files.files, (Files{{u"report.html", c.replaced ? "page" : "earlier"}})) << c.name;
+        EXPECT_EQ(files.files, (Files{{P("report.html"), c.replaced ? "page" : "earlier"}})) << c.name;
     }
 }
 
@@ -145,7 +153,7 @@ TEST(FileWriterTest, TheRetriesOfOneRunShareOneBudget)
     Testing::FakeClock clock;
     BusyRetries retries(clock, 10000);
     files.busyRenames = -1;
-    for (const std::u16string target : {u"a.csv", u"b.html", u"c.txt", u"d.txt"}) {
+    for (const FilePath& target : {P("a.csv"), P("b.html"), P("c.txt"), P("d.txt")}) {
         files.files[target] = "earlier";
         const WriteResult placed = Replace(files, retries, target, "new");
         EXPECT_TRUE(!placed && placed.error().inUse);
@@ -177,9 +185,9 @@ TEST(FileWriterTest, AFailureAtAnyStepLeavesTheTargetAsItWasAndNothingElse)
         FakeFileSystem files;
         Testing::FakeClock clock;
         BusyRetries retries(clock, 5000);
-        files.files[u"report.html"] = "earlier";
+        files.files[P("report.html")] = "earlier";
         files.*c.failure = true;
-        FileWriter writer(files, u"report.html", WriteWay::Replace);
+        FileWriter writer(files, P("report.html"), WriteWay::Replace);
         WriteResult result = writer.Write("page");
         if (result) {
             result = writer.Finish(retries);
@@ -187,7 +195,7 @@ TEST(FileWriterTest, AFailureAtAnyStepLeavesTheTargetAsItWasAndNothingElse)
         ASSERT_FALSE(result) << c.name;
         EXPECT_EQ(result.error().step, c.step) << c.name;
         EXPECT_EQ(result.error().code, c.code) << c.name;
-        EXPECT_EQ(files.files, (Files{{u"report.html", "earlier"}})) << c.name;
+        EXPECT_EQ(files.files, (Files{{P("report.html"), "earlier"}})) << c.name;
         EXPECT_TRUE(files.open.empty()) << c.name;
         const std::size_t calls = files.log.size();
         EXPECT_EQ(writer.Write("more").error().step, c.step) << c.name;
@@ -200,7 +208,7 @@ TEST(FileWriterTest, AFailureAtAnyStepLeavesTheTargetAsItWasAndNothingElse)
 TEST(FileWriterTest, AFileWrittenIntoDirectlyIsOpenedAsItIs)
 {
     FakeFileSystem files;
-    FileWriter writer(files, u"/dev/null", WriteWay::Direct);
+    FileWriter writer(files, P("/dev/null"), WriteWay::Direct);
     EXPECT_EQ(writer.Status().error().step, WriteStep::Create);
     EXPECT_EQ(writer.Status().error().code, FakeFileSystem::FileNotFound);
     EXPECT_EQ(files.log, std::vector<std::string>{"open"});

@@ -14,7 +14,6 @@
 #include "platform/win32/Bstr.h"
 #include "platform/win32/ComPtr.h"
 #include "platform/win32/UniqueFileHandle.h"
-#include "platform/win32/UniqueFindHandle.h"
 #include "platform/win32/Win32Registry.h"
 #else
 #include <unistd.h>
@@ -76,17 +75,7 @@ template <> HANDLE MakeValue<UniqueFileHandle>()
     return file;
 }
 
-template <> HANDLE MakeValue<UniqueFindHandle>()
-{
-    wchar_t self[MAX_PATH] = {};
-    EXPECT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(self, &found);
-    EXPECT_NE(search, INVALID_HANDLE_VALUE);
-    return search;
-}
-
-using Owners = testing::Types<UniqueKey, Bstr, ComPtr<IStream>, UniqueFileHandle, UniqueFindHandle>;
+using Owners = testing::Types<UniqueKey, Bstr, ComPtr<IStream>, UniqueFileHandle>;
 #else
 template <> int MakeValue<UniqueDescriptor>()
 {

@@ -21,6 +21,8 @@
 namespace Talvane::Nimlo {
 namespace {
 
+constexpr const char* Denied = Testing::FailingFileSystem::PermissionDenied;
+
 namespace fs = std::filesystem;
 
 // RFC 4180 records: quoted fields may hold commas, quotes and line breaks.
@@ -223,7 +225,7 @@ TEST_F(FleetOutputsTest, EveryHostNotAssessedIsShownWithItsReasonGroupedAndCount
         {"app-04", "", 5, "other"},
         {"app-05", "failed: " + longDetail, 4, "failed: " + longDetail.substr(0, 253) + "..."},
         {"huge", "", 5, "other: note not read: 65537 bytes, larger than any note (65536 bytes at most)"},
-        {"locked", "failed: unread", 5, "other: note not read: cannot be read (permission denied)"},
+        {"locked", "failed: unread", 5, std::string("other: note not read: cannot be read (") + Denied + ")"},
         {"web[9]", "unreachable: a pattern\n", 0, "unreachable: a pattern"},
         {"stray-01", "unreachable: no route\n", 0, "unreachable: no route"},
         {"host-1000", "timed out: an earlier round's\n", groups.size(), ""},
@@ -263,7 +265,7 @@ TEST_F(FleetOutputsTest, EveryHostNotAssessedIsShownWithItsReasonGroupedAndCount
     const std::string messages = err_.str();
     for (const std::string& named :
          {Path("reports/huge.not-assessed.txt") + ": a note not read: 65537 bytes",
-          Path("reports/locked.not-assessed.txt") + ": a note not read: cannot be read (permission denied)",
+          Path("reports/locked.not-assessed.txt") + ": a note not read: cannot be read (" + Denied + ")",
           Path("reports/host-1000.not-assessed.txt") + ": a note for a host that has a report",
           std::string("web[9]: a name Ansible reads as a pattern"),
           "; " + std::to_string(notAssessed.size() - 1) + " of 19 hosts expected not assessed and 1 not expected (" +

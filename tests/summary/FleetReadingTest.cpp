@@ -35,7 +35,7 @@ TEST_F(FleetReadingTest, ProgressOnlyWhereSomebodyWatches)
     EXPECT_EQ(Run({"--machines", Path("machines.csv"), Path("reports")}), 0);
     EXPECT_EQ(err_.str().find('\r'), std::string::npos);
 
-    files_.terminal = true;
+    services_.terminal = true;
     EXPECT_EQ(Run({"--machines", Path("machines.csv"), Path("reports")}), 0);
     const std::string shown = err_.str();
     EXPECT_EQ(shown.rfind("\r1 reports read", 0), 0u) << shown;

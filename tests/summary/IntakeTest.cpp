@@ -7,6 +7,8 @@
 namespace Talvane::Nimlo {
 namespace {
 
+constexpr const char* Denied = Testing::FailingFileSystem::PermissionDenied;
+
 namespace fs = std::filesystem;
 
 class IntakeTest : public Testing::SummaryFolderTest {
@@ -37,7 +39,7 @@ TEST_F(IntakeTest, APageIsItsReportOrARejectionThatSaysWhy)
     const Case cases[] = {
         {PageFile{At("reports/other.html"), {}},
          Path("reports/other.html") + ": not a System Assessment report: line 1, column 2: "},
-        {PageFile{At("reports/locked.html"), {}}, Path("reports/locked.html") + ": cannot be read (permission denied)"},
+        {PageFile{At("reports/locked.html"), {}}, Path("reports/locked.html") + ": cannot be read (" + Denied + ")"},
         {PassedOver{At("reports/fifo.html"), "not a regular file"}, Path("reports/fifo.html") + ": not a regular file"},
     };
     for (const Case& c : cases) {
@@ -64,7 +66,7 @@ TEST_F(IntakeTest, ANoteIsItsHostsEvenWhenItCannotBeRead)
         {{At("reports/web.not-assessed.txt"), {}}, NoteKind::TimedOut, "after 300 s", false},
         {{At("reports/locked.not-assessed.txt"), {}},
          NoteKind::Other,
-         "note not read: cannot be read (permission denied)",
+         std::string("note not read: cannot be read (") + Denied + ")",
          true},
         {{At("reports/fifo.not-assessed.txt"), Failure("not a regular file")},
          NoteKind::Other,

@@ -68,9 +68,9 @@ TEST_F(OutputsTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
     for (const Case& c : cases) {
         Write("out.csv", "earlier csv");
         Write("overview.html", "earlier overview");
-        files_.writes.*c.failure = true;
+        files_.*c.failure = true;
         EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 1);
-        files_.writes.*c.failure = false;
+        files_.*c.failure = false;
         EXPECT_NE(err_.str().find(Path("out.csv") + c.message), std::string::npos) << c.message << err_.str();
         EXPECT_EQ(Read("out.csv"), "earlier csv");
         EXPECT_EQ(Read("overview.html"), "earlier overview");
@@ -79,9 +79,9 @@ TEST_F(OutputsTest, AFailedOutputLeavesTheEarlierFileAndNothingElse)
     EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 0) << err_.str();
     EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
     EXPECT_NE(Read("out.csv").find("SRV-Z\xC3\x9CRICH"), std::string::npos);
-    for (const std::u16string& created : files_.writes.created) {
-        const std::string name = ToUtf8(created);
-        EXPECT_TRUE(name.ends_with(".tmp") && !IsPageName(PathFromUtf8(name))) << name;
+    for (const FilePath& created : files_.created) {
+        const std::string name = PathToUtf8(created);
+        EXPECT_TRUE(name.ends_with(".tmp") && !IsPageName(created)) << name;
     }
 }
 
@@ -92,14 +92,14 @@ TEST_F(OutputsTest, OutputsHeldOpenElsewhereAreWaitedForTenSecondsInAllAndSaySo)
     Write("reports/a.html", EmbeddedGoldenAllPass);
     Write("out.csv", "earlier csv");
     Write("overview.html", "earlier overview");
-    files_.writes.busyRenames = -1;
+    files_.busyRenames = -1;
     EXPECT_EQ(Run({"--csv", Path("out.csv"), "--html", Path("overview.html"), Path("reports")}), 1);
     for (const char* output : {"out.csv", "overview.html"}) {
         EXPECT_NE(err_.str().find(Path(output) + ": is open in another program; close it and run again"),
                   std::string::npos)
             << err_.str();
     }
-    EXPECT_EQ(files_.clock.Slept(), BusyOutputRetryMilliseconds);
+    EXPECT_EQ(services_.clock.Slept(), BusyOutputRetryMilliseconds);
     EXPECT_EQ(Read("out.csv"), "earlier csv");
     EXPECT_EQ(Names(""), (std::vector<std::string>{"out.csv", "overview.html", "reports"}));
 }

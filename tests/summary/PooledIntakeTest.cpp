@@ -85,7 +85,7 @@ TEST_F(PooledIntakeTest, EveryOutputIsTheSameWhateverTheThreadsAndTheOrderReadsE
         {"64, shuffled otherwise", {"--jobs", "64"}, 12345},
     };
     for (const Case& c : cases) {
-        files_.shuffleSeed = c.shuffle;
+        services_.shuffleSeed = c.shuffle;
         const Kept run = RunAndKeep(c.jobs);
         ASSERT_EQ(run.size(), once.size()) << c.name;
         for (std::size_t i = 0; i < run.size(); ++i) {
@@ -97,7 +97,7 @@ TEST_F(PooledIntakeTest, EveryOutputIsTheSameWhateverTheThreadsAndTheOrderReadsE
             }
         }
     }
-    EXPECT_EQ(files_.poolThreads.front(), 64u) << "--jobs is the number of files read at once";
+    EXPECT_EQ(services_.poolThreads.front(), 64u) << "--jobs is the number of files read at once";
 }
 
 // A page larger than LargePageBytes keeps its content for its CSV lines,

@@ -11,6 +11,8 @@
 namespace Talvane::Nimlo {
 namespace {
 
+constexpr const char* Denied = Testing::FailingFileSystem::PermissionDenied;
+
 namespace fs = std::filesystem;
 
 class SearchTest : public Testing::SummaryFolderTest {
@@ -62,8 +64,8 @@ TEST_F(SearchTest, FoldersDepthFirstInNameOrder)
                   "note reports/big.not-assessed.txt: 65537 bytes, larger than any note (65536 bytes at most)",
                   std::string("passed over reports/huge.html: 67108865 bytes, larger than any report (67108864 ") +
                       "bytes at most); not read",
-                  "passed over reports/locked: cannot be searched (permission denied)", "page reports/sub/c.html",
-                  "note reports/sub/web.not-assessed.txt", "page reports/z/d.htm",
+                  std::string("passed over reports/locked: cannot be searched (") + Denied + ")",
+                  "page reports/sub/c.html", "note reports/sub/web.not-assessed.txt", "page reports/z/d.htm",
                   "passed over missing: no such file or folder",
                   "note reports/sub/web.not-assessed.txt", // a note is met under each name, a page once
               }));
@@ -74,12 +76,12 @@ TEST_F(SearchTest, FoldersDepthFirstInNameOrder)
 // request.
 TEST_F(SearchTest, OnlyNamesThatCanBeAPageANoteOrAFolderAreLookedUp)
 {
-    class Recording : public Testing::FailingFleetFiles {
+    class Recording : public Testing::FailingFileSystem {
     public:
-        Result<Entry> Examine(const fs::path& path) override
+        FileResult<Entry> Examine(const FilePath& path, Links links) override
         {
-            examined.insert(PathToUtf8(path.filename()));
-            return FailingFleetFiles::Examine(path);
+            examined.insert(PathToUtf8(fs::path(path).filename()));
+            return FailingFileSystem::Examine(path, links);
         }
         std::set<std::string> examined;
     } files;

@@ -159,6 +159,19 @@ TEST_F(SummaryOnPosixTest, NamesThatAreNoUtf8OrBreakLinesStayInTheirPlace)
     EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 2) << "one line each: the file, the closing line";
 }
 
+// An output's name is the bytes it was given, UTF-8 or not: it is written
+// under that name, beside nothing else.
+TEST_F(SummaryOnPosixTest, AnOutputNamedInNoUtf8IsWrittenUnderThatName)
+{
+    Write("reports/a.html", EmbeddedGoldenAllPass);
+    const std::string csv = (root_ / "out\xFF.csv").native();
+    const std::string lists = (root_ / "lists\xFE").native();
+    EXPECT_EQ(Run({"--csv", csv, "--lists", lists, Path("reports")}), 0) << err_.str();
+    EXPECT_NE(Read("out\xFF.csv").find("SRV-Z\xC3\x9CRICH"), std::string::npos);
+    EXPECT_EQ(Read("lists\xFE/client.txt"), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 3) << "nothing else beside";
+}
+
 TEST_F(SummaryOnPosixTest, DevicesAreWrittenIntoAndLinksFollowed)
 {
     Write("reports/a.html", EmbeddedGoldenAllPass);

@@ -49,7 +49,8 @@ void Run(const std::string& name, const SystemProfile& profile, const std::funct
     }
     Save(name, ".line", line);
     Save(name, ".status", std::to_string(status));
-    if (const auto page = services.files.files.find(ReportFileName); page != services.files.files.end()) {
+    if (const auto page = services.files.files.find(Testing::NameOf(ReportFileName));
+        page != services.files.files.end()) {
         Save(name, ".html", page->second);
     }
 }

@@ -14,9 +14,9 @@ std::string Outcome(HRESULT result, const void* object, HRESULT* thrown = nullpt
         ThrowIfFailedOrNull(result, object, "Creating the thing");
     } catch (const ComError& error) {
         if (thrown != nullptr) {
-            *thrown = error.Result();
+            EXPECT_EQ(error.Code()->kind, CodeKind::HResult);
+            *thrown = static_cast<HRESULT>(error.Code()->value);
         }
-        EXPECT_EQ(error.Action(), "Creating the thing");
         return error.what();
     }
     return "";
@@ -46,12 +46,14 @@ TEST(ComErrorTest, SuccessWithTheObjectPasses)
     EXPECT_EQ(Outcome(S_FALSE, &object), "");
 }
 
-TEST(ComErrorTest, AStringThatCannotBeMadeIsAComErrorWithOutOfMemory)
+// A COM failure is a system error like any other: what failed and its code.
+TEST(ComErrorTest, AStringThatCannotBeMadeIsASystemErrorWithOutOfMemory)
 {
     try {
         throw CAtlException(E_OUTOFMEMORY);
-    } catch (const ComError& error) {
-        EXPECT_EQ(error.Result(), E_OUTOFMEMORY);
+    } catch (const SystemError& error) {
+        EXPECT_EQ(error.Code(), SystemCode::HResult(E_OUTOFMEMORY));
+        EXPECT_EQ(error.Text(), "Making a COM string failed");
         EXPECT_EQ(std::string(error.what()), "Making a COM string failed (HRESULT 0x8007000E)");
     }
 }

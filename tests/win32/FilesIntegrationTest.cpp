@@ -29,6 +29,7 @@ public:
     ~TemporaryFile() { DeleteFileW(AsWide(path_)); }
 
     const std::u16string& Path() const { return path_; }
+    FilePath Name() const { return FilePath(path_.begin(), path_.end()); }
 
     void Fill(const std::string& bytes) const
     {
@@ -75,9 +76,9 @@ TEST(FilesIntegrationTest, ANameThatIsTakenIsNeitherOpenedNorTouched)
     existing.Fill("earlier bytes");
 
     Win32FileSystem files;
-    const NewFile created = files.CreateNew(existing.Path());
+    const FileResult<NativeFile> created = files.CreateNew(existing.Name());
     ASSERT_FALSE(created);
-    EXPECT_TRUE(created.error().nameTaken);
+    EXPECT_TRUE(created.error().Is(Condition::NameTaken));
     EXPECT_EQ(existing.Content(), "earlier bytes");
 }
 
@@ -89,14 +90,12 @@ TEST(FilesIntegrationTest, ALongerExistingFileIsReplacedByExactlyTheNewBytes)
     DeleteFileW(AsWide(pending.Path()));
 
     Win32FileSystem files;
-    const NewFile created = files.CreateNew(pending.Path());
+    const FileResult<NativeFile> created = files.CreateNew(pending.Name());
     ASSERT_TRUE(created);
-    const Written written = files.Write(*created, "<!DOCTYPE html>");
-    EXPECT_EQ(written.count, 15u);
-    EXPECT_FALSE(written.error);
+    EXPECT_TRUE(files.Write(*created, "<!DOCTYPE html>"));
     EXPECT_TRUE(files.Flush(*created));
     files.Close(*created);
-    EXPECT_TRUE(files.Rename(pending.Path(), report.Path()));
+    EXPECT_TRUE(files.Rename(pending.Name(), report.Name()));
 
     EXPECT_EQ(report.Content(), "<!DOCTYPE html>");
     EXPECT_EQ(GetFileAttributesW(AsWide(pending.Path())), INVALID_FILE_ATTRIBUTES);
@@ -107,22 +106,22 @@ TEST(FilesIntegrationTest, OthersMayReadButNotWriteWhileItIsOpen)
     TemporaryFile report;
     DeleteFileW(AsWide(report.Path()));
     Win32FileSystem files;
-    const NewFile created = files.CreateNew(report.Path());
+    const FileResult<NativeFile> created = files.CreateNew(report.Name());
     ASSERT_TRUE(created);
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_READ));
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_WRITE));
     files.Close(*created);
     EXPECT_TRUE(CanOpen(report.Path(), GENERIC_WRITE));
-    EXPECT_TRUE(files.Remove(report.Path()));
+    EXPECT_TRUE(files.Remove(report.Name()));
     EXPECT_FALSE(CanOpen(report.Path(), GENERIC_READ));
 }
 
 TEST(FilesIntegrationTest, AFileThatCannotBeCreatedGivesNoHandle)
 {
     Win32FileSystem files;
-    const NewFile created = files.CreateNew(u"Z:\\no such directory here\\report.html");
+    const FileResult<NativeFile> created = files.CreateNew(L"Z:\\no such directory here\\report.html");
     ASSERT_FALSE(created);
-    EXPECT_FALSE(created.error().nameTaken);
+    EXPECT_FALSE(created.error().Is(Condition::NameTaken));
 }
 
 TEST(FilesIntegrationTest, UnforeseeableNumbersDiffer)
@@ -137,14 +136,14 @@ TEST(FilesIntegrationTest, UnforeseeableNumbersDiffer)
 TEST(FilesIntegrationTest, FailuresKeepTheSystemsCode)
 {
     Win32FileSystem files;
-    const NewFile impossible = files.CreateNew(u"no such folder\\report.tmp");
+    const FileResult<NativeFile> impossible = files.CreateNew(L"no such folder\\report.tmp");
     ASSERT_FALSE(impossible);
-    EXPECT_EQ(impossible.error().code, SystemCode::Win32(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(impossible.error().Code(), SystemCode::Win32(ERROR_PATH_NOT_FOUND));
 
-    const FileStatus renamed = files.Rename(u"no such file.tmp", u"report.html");
+    const FileStatus renamed = files.Rename(L"no such file.tmp", L"report.html");
     ASSERT_FALSE(renamed);
-    EXPECT_EQ(renamed.error().code, SystemCode::Win32(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(files.Remove(u"no such file.tmp").error().code, SystemCode::Win32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(renamed.error().Code(), SystemCode::Win32(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(files.Remove(L"no such file.tmp").error().Code(), SystemCode::Win32(ERROR_FILE_NOT_FOUND));
 }
 
 // This test program has no report template among its resources.
@@ -153,9 +152,9 @@ TEST(ResourcesIntegrationTest, AMissingTemplateSaysSoWithTheSystemsCode)
     try {
         LoadReportTemplate();
         ADD_FAILURE() << "a missing template went unnoticed";
-    } catch (const Win32Error& error) {
+    } catch (const SystemError& error) {
         ASSERT_TRUE(error.Code());
-        EXPECT_EQ(error.Action(), "the report template is missing from the program");
+        EXPECT_EQ(error.Text(), "the report template is missing from the program");
         EXPECT_EQ(std::string(error.what()), "the report template is missing from the program (Win32 error " +
                                                  std::to_string(error.Code()->value) + ")");
     }

@@ -142,7 +142,7 @@ TEST(WmiIntegrationTest, KeepsWhatSettingComSecurityGave)
     const WmiConnection first;
     const HRESULT security = first.SecurityResult();
     // Set by this connection, or by an earlier one in this process.
-    EXPECT_TRUE(security == S_OK || security == RPC_E_TOO_LATE) << HResultText(security);
+    EXPECT_TRUE(security == S_OK || security == RPC_E_TOO_LATE) << DescribeCode(SystemCode::HResult(security));
 }
 
 TEST(WmiIntegrationTest, RefusedQueryThrowsWithTheHresult)
