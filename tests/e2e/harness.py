@@ -150,6 +150,10 @@ class Prefix:
         # computer name) stay as the test set them.
         subprocess.run([WINESERVER, "-p"], env=self.env, check=True, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The prefix's start (its services, the desktop) is done before the
+        # first tool runs: a `reg import` that started it was seen to fail
+        # now and then on a loaded machine, saying nothing.
+        self.tool("wineboot")
         recorder_dir = self.path / "drive_c" / RECORDER_DIR
         recorder_dir.mkdir(parents=True, exist_ok=True)
         shutil.copy(env_path("NIMLO_E2E_RECORDER"), recorder_dir / "OpenRecorder.exe")
